@@ -1,0 +1,2 @@
+// TARVS entry point (filled in with the engine start-up).
+int main() { return 0; }

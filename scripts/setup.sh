@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what the build needs on Debian 12 (only what is missing), then
+# configures and builds the engine, the game, the tools and the data tree.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+PKGS="build-essential cmake pkg-config libsdl2-dev libopenal-dev libfreetype-dev
+fonts-dejavu-core libgl1-mesa-dev libglu1-mesa-dev libegl1 libegl-mesa0 libgl1-mesa-dri
+libgtest-dev googletest libbenchmark-dev imagemagick xvfb xdotool sox"
+missing=""
+for p in $PKGS; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y $missing
+fi
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j2

@@ -1,0 +1,60 @@
+#include "testutil.h"
+
+#include <SDL2/SDL.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace testutil {
+
+static SDL_Window* g_window = nullptr;
+static SDL_GLContext g_context = nullptr;
+
+bool OpenContext(int width, int height) {
+  if (g_context) return true;
+  if (!SDL_getenv("SDL_VIDEODRIVER")) SDL_setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  g_window = SDL_CreateWindow("test", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  if (!g_window) return false;
+  g_context = SDL_GL_CreateContext(g_window);
+  if (!g_context) return false;
+  SDL_GL_MakeCurrent(g_window, g_context);
+  return true;
+}
+
+void CloseContext() {
+  if (g_context) SDL_GL_DeleteContext(g_context);
+  if (g_window) SDL_DestroyWindow(g_window);
+  g_context = nullptr;
+  g_window = nullptr;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+void RemoveFile(const std::string& path) { std::remove(path.c_str()); }
+
+void LinkDataDir() {
+  unlink("data");
+  if (symlink(TEST_BINARY_DIR "/data", "data") != 0) perror("symlink data");
+}
+
+}  // namespace testutil

@@ -1,0 +1,29 @@
+// Shared helpers for the tests: a real OpenGL context without a display
+// (SDL's offscreen driver on Mesa), file helpers and the data tree.
+#ifndef CORVANE_TESTUTIL_H
+#define CORVANE_TESTUTIL_H
+
+#include <string>
+#include <vector>
+
+namespace testutil {
+
+// Opens a hidden SDL window with an OpenGL compatibility context of the
+// given size (32-bit colour, 16-bit depth, double buffer) and makes it
+// current. Returns false when no context can be had.
+bool OpenContext(int width = 256, int height = 256);
+// Deletes the context and the window opened by OpenContext.
+void CloseContext();
+
+// Whole file as bytes; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+bool WriteFile(const std::string& path, const std::string& bytes);
+void RemoveFile(const std::string& path);
+
+// Makes "data" in the working directory point at the generated data tree
+// of the build, so game code finds "data/..." as it does when started.
+void LinkDataDir();
+
+}  // namespace testutil
+
+#endif
