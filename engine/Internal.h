@@ -20,4 +20,8 @@ struct TSoundDevice {
 // looks up their locations; sets _ShadersOn. Called once by InitGL.
 void InitEngineShaders();
 
+// Shows a modal message box with the text and caption (when a real display
+// is present) and always writes both to stderr. Never blocks a headless run.
+void PlatformMessageBox(const char* text, const char* caption);
+
 #endif
