@@ -28,6 +28,41 @@ typedef unsigned int GLTexture;
 // ============================================================ Sound buffers
 // (module: sound)
 
+// One loaded sound effect: its samples on the sound device and the voice
+// that plays them. Made by LoadDirectSound, kept by the game for the whole
+// run. A buffer that failed to load (no device, damaged file) is empty:
+// its operations do nothing.
+class CORVANE_API TSoundBuffer {
+public:
+  unsigned int source;   // device voice name, 0 when empty
+  unsigned int buffer;   // device sample buffer name, 0 when empty
+  unsigned int size;     // bytes of sample data held
+  unsigned int rate;     // samples per second
+  int channels;          // 1 or 2
+  int bits;              // 8 or 16 bits per sample
+
+  TSoundBuffer() : source(0), buffer(0), size(0), rate(0), channels(0), bits(0) {}
+
+  // Moves the play position to byte `pos` of the samples; 0 rewinds, so the
+  // next Play starts from the beginning. A playing sound jumps there.
+  void SetCurrentPosition(unsigned int pos);
+  // Plays once from the current position, no looping. A sound that is
+  // already playing goes on; a finished one plays again from its start.
+  // The arguments are accepted for the callers' sake and not used.
+  void Play(unsigned int reserved, unsigned int priority, unsigned int flags);
+  // True while the sound is being played.
+  bool IsPlaying() const;
+  // True when the buffer holds no playable sound.
+  bool IsEmpty() const { return source == 0; }
+};
+
+// Reads the RIFF/WAVE file at `path` (8- or 16-bit PCM, mono or stereo, any
+// rate) into a new buffer on the engine's sound device and stores it in
+// *buffer. A missing file logs a line and leaves *buffer untouched; a
+// damaged or unsupported file, or no sound device, logs a line and stores
+// an empty buffer.
+CORVANE_API void LoadDirectSound(TSoundBuffer** buffer, char* path);
+
 // ============================================================ Log
 // (module: log)
 
@@ -194,8 +229,140 @@ extern CORVANE_API SVec3 _MousePos3D;
 // ============================================================ Particles
 // (module: particles)
 
+// One particle: 26 four-byte values, passed by value.
+struct SParticle3D {
+  float x, y, z;          // position
+  float size;             // edge of the square quad
+  float velocity[3];      // added to the position every tick
+  float acceleration[3];  // added to velocity every tick
+  float angle[3];         // degrees about X, Y, Z (fallback and model drawing)
+  float spin[3];          // added to angle every tick
+  float color[4];         // r, g, b, a
+  float colorDelta[4];    // added to color every tick
+  float sizeDelta;        // added to size every tick
+  int life;               // ticks left; the slot is free when life <= 0
+};
+static_assert(sizeof(SParticle3D) == 26 * 4, "SParticle3D is 26 four-byte values");
+
+// A fixed pool of 4096 particles drawn as camera-facing additive quads, in
+// batches of 30 per draw call through the engine's particle program.
+// Construct (static storage) -> Init -> SetTexture; then Add any time,
+// Process once per tick, Draw once per frame.
+class CORVANE_API TParticlesSystem {
+public:
+  enum { MaxParticles = 4096, BatchSize = 30 };
+
+  SParticle3D particles[MaxParticles];
+  SParticle3D templateParticle;  // copied and varied by the game for Add
+  TModel model;                  // drawn per particle when useModel is true
+  bool useModel;
+  unsigned int quadBuffer;       // GL buffer with the 30 quads (2880 bytes)
+  float batchPos[120];           // x, y, z, size of up to 30 particles
+  float batchColor[120];         // colour of up to 30 particles
+  int liveCount;                 // live particles seen by the last Process; -1 before
+  unsigned int texture;
+
+  TParticlesSystem() : templateParticle(), useModel(false), quadBuffer(0), liveCount(-1), texture(0) {
+    for (int i = 0; i < MaxParticles; i++) particles[i] = SParticle3D();
+    for (int i = 0; i < 120; i++) batchPos[i] = batchColor[i] = 0.0f;
+  }
+  void Init(SParticle3D particle) {
+    templateParticle = particle;
+    InitParticleShader();
+  }
+
+  // Builds quadBuffer; needs the GL context.
+  void InitParticleShader();
+  void SetTexture(unsigned int texture);
+  // Copies the particle into the first free slot; dropped when the pool is full.
+  void Add(SParticle3D particle);
+  // One tick of every live particle.
+  void Process();
+  // Draws every live particle (depth writes off during the call).
+  void Draw();
+};
+
 // ============================================================ Menu widgets
 // (module: menu)
+
+// A widget callback: no arguments, no result.
+typedef void (*TUICallback)();
+
+// Plain image widget; the base of all menu widgets. Screen pixels, origin
+// top-left. `state`: 0 normal, 1 hover, 2 pressed, 3 disabled (written by
+// TCMenu::Process). `enabled` and `onClick` are set by the caller.
+class CORVANE_API TCObjectUI {
+public:
+  TSprite sprite;
+  int state;
+  bool enabled;
+  int x, y;
+  int width, height;
+  TUICallback onClick;
+
+  TCObjectUI() : state(0), enabled(false), x(0), y(0), width(0), height(0), onClick(nullptr) {}
+
+  // Sprite texture, rectangle, and sprite colour white.
+  void Create(unsigned int texture, int x, int y, int width, int height);
+  // Sprite texture and sprite colour white.
+  void SetTextureOn(unsigned int texture);
+  void SetColorOn(float r, float g, float b, float a);
+  // Draws the sprite over the widget's rectangle.
+  virtual void Draw();
+};
+
+// A button: one image per state and a caption in a bitmap font.
+class CORVANE_API TCButton : public TCObjectUI {
+public:
+  TSprite stateSprites[4];
+  char* text;            // heap copy made by SetText; null until then
+  float textColor[4];
+  TFonts font;
+
+  TCButton() : TCObjectUI(), text(nullptr) {
+    textColor[0] = textColor[1] = textColor[2] = textColor[3] = 0.0f;
+  }
+
+  // `textures` points to 4 texture names, one per state.
+  void Create(unsigned int* textures, int x, int y, int width, int height);
+  void SetFont(TFonts font);
+  void SetText(char* text);
+  void SetTextColor(float r, float g, float b, float a);
+  // The state's image, then the caption roughly centred on it.
+  void Draw() override;
+};
+
+// A menu: widgets drawn and hit-tested in order, with an optional own
+// cursor image. The engine holds ten of them in _MENU and draws, processes
+// and clicks the one chosen by ShowMenu. Widgets are owned by the caller.
+class CORVANE_API TCMenu {
+public:
+  enum { MaxItems = 512 };
+
+  TCObjectUI* items[MaxItems];
+  int count;
+  bool cursorOn;
+  TSprite cursor;
+  TUICallback beforeDraw;   // called first in Draw when set
+  TUICallback afterDraw;    // called after the widgets, before the cursor
+
+  TCMenu() : count(0), cursorOn(false), beforeDraw(nullptr), afterDraw(nullptr) {
+    for (int i = 0; i < MaxItems; i++) items[i] = nullptr;
+    cursor.color[0] = cursor.color[1] = cursor.color[2] = cursor.color[3] = 1.0f;
+  }
+
+  // Appends a widget; a full menu (512 widgets) ignores further ones.
+  void Add(TCObjectUI* item);
+  // Hides the system cursor for the rest of the run and draws the image at
+  // `path` (black transparent) at the mouse position instead.
+  void SetCursor(char* path, int width, int height);
+  // Hooks, widgets, cursor: once per frame while the menu is active.
+  void Draw();
+  // Updates every widget's state from the mouse: once per tick.
+  void Process();
+  // Calls onClick of every enabled widget under the mouse: on left-button release.
+  void Click();
+};
 
 // ============================================================ Lifecycle, window, loop, input globals
 // (module: lifecycle)
