@@ -69,6 +69,54 @@ CORVANE_API void LoadDirectSound(TSoundBuffer** buffer, char* path);
 // ============================================================ Shaders
 // (module: shaders)
 
+// One GLSL program built through the ARB shader-object extension: the
+// program object and the two shader objects it links. Only the engine uses
+// it; the game never touches a shader. The GL context must be current for
+// every member. Uniform and attribute setters act on the program that is
+// current (the one last passed to Enable), not on `this`.
+class CORVANE_API TShader {
+public:
+  unsigned int program;         // program object
+  unsigned int fragmentShader;  // fragment shader object
+  unsigned int vertexShader;    // vertex shader object
+
+  ~TShader() { Destroy(); }
+
+  // Compiles both NUL-terminated texts, links them and registers the three
+  // objects (vertex, fragment, program) in _FreeShaders. Build problems
+  // show only as info-log lines in the engine log.
+  void Create(const char* vertexSource, const char* fragmentSource);
+  // The same with texts read from two files; a file that cannot be read is
+  // logged and leaves the object without a program.
+  void Load(const char* vertexFile, const char* fragmentFile);
+  void Enable();   // makes this program current
+  void Disable();  // back to the fixed-function pipeline
+  // Deletes the three objects (when a context is alive); the registry
+  // keeps its entries.
+  void Destroy();
+  int GetUniform(const char* name);
+  int GetAttribute(const char* name);
+  void SetUniform(int location, int value);
+  void SetUniform(int location, float value);
+  // count 2, 3 or 4; any other count does nothing.
+  void SetUniform(int location, int count, int* values);
+  void SetUniform(int location, int count, float* values);
+  // Does nothing.
+  void SetAttribute(int location, float value);
+  // count 3 or 4; any other count does nothing.
+  void SetAttribute(int location, int count, float* values);
+  void EnableVertexArray(int location);
+};
+
+// Every GL object made by TShader, in creation order; shutdown deletes
+// entries 0.._MaxFreeShaders. _MaxFreeShaders is the last used index
+// (-1 when empty). Objects past the 2048th are not registered.
+extern CORVANE_API unsigned int _FreeShaders[2048];
+extern CORVANE_API int _MaxFreeShaders;
+// True once the engine's programs are built (set by the GL start-up);
+// models and particles use the GLSL path while it is set.
+extern CORVANE_API bool _ShadersOn;
+
 // ============================================================ Drawing state, camera, primitives
 // (module: primitives)
 
@@ -225,6 +273,111 @@ extern CORVANE_API SVec3 _MousePos3D;
 
 // ============================================================ Models
 // (module: models)
+
+// .mdl model file, binary, little-endian, IEEE-754 floats, no header magic,
+// no padding:
+//
+//   int32  V                      vertex count per keyframe (0..65536)
+//   int32  T                      triangle count (>= 0)
+//   int32  F                      keyframe count (>= 1 when V or T > 0)
+//   float  positions[F][V][3]     frame-major: every vertex of frame 0,
+//                                 then frame 1, ...; x, y, z each
+//   int32  triangles[T][3]        vertex indices; only the low 16 bits are
+//                                 used and they must be below V
+//   float  texcoords[V][2]        (u, v) per vertex, shared by all frames;
+//                                 v = 0 is the first row of the image
+//
+// Bytes after the texture coordinates are ignored. Triangles are drawn as
+// GL_TRIANGLES in file order without face culling. Normals are not stored:
+// each is the frame-0 position of its vertex made unit length.
+//
+// Animation list (text): one record per line, white-space separated:
+//   start end keyFrame speed Name
+// e.g. "0 10 5 0.5 Move". Names are one word, compared case-sensitively.
+
+// One named frame range of a model.
+struct SAnimation {
+  char name[128];  // NUL-terminated, at most 127 characters
+  float start;     // first frame
+  float end;       // last frame
+  float speed;     // frames per animation step
+  float keyFrame;  // frame at which IsKeyFrame fires
+};
+
+// A keyframe-animated triangle mesh with one texture, its animation table
+// and its own placement and frame. Embedded and copied by value: a copy
+// shares the GL buffers and texture and keeps its own position, rotation,
+// scale, frame and animation state. Frames are floats: 12.25 is a quarter
+// of the way from keyframe 12 to keyframe 13.
+class CORVANE_API TModel {
+public:
+  enum { MaxAnimations = 64 };
+
+  short animationCount;                  // records in animations; -1 when none
+  SAnimation animations[MaxAnimations];
+  unsigned int vertexBuffer;             // texcoords, all keyframes, normals
+  unsigned int indexBuffer;              // T * 3 unsigned 16-bit indices
+  float* frames;                         // keyframes in memory (fallback path only)
+  float* blendedVertices;                // fallback scratch, V * 3 floats
+  float animStart;                       // running animation
+  float animEnd;
+  float animSpeed;
+  float offsetX;                         // drawing offsets added to x and y
+  float offsetY;
+  float unitScale;                       // 1 / largest frame-0 coordinate
+  int frameCount;
+  int vertexCount;
+  int triangleCount;
+  unsigned int texture;
+  float scale;
+  float x, y, z;
+  float frame;                           // current frame
+  float rotX, rotY, rotZ;                // degrees
+
+  TModel()
+      : animationCount(-1), animations(), vertexBuffer(0), indexBuffer(0),
+        frames(nullptr), blendedVertices(nullptr), animStart(0), animEnd(0),
+        animSpeed(0), offsetX(0), offsetY(0), unitScale(0), frameCount(0),
+        vertexCount(0), triangleCount(0), texture(0), scale(0), x(0), y(0),
+        z(0), frame(0), rotX(0), rotY(0), rotZ(0) {}
+
+  // Reads a .mdl file into GL buffers, stores the texture, computes
+  // unitScale and resets frame to 0. A missing or damaged file is logged and
+  // leaves a model that draws nothing. Needs the GL context.
+  void Load(const char* path, unsigned int texture);
+
+  // Sets scale, rotation, position and frame = 0.
+  void InitModel(float scale, float rotX, float rotY, float rotZ, float x, float y, float z);
+  void Move(float x, float y, float z);
+  void SetOffset(float offsetX, float offsetY);
+  // Sets the running range and speed; frame is unchanged.
+  void SetAnimation(float start, float end, float speed);
+  // Appends the records of an animation list file (at most 64 in all).
+  void LoadAnimationList(const char* path);
+  // Selects the first record with this name; nothing changes if none has it.
+  void SelectAnimation(const char* name);
+  void SelectAnimation(int index);
+  // One step: frame += speed; past the end wraps to the start (returns
+  // true), below the start is pulled up to it.
+  bool ProcessAnimation();
+  bool IsAnimation(float from, float to);
+  bool IsAnimation(const char* name);   // false for an unknown name
+  bool IsAnimation(int index);
+  // keyFrame <= frame < keyFrame + speed of the record.
+  bool IsKeyFrame(const char* name);    // false for an unknown name
+  bool IsKeyFrame(int index);
+
+  // Draws the running animation; in its last keyframe interval it blends
+  // toward the range's first frame so loops close smoothly.
+  void DrawAnimation();
+  // Draws frame blended toward the next keyframe.
+  void Draw();
+  // Draws frame blended toward keyframe `target`.
+  void Draw2(float target);
+  // Draws the keyframe of frame without blending and without a program,
+  // tinted by the current colour.
+  void DrawStatic();
+};
 
 // ============================================================ Particles
 // (module: particles)
