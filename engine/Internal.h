@@ -20,6 +20,27 @@ struct TSoundDevice {
 // looks up their locations; sets _ShadersOn. Called once by InitGL.
 void InitEngineShaders();
 
+// The engine's two built-in GLSL programs and their locations, built by
+// InitEngineShaders. ModelShader blends two keyframes: the current one
+// through gl_Vertex, the next through the attribute "Vertex2", mixed by
+// the uniform "IC". ParticleShader draws batches of 30 camera-facing
+// quads: attribute "part_pos" (particle index in the batch), uniform arrays
+// "NewPos" (x, y, z, size) and "NewColor" (r, g, b, a), 120 floats each.
+extern TShader ModelShader;
+extern int IcLocation;
+extern int Vertex2Location;
+extern TShader ParticleShader;
+extern int PartPosLocation;
+extern int NewPosLocation;
+extern int NewColorLocation;
+
+// Whole text file in a new[] buffer with a terminating NUL, CR LF line
+// ends turned into LF; nullptr for a null path, an unreadable or empty
+// file. The caller delete[]s it.
+char* ReadShaderFile(const char* path);
+// Writes the GL object's info log to the engine log when it is not empty.
+void LogShaderInfo(unsigned int object);
+
 // Shows a modal message box with the text and caption (when a real display
 // is present) and always writes both to stderr. Never blocks a headless run.
 void PlatformMessageBox(const char* text, const char* caption);
