@@ -66,6 +66,19 @@ CORVANE_API void LoadDirectSound(TSoundBuffer** buffer, char* path);
 // ============================================================ Log
 // (module: log)
 
+// Appends one entry to "EngineLog.txt" in the working directory: local time
+// "HH:MM:SS ", the printf-formatted message (cut at 255 bytes) and CR LF.
+// The file is opened and closed for each entry; an unwritable log is
+// silently skipped. Text from outside (file names, driver strings) must be
+// passed as the argument of a "%s".
+CORVANE_API void AddToLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Logs every pending OpenGL error, one entry each, all with one time stamp;
+// the second form puts the caller's context text in front.
+CORVANE_API void GlError();
+CORVANE_API void GlError(const char* context);
+// True when the path names anything on disk (a directory counts).
+CORVANE_API bool FileExists(const char* path);
+
 // ============================================================ Shaders
 // (module: shaders)
 
@@ -520,7 +533,52 @@ public:
 // ============================================================ Lifecycle, window, loop, input globals
 // (module: lifecycle)
 
+struct TSoundDevice;  // the engine's sound device (OpenAL device + context)
+
+// Runs the whole engine: window, GL context, sound device, InitGL (which
+// ends with `init`), then the loop that calls `process` every 20 ms tick
+// while _GameOn and draws a frame (clear, identity, `render`) whenever no
+// event is waiting. Returns 0 when no window could be made, 1 after the
+// loop ended. hInstance, hPrevInstance, cmdLine, nCmdShow and reserved are
+// accepted and ignored.
+CORVANE_API int StartEngine(void* hInstance, void* hPrevInstance, char* cmdLine, int nCmdShow,
+                            void (*process)(), void (*init)(), void (*render)(),
+                            bool fullScreen, bool reserved, int width, int height,
+                            const char* caption);
+// Closes the engine window: the whole shutdown sequence has run when this
+// returns; the loop ends at its next turn. Code after the call still runs.
+CORVANE_API void QuiteEngine();
+CORVANE_API void ChangeWindowCaption(const char* text);
+CORVANE_API void PauseGame();   // _GameOn = false: process callback skipped
+CORVANE_API void ResumeGame();  // _GameOn = true
+CORVANE_API void ShowMenu(int index);  // _ActiveMenu = index (-1: none)
+
+// Key state indexed by Windows virtual-key code (letters: upper-case ASCII,
+// 13 Enter, 27 Escape, 32 Space, 37..40 arrows); 1 while held.
+CORVANE_API extern int _keys[256];
+CORVANE_API extern int _MousePosX;          // client pixels from the left
+CORVANE_API extern int _MousePosY;          // client pixels from the top
+CORVANE_API extern bool _MouseButton[3];    // left, middle, right
+CORVANE_API extern float _MousePos3D[3];    // world point under the cursor
+CORVANE_API extern float _FPS;              // frames in the last ~1 s interval
+CORVANE_API extern int _Zarn_ScreenWidth;   // size asked of StartEngine
+CORVANE_API extern int _Zarn_ScreenHeight;
+CORVANE_API extern bool _GameOn;            // false: paused
+CORVANE_API extern bool _ShadersOn;         // built-in shader programs ready
+CORVANE_API extern bool _ScreenPause;       // screenshot gate, opened each FPS update
+CORVANE_API extern int _ActiveMenu;         // index into _MENU, -1 none
+CORVANE_API extern TSoundDevice* _dsound;   // null when no sound device
+
 // ============================================================ GL start-up and screenshots
 // (module: glinit and screenshot)
+
+// Sets the default GL state and projection, logs the driver and its
+// extensions, binds the extension entry points, builds the engine's shader
+// programs and primitives and calls the game's init callback. A missing
+// entry point is logged and the engine refuses to start.
+CORVANE_API void InitGL(int width, int height);
+// Saves the frame buffer as "Screen<N>.tga" (lowest free N) at the size
+// asked of StartEngine. At most one shot per FPS interval (_ScreenPause).
+CORVANE_API void MakeScreenShoot();
 
 #endif // CORVANE_ENGINE_H
