@@ -564,9 +564,9 @@ CORVANE_API extern float _FPS;              // frames in the last ~1 s interval
 CORVANE_API extern int _Zarn_ScreenWidth;   // size asked of StartEngine
 CORVANE_API extern int _Zarn_ScreenHeight;
 CORVANE_API extern bool _GameOn;            // false: paused
-CORVANE_API extern bool _ShadersOn;         // built-in shader programs ready
 CORVANE_API extern bool _ScreenPause;       // screenshot gate, opened each FPS update
 CORVANE_API extern int _ActiveMenu;         // index into _MENU, -1 none
+CORVANE_API extern TCMenu _MENU[10];        // the menu slots
 CORVANE_API extern TSoundDevice* _dsound;   // null when no sound device
 
 // ============================================================ GL start-up and screenshots
