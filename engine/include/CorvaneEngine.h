@@ -281,8 +281,8 @@ CORVANE_API bool CubeInFrustum(float x, float y, float z, float size);
 // World point under the cursor (_MousePosX, _MousePosY) from the depth
 // buffer drawn so far; writes _MousePos3D. Call before the buffer swap.
 CORVANE_API void GetMouse3DPos();
-// Last result of GetMouse3DPos; (0, 0, 0) before the first call.
-extern CORVANE_API SVec3 _MousePos3D;
+// Last result of GetMouse3DPos (x, y, z); (0, 0, 0) before the first call.
+CORVANE_API extern float _MousePos3D[3];
 
 // ============================================================ Models
 // (module: models)

@@ -1,0 +1,34 @@
+// Internal declarations of the rendering module (textures, primitives,
+// fonts, frustum), shared with the engine's other modules and the tests.
+#ifndef CORVANE_RENDER_H
+#define CORVANE_RENDER_H
+
+#include "CorvaneEngine.h"
+
+// A decoded TGA image: width x height pixels of bpp / 8 bytes each, rows in
+// file order, bytes R, G, B (, A). `data` is allocated by the reader with
+// malloc and released by the caller with free.
+struct SImageTGA {
+  unsigned char* data;
+  unsigned int bpp;
+  unsigned int width;
+  unsigned int height;
+  unsigned int format;  // GL_RGB for 24 bits, GL_RGBA for 32
+};
+
+// Reads an uncompressed (type 2) or run-length (type 10) true-colour TGA.
+// On failure shows an error box, leaves image->data null and returns false.
+bool ReadTGA(SImageTGA* image, const char* path);
+
+// 1 where the registry entry of the same index is a colour-keyed texture.
+extern unsigned char TextureAlpha[CORVANE_MAX_TEXTURES];
+
+// The six view planes (a, b, c, d): right, left, bottom, top, far, near.
+extern float Frustum[6][4];
+
+// Names of the unit-plane buffers (0 until Init3DPrimitives has run).
+extern unsigned int PlaneVertexBuffer;
+extern unsigned int PlaneTexCoordBuffer;
+extern unsigned int PlaneIndexBuffer;
+
+#endif
