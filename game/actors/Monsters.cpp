@@ -1,0 +1,296 @@
+// Monsters: placement, patrol, touch and ranged attacks, damage, blood.
+#include "actors/Monsters.h"
+
+#include "Cp1251.h"
+#include "actors/Bullets.h"
+#include "actors/Corps.h"
+#include "actors/Player.h"
+#include "shell/Random.h"
+#include "world/Level.h"
+
+TMonsters Monsters;
+int MonsterCount = 0;
+
+namespace {
+
+// Horizontal walking sub-step and the distance of the edge probe ahead.
+const float kStep = 0.05f;
+const float kEdgeProbe = 1.0f;
+// The box a walking monster asks the collision query about, and the one a
+// touch attack tests against the player.
+const float kBodyW = 1.1f;
+const float kBodyH = 1.0f;
+// The box bullets hit.
+const float kHitW = 1.0f;
+const float kHitH = 2.0f;
+
+const int kStartHealth = 70;
+
+// Per-kind settings: files, scale against the model's own normalising
+// scale, drawing offset, sounds, height above the map cell, walking
+// sub-steps, touch damage and ranged shot type.
+struct SKindInfo {
+    const char* model;
+    const char* texture;
+    const char* anims;
+    float scale;
+    bool hasOffset;
+    float offsetX, offsetY;
+    const char* deathSound;
+    const char* attackSound;
+    float lift;
+    int walkSteps;
+    int meleeDamage;
+    int rangedType;
+};
+
+const SKindInfo kKinds[MONSTER_KINDS_LOADED] = {
+    {"data/enemy/spider.mdl", "data/enemy/spider.tga", "data/enemy/spider.txt", 1.0f,
+     false, 0.0f, 0.0f, "data/sounds/dskntdth.wav", "data/sounds/dsplasma.wav", 0.4f, 2, 0, 1},
+    {"data/enemy/demon.mdl", "data/enemy/demon.tga", "data/enemy/demon.txt", 2.0f,
+     true, 0.0f, -1.2f, "data/sounds/dssgtdth.wav", "data/sounds/dssgtatk.wav", 0.3f, 3, 8, 0},
+    {"data/enemy/soldier.mdl", "data/enemy/soldier.tga", "data/enemy/soldier.txt", 1.1f,
+     true, 0.0f, -0.2f, "data/sounds/SOLDETH3.wav", "data/sounds/Solatck1.wav", 0.3f, 3, 0, 2},
+    {"data/enemy/mutant.mdl", "data/enemy/mutant.tga", "data/enemy/mutant.txt", 1.1f,
+     true, 0.0f, -0.4f, "data/sounds/Mutdeth1.wav", "data/sounds/mutatck3.wav", 0.3f, 4, 15, 0},
+};
+
+// Ranged shots by rangedType: sub-steps per tick, damage, bullet kind.
+struct SShotInfo {
+    int subSteps;
+    int damage;
+    int bulletKind;
+};
+const SShotInfo kShots[3] = {{0, 0, 0}, {25, 5, 1}, {225, 10, 2}};
+
+// Sight line: probe step, number of probes, probe boxes.
+const float kSightStep = 0.15f;
+const int kSightProbes = 100;
+
+char kMove[] = "Move";
+char kAtack[] = "Atack";
+
+// Restarts a sound from its beginning; a sound that failed to load is silent.
+void Restart(TSoundBuffer* sound) {
+    if (!sound) return;
+    sound->SetCurrentPosition(0);
+    sound->Play(0, 0, 0);
+}
+
+}  // namespace
+
+void TMonsters::Init() {
+    for (int i = 0; i < MONSTER_SLOTS; i++) monsters[i].health = 0;
+
+    for (int k = 0; k < MONSTER_KINDS_LOADED; k++) {
+        const SKindInfo& info = kKinds[k];
+        TModel& m = kindModels[k];
+        unsigned int tex = LoadTexture(const_cast<char*>(info.texture));
+        m.Load(const_cast<char*>(info.model), tex);
+        m.InitModel(m.unitScale * info.scale, 90, 0, 0, 0, 0, 0);
+        m.LoadAnimationList(const_cast<char*>(info.anims));
+        if (info.hasOffset) m.SetOffset(info.offsetX, info.offsetY);
+        LoadDirectSound(&deathSounds[k], const_cast<char*>(info.deathSound));
+    }
+
+    SParticle3D drop = {};
+    drop.size = 0.5f;
+    drop.color[0] = 1.0f;
+    drop.color[3] = 1.0f;
+    drop.colorDelta[0] = -0.1f;
+    drop.colorDelta[3] = -0.05f;
+    drop.life = 20;
+    blood.Init(drop);
+    blood.SetTexture(LoadTexture(const_cast<char*>("data/particles/blood.tga")));
+
+    // Attack sounds load from the last kind to the first.
+    for (int k = MONSTER_KINDS_LOADED - 1; k >= 0; k--)
+        LoadDirectSound(&attackSounds[k], const_cast<char*>(kKinds[k].attackSound));
+}
+
+void TMonsters::Add(float x, float y, int kind) {
+    // Only kinds with a model, sounds and settings may be placed.
+    if (kind < 0 || kind >= MONSTER_KINDS_LOADED) {
+        AddToLog(RU("Неизвестный вид монстра %d, монстр пропущен"), kind);
+        return;
+    }
+    int slot = -1;
+    for (int i = 0; i < MONSTER_SLOTS; i++) {
+        if (monsters[i].health <= 0) {
+            slot = i;
+            break;
+        }
+    }
+    if (slot < 0) return;
+    // Placement fills slots from 0 upward, so the count always covers the
+    // slot just taken.
+    MonsterCount += 1;
+    if (MonsterCount < slot + 1) MonsterCount = slot + 1;
+    if (MonsterCount > MONSTER_SLOTS) MonsterCount = MONSTER_SLOTS;
+
+    SMonsters& mon = monsters[slot];
+    mon.model = kindModels[kind];
+    mon.model.Move(x, y, 0);
+    mon.kind = kind;
+    mon.x = x;
+    mon.y = y;
+    mon.health = kStartHealth;
+    mon.model.SelectAnimation(kMove);
+    mon.facingRight = (random(2) != 0);
+    slotAttackSound[slot] = attackSounds[kind];
+
+    const SKindInfo& info = kKinds[kind];
+    mon.y += info.lift;
+    mon.walkSteps = info.walkSteps;
+    mon.meleeDamage = info.meleeDamage;
+    mon.rangedType = info.rangedType;
+
+    AddToLog(RU("добавлена модель %d, координаты (%.2f,%.2f), номер её %d"), kind, x, y, slot);
+}
+
+void TMonsters::Process() {
+    int count = MonsterCount < MONSTER_SLOTS ? MonsterCount : MONSTER_SLOTS;
+    for (int i = 0; i < count; i++) {
+        SMonsters& mon = monsters[i];
+        if (mon.health <= 0) continue;
+
+        mon.model.ProcessAnimation();
+        bool attacking = mon.model.IsAnimation(kAtack);
+
+        // The blow lands on the key frame of the attack chosen last tick.
+        if (mon.rangedType == 0 && attacking && mon.model.IsKeyFrame(kAtack)) {
+            Player.TakeDamage(mon.meleeDamage);
+            Restart(slotAttackSound[i]);
+        }
+
+        if (!attacking) {
+            for (int s = 0; s < mon.walkSteps; s++) {
+                if (mon.facingRight) {
+                    if (!CanMoveTo(mon.x + kStep, mon.y, kBodyW, kBodyH, i))
+                        mon.facingRight = false;  // wall or monster ahead
+                    else if (CanMoveTo(mon.x + kEdgeProbe, mon.y - 0.3f, kBodyW, kBodyH, i))
+                        mon.facingRight = false;  // no floor ahead: an edge
+                    else
+                        mon.model.rotZ = 0;
+                }
+                if (!mon.facingRight) {
+                    if (!CanMoveTo(mon.x - kStep, mon.y, kBodyW, kBodyH, i))
+                        mon.facingRight = true;
+                    else if (CanMoveTo(mon.x - kEdgeProbe, mon.y - 0.3f, kBodyW, kBodyH, i))
+                        mon.facingRight = true;
+                    else
+                        mon.model.rotZ = 180;
+                }
+                if (mon.facingRight)
+                    mon.x += kStep;
+                else
+                    mon.x -= kStep;
+            }
+        }
+
+        mon.model.Move(mon.x, mon.y, 0);
+
+        if (Player.Touches(mon.x, mon.y, kBodyW, kBodyH)) {
+            mon.model.SelectAnimation(kAtack);
+            mon.facingRight = (Player.x >= mon.x);
+        } else {
+            mon.model.SelectAnimation(kMove);
+        }
+
+        if (mon.rangedType != 0) Shoot(i);
+    }
+    blood.Process();
+}
+
+void TMonsters::Shoot(int i) {
+    if (i < 0 || i >= MONSTER_SLOTS) return;
+    SMonsters& mon = monsters[i];
+    if (mon.rangedType < 1 || mon.rangedType > 2) return;
+
+    float step = mon.facingRight ? kSightStep : -kSightStep;
+    float probe = mon.x;
+    bool seen = false;
+    for (int n = 0; n < kSightProbes; n++) {
+        probe += step;
+        if (!CanMoveTo(probe, mon.y, 0.07f, 0.07f, i)) return;
+        if (Player.Touches(probe, mon.y, 0.08f, 0.08f)) {
+            seen = true;
+            break;
+        }
+    }
+    if (!seen) return;
+
+    if (Player.x >= mon.x) {
+        mon.facingRight = true;
+        mon.model.rotZ = 0;
+    } else {
+        mon.facingRight = false;
+        mon.model.rotZ = 180;
+    }
+    mon.model.SelectAnimation(kAtack);
+    if (mon.model.IsKeyFrame(kAtack)) {
+        const SShotInfo& shot = kShots[mon.rangedType];
+        Bullets.Fire(mon.x, mon.y, mon.facingRight, shot.subSteps, shot.damage, shot.bulletKind,
+                     false);
+        Restart(slotAttackSound[i]);
+    }
+}
+
+int TMonsters::FindAt(float x, float y, float size) {
+    int count = MonsterCount < MONSTER_SLOTS ? MonsterCount : MONSTER_SLOTS;
+    for (int i = 0; i < count; i++) {
+        const SMonsters& mon = monsters[i];
+        if (mon.health <= 0) continue;
+        if (BoxOverlap(mon.x, mon.y, kHitW, kHitH, x, y, size, size)) return i;
+    }
+    return -1;
+}
+
+void TMonsters::Damage(int i, int amount, bool facing) {
+    if (i < 0 || i >= MONSTER_SLOTS) return;
+    SMonsters& mon = monsters[i];
+    if (mon.health <= 0) return;  // already dead: it dies, and leaves a corpse, once
+    mon.health -= amount;
+    if (mon.health < 0) mon.health = 0;
+    if (mon.health == 0) {
+        if (mon.kind >= 0 && mon.kind < MONSTER_KIND_SLOTS && deathSounds[mon.kind])
+            deathSounds[mon.kind]->Play(0, 0, 0);
+        Corps.Add(mon.x, mon.y, mon.kind, mon.facingRight);
+    }
+    if (!mon.model.IsAnimation(kAtack)) mon.facingRight = facing;
+}
+
+void TMonsters::AddBlood(float x, float y) {
+    SParticle3D p = blood.templateParticle;
+    p.x = x;
+    p.y = y;
+    for (int n = 0; n < 10; n++) {
+        // Each draw is taken in its own statement so the sequence of
+        // random numbers is fixed: x, y, y, z, z, vz, vz, vy, vy.
+        int r1 = random(1000);
+        p.x += r1 * 0.000025;
+        int r2 = random(1000);
+        int r3 = random(1000);
+        p.y += (r2 - r3) * 0.000025;
+        int r4 = random(1000);
+        int r5 = random(1000);
+        p.z = (r4 - r5) * 0.000025;
+        int r6 = random(1000);
+        int r7 = random(1000);
+        p.velocity[2] = (r6 - r7) / 6000.0f;
+        int r8 = random(1000);
+        int r9 = random(1000);
+        p.velocity[1] = (r8 - r9) / 6000.0f;
+        blood.Add(p);
+    }
+}
+
+void TMonsters::Draw() {
+    int count = MonsterCount < MONSTER_SLOTS ? MonsterCount : MONSTER_SLOTS;
+    for (int i = 0; i < count; i++) {
+        SMonsters& mon = monsters[i];
+        if (mon.health <= 0) continue;
+        if (SphereInFrustum(mon.x, mon.y, 0, 2.0f)) mon.model.DrawAnimation();
+    }
+    blood.Draw();
+}
