@@ -1,0 +1,350 @@
+// .mdl loading into GL buffer objects, and model drawing: blended between
+// two keyframes on the GPU through ModelShader, blended on the processor
+// when shaders are off, or a single keyframe without a program.
+#include "Internal.h"
+
+#include "Cp1251.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+using namespace cgl;
+
+namespace {
+
+const int kMaxVertices = 65536;  // 16-bit indices address no more
+
+// The buffer-object entry points every model path needs.
+bool BufferEntryPointsBound() {
+  return glGenBuffersARB && glBindBufferARB && glBufferDataARB && glBufferSubDataARB;
+}
+
+int32_t ReadInt32(const unsigned char* p) {
+  uint32_t v = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+               (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+  int32_t s;
+  std::memcpy(&s, &v, 4);
+  return s;
+}
+
+float ReadFloat(const unsigned char* p) {
+  int32_t bits = ReadInt32(p);
+  float f;
+  std::memcpy(&f, &bits, 4);
+  return f;
+}
+
+// Whole file in memory; false when it cannot be opened or read.
+bool ReadWholeFile(const char* path, unsigned char*& data, long& size) {
+  data = nullptr;
+  size = 0;
+  if (!path) return false;
+  FILE* f = std::fopen(path, "rb");
+  if (!f) return false;
+  long length = -1;
+  if (std::fseek(f, 0, SEEK_END) == 0) length = std::ftell(f);
+  std::rewind(f);
+  if (length < 0) {
+    std::fclose(f);
+    return false;
+  }
+  data = new unsigned char[static_cast<size_t>(length) + 1];
+  size = static_cast<long>(std::fread(data, 1, static_cast<size_t>(length), f));
+  std::fclose(f);
+  return true;
+}
+
+// Byte offset of keyframe f's positions in the vertex buffer.
+inline intptr_t KeyframeOffset(int vertexCount, int f) {
+  return static_cast<intptr_t>(vertexCount) * 8 +
+         static_cast<intptr_t>(f) * vertexCount * 12;
+}
+
+inline const void* BufferOffset(intptr_t offset) {
+  return reinterpret_cast<const void*>(offset);
+}
+
+// Keyframe drawn for a frame value: the frame truncated toward zero, kept
+// inside 0..frameCount-1 so that no frame value can point outside the
+// buffer (negative frames, or any frame of a one-keyframe model).
+int KeyframeIndex(float frame, int frameCount) {
+  if (!(frame > 0.0f)) return 0;
+  if (frame >= static_cast<float>(frameCount - 1)) return frameCount - 1;
+  return static_cast<int>(frame);
+}
+
+// (target truncated toward zero) mod frameCount, always 0..frameCount-1.
+int TargetKeyframe(float target, int frameCount) {
+  if (!std::isfinite(target)) return 0;
+  double r = std::fmod(std::trunc(static_cast<double>(target)), static_cast<double>(frameCount));
+  if (r < 0) r += frameCount;
+  int i = static_cast<int>(r);
+  return (i >= 0 && i < frameCount) ? i : 0;
+}
+
+}  // namespace
+
+void TModel::Load(const char* path, unsigned int tex) {
+  texture = tex;
+  const char* name = path ? path : "(null)";
+
+  // Until the file proves sound, the model holds nothing to draw.
+  vertexBuffer = 0;
+  indexBuffer = 0;
+  frameCount = vertexCount = triangleCount = 0;
+  unitScale = 1.0f;
+  frame = 0;
+
+  unsigned char* data = nullptr;
+  long size = 0;
+  const char* problem = nullptr;
+  int32_t V = 0, T = 0, F = 0;
+  if (!BufferEntryPointsBound()) {
+    problem = RU("функции буферов не загружены");
+  } else if (!ReadWholeFile(path, data, size)) {
+    problem = RU("файл не открывается");
+  } else if (size < 12) {
+    problem = RU("файл обрезан");
+  } else {
+    V = ReadInt32(data);
+    T = ReadInt32(data + 4);
+    F = ReadInt32(data + 8);
+    if (V < 0 || T < 0 || F < 0) {
+      problem = RU("отрицательные счётчики");
+    } else if (V > kMaxVertices) {
+      problem = RU("больше 65536 вершин");
+    } else if (F < 1 && (V > 0 || T > 0)) {
+      problem = RU("нет ни одного ключевого кадра");
+    } else if (12 + static_cast<int64_t>(F) * V * 12 + static_cast<int64_t>(T) * 12 +
+                   static_cast<int64_t>(V) * 8 > size) {
+      problem = RU("файл короче, чем указано в заголовке");
+    }
+  }
+  if (problem) {
+    AddToLog(RU("Модель %s не загружена: %s"), name, problem);
+    delete[] data;
+    return;
+  }
+
+  const unsigned char* p = data + 12;
+  const size_t positions = static_cast<size_t>(F) * V * 3;
+  float* keyframes = new float[positions > 0 ? positions : 1];
+  for (size_t i = 0; i < positions; i++, p += 4) keyframes[i] = ReadFloat(p);
+
+  // Only the low 16 bits of each index count; they must name a vertex.
+  const size_t indexCount = static_cast<size_t>(T) * 3;
+  unsigned short* indices = new unsigned short[indexCount > 0 ? indexCount : 1];
+  bool indexOutOfRange = false;
+  for (size_t i = 0; i < indexCount; i++, p += 4) {
+    indices[i] = static_cast<unsigned short>(static_cast<uint32_t>(ReadInt32(p)) & 0xFFFFu);
+    if (indices[i] >= V) indexOutOfRange = true;
+  }
+  if (indexOutOfRange) {
+    AddToLog(RU("Модель %s не загружена: %s"), name, RU("индекс вершины вне диапазона"));
+    delete[] keyframes;
+    delete[] indices;
+    delete[] data;
+    return;
+  }
+
+  float* texCoords = new float[static_cast<size_t>(V) * 2 + 1];
+  for (size_t i = 0; i < static_cast<size_t>(V) * 2; i++, p += 4) texCoords[i] = ReadFloat(p);
+  delete[] data;
+
+  vertexCount = V;
+  triangleCount = T;
+  frameCount = F;
+
+  glGenBuffersARB(1, &indexBuffer);
+  glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, indexBuffer);
+  glBufferDataARB(GL_ELEMENT_ARRAY_BUFFER_ARB, static_cast<GLsizeiptrARB>(indexCount) * 2, indices,
+                  GL_STATIC_DRAW_ARB);
+  glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+
+  const intptr_t normalsOffset = KeyframeOffset(V, F);
+  glGenBuffersARB(1, &vertexBuffer);
+  glBindBufferARB(GL_ARRAY_BUFFER_ARB, vertexBuffer);
+  glBufferDataARB(GL_ARRAY_BUFFER_ARB, normalsOffset + static_cast<intptr_t>(V) * 12, nullptr,
+                  GL_STATIC_COPY_ARB);
+  glBufferSubDataARB(GL_ARRAY_BUFFER_ARB, 0, static_cast<intptr_t>(V) * 8, texCoords);
+  glBufferSubDataARB(GL_ARRAY_BUFFER_ARB, static_cast<intptr_t>(V) * 8,
+                     static_cast<intptr_t>(positions) * 4, keyframes);
+
+  // unitScale: the largest positive coordinate of frame 0 in any axis.
+  // Normals: the frame-0 direction of each vertex from the model's origin.
+  float* normals = new float[static_cast<size_t>(V) * 3 + 1];
+  float largest = 0.0f;
+  for (int i = 0; i < V; i++) {
+    const float* v = keyframes + static_cast<size_t>(i) * 3;
+    largest = largest > v[0] ? largest : v[0];
+    largest = largest > v[1] ? largest : v[1];
+    largest = largest > v[2] ? largest : v[2];
+    float length = static_cast<float>(
+        std::sqrt(static_cast<double>(v[0]) * v[0] + static_cast<double>(v[1]) * v[1] +
+                  static_cast<double>(v[2]) * v[2]));
+    if (length == 0.0f) length = 1.0f;
+    normals[i * 3 + 0] = v[0] / length;
+    normals[i * 3 + 1] = v[1] / length;
+    normals[i * 3 + 2] = v[2] / length;
+  }
+  unitScale = 1.0f / largest;
+
+  glBufferSubDataARB(GL_ARRAY_BUFFER_ARB, normalsOffset, static_cast<intptr_t>(V) * 12, normals);
+  glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+
+  delete[] indices;
+  delete[] texCoords;
+  delete[] normals;
+
+  // With shaders the keyframes live only in the buffer; the processor
+  // fallback blends from a copy in memory into a scratch array.
+  if (_ShadersOn) {
+    delete[] keyframes;
+    frames = nullptr;
+    blendedVertices = nullptr;
+  } else {
+    frames = keyframes;
+    blendedVertices = new float[static_cast<size_t>(V) * 3 + 1];
+  }
+
+  frame = 0;
+  AddToLog(RU("Модель %s загружена"), name);
+}
+
+// --------------------------------------------------------------- drawing
+
+namespace {
+
+// Shared start of every draw: placement, then the frame wrap that keeps a
+// non-negative frame below frameCount - 1 (the last keyframe is reached
+// only as a blend target). Returns false when the model holds nothing to
+// draw; the matrix is pushed either way.
+bool BeginModelDraw(TModel& m) {
+  glPushMatrix();
+  SetPos3D(m.x + m.offsetX, m.y + m.offsetY, m.z);
+  RotateX(m.rotX);
+  RotateY(m.rotY);
+  RotateZ(m.rotZ);
+  Size3D(m.scale);
+
+  if (!std::isfinite(m.frame)) m.frame = 0.0f;
+  if (m.frameCount > 1) {
+    const float span = static_cast<float>(m.frameCount - 1);
+    // Subtraction keeps the exact values of ordinary frames; a frame so
+    // large that subtracting no longer changes it is reduced in one step.
+    for (int guard = 0; m.frame >= span && guard < 1024; guard++) m.frame -= span;
+    if (m.frame >= span) m.frame = std::fmod(m.frame, span);
+  }
+
+  return m.triangleCount > 0 && m.vertexCount > 0 && m.frameCount > 0 && m.vertexBuffer != 0 &&
+         m.indexBuffer != 0 && BufferEntryPointsBound();
+}
+
+void DrawTriangles(const TModel& m) {
+  glDrawElements(GL_TRIANGLES, m.triangleCount * 3, GL_UNSIGNED_SHORT, BufferOffset(0));
+}
+
+// One keyframe straight from the buffer with no program change: the
+// static draw, and the fallback when no keyframes are kept in memory.
+void DrawKeyframe(const TModel& m, int key) {
+  glBindTexture(GL_TEXTURE_2D, m.texture);
+  glEnableClientState(GL_NORMAL_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glBindBufferARB(GL_ARRAY_BUFFER_ARB, m.vertexBuffer);
+  glNormalPointer(GL_FLOAT, 12, BufferOffset(KeyframeOffset(m.vertexCount, m.frameCount)));
+  glTexCoordPointer(2, GL_FLOAT, 8, BufferOffset(0));
+  glVertexPointer(3, GL_FLOAT, 12, BufferOffset(KeyframeOffset(m.vertexCount, key)));
+  glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, m.indexBuffer);
+  DrawTriangles(m);
+  glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+  glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+}
+
+// Keyframes `key` and `next` blended by t in the vertex shader.
+void DrawBlendedOnGpu(const TModel& m, int key, int next, float t) {
+  ModelShader.Enable();
+  ModelShader.SetUniform(IcLocation, t);
+  glBindTexture(GL_TEXTURE_2D, m.texture);
+  glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, m.indexBuffer);
+  glBindBufferARB(GL_ARRAY_BUFFER_ARB, m.vertexBuffer);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glEnableClientState(GL_NORMAL_ARRAY);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  ModelShader.EnableVertexArray(Vertex2Location);
+  glTexCoordPointer(2, GL_FLOAT, 8, BufferOffset(0));
+  glNormalPointer(GL_FLOAT, 12, BufferOffset(KeyframeOffset(m.vertexCount, m.frameCount)));
+  if (Vertex2Location >= 0 && glVertexAttribPointerARB)
+    glVertexAttribPointerARB(Vertex2Location, 3, GL_FLOAT, GL_FALSE, 0,
+                             BufferOffset(KeyframeOffset(m.vertexCount, next)));
+  glVertexPointer(3, GL_FLOAT, 12, BufferOffset(KeyframeOffset(m.vertexCount, key)));
+  DrawTriangles(m);
+  glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+  glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+}
+
+// Keyframe `key` blended toward the following one on the processor, drawn
+// from a client-side array with the buffer's texture coordinates and
+// normals.
+void DrawBlendedOnCpu(const TModel& m, int key, float t) {
+  if (!m.frames || !m.blendedVertices) {
+    DrawKeyframe(m, key);
+    return;
+  }
+  const int next = (key + 1) % m.frameCount;
+  const float* a = m.frames + static_cast<size_t>(key) * m.vertexCount * 3;
+  const float* b = m.frames + static_cast<size_t>(next) * m.vertexCount * 3;
+  for (int i = 0; i < m.vertexCount * 3; i++) m.blendedVertices[i] = a[i] + (b[i] - a[i]) * t;
+
+  glBindTexture(GL_TEXTURE_2D, m.texture);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glEnableClientState(GL_NORMAL_ARRAY);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glBindBufferARB(GL_ARRAY_BUFFER_ARB, m.vertexBuffer);
+  glTexCoordPointer(2, GL_FLOAT, 8, BufferOffset(0));
+  glNormalPointer(GL_FLOAT, 12, BufferOffset(KeyframeOffset(m.vertexCount, m.frameCount)));
+  glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+  glVertexPointer(3, GL_FLOAT, 12, m.blendedVertices);
+  glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, m.indexBuffer);
+  DrawTriangles(m);
+  glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+}
+
+// Draw and Draw2: `target` < 0 means "the keyframe after the current one".
+void DrawBlended(TModel& m, bool toTarget, float target) {
+  if (!BeginModelDraw(m)) {
+    glPopMatrix();
+    return;
+  }
+  const int key = KeyframeIndex(m.frame, m.frameCount);
+  const float t = m.frame - std::trunc(m.frame);
+  if (_ShadersOn) {
+    const int next = toTarget ? TargetKeyframe(target, m.frameCount) : (key + 1) % m.frameCount;
+    DrawBlendedOnGpu(m, key, next, t);
+    glPopMatrix();
+    ModelShader.Disable();
+  } else {
+    DrawBlendedOnCpu(m, key, t);
+    glPopMatrix();
+  }
+}
+
+}  // namespace
+
+void TModel::Draw() { DrawBlended(*this, false, 0.0f); }
+
+void TModel::Draw2(float target) { DrawBlended(*this, true, target); }
+
+void TModel::DrawAnimation() {
+  if (animEnd - 1 > frame)
+    Draw();
+  else
+    Draw2(animStart);
+}
+
+void TModel::DrawStatic() {
+  if (BeginModelDraw(*this)) DrawKeyframe(*this, KeyframeIndex(frame, frameCount));
+  glPopMatrix();
+}
