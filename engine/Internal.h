@@ -45,4 +45,27 @@ void LogShaderInfo(unsigned int object);
 // is present) and always writes both to stderr. Never blocks a headless run.
 void PlatformMessageBox(const char* text, const char* caption);
 
+// Engine core internals shared by the loop, the GL start-up and the
+// screenshot writer (white-box tests reach them too).
+namespace core {
+// The game's init callback as given to StartEngine; may be null.
+extern void (*InitCallback)();
+// Asks the loop to end at its next turn (nothing further is dispatched).
+void PostQuit();
+bool QuitPosted();
+// One frame: clear, identity model-view, render callback, FPS count.
+void DrawFrame();
+// Counts a frame; about once a second copies the count into _FPS and
+// opens the screenshot gate.
+void UpdateFPS();
+// Viewport and 45-degree projection for a new client size (height 0 -> 1).
+void ResizeScene(int width, int height);
+// Windows virtual-key code for an SDL key code, -1 for keys not tracked.
+int VirtualKeyFromSdl(int sdlKey);
+// Calls Draw / Process / Click on the active menu when one is shown.
+void ActiveMenuDraw();
+void ActiveMenuProcess();
+void ActiveMenuClick();
+}  // namespace core
+
 #endif

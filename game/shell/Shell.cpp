@@ -1,7 +1,60 @@
+// The game's three engine callbacks. They fix the order in which the
+// game's modules are set up, run each tick and drawn each frame; each
+// module's call goes at its numbered step below.
 #include "shell/Shell.h"
+
+#include "CorvaneEngine.h"
+#include "actors/Player.h"
 
 float CameraHeight = 0.0f;
 
-void InitCallback() {}
-void ProcessCallback() {}
-void RenderCallback() {}
+// Once, inside the engine's GL start-up. The level places the monsters and
+// the player, so the monster kinds load before it and the player after it.
+void InitCallback() {
+  // 1. Monsters.Init()
+  // 2. InitHud()
+  // 3. LoadLevel("data/maps/level0.map")
+  // 4. Player.Init()
+  // 5. Items.Init()
+  // 6. Bullets.Init()
+  // 7. Effects.Init()
+  // 8. Corps.Init()
+}
+
+// One 20 ms game tick.
+void ProcessCallback() {
+  // 1. Escape: the engine shuts down inside this call; the rest of the tick
+  //    still runs and no further tick or frame follows.
+  if (_keys[27]) QuiteEngine();
+  // 2. Enter: screenshot (the engine lets one through per FPS interval).
+  if (_keys[13]) MakeScreenShoot();
+  // 3. ProcessLevel()
+  // 4. Player.Process()
+  // 5. Items.Process()
+  // 6. Bullets.Process()
+  // 7. Monsters.Process()
+  // 8. Effects.Process()
+  // 9. Corps.Process()
+  // 10. W raises the camera, S lowers it; both together cancel out.
+  if (_keys['W']) CameraHeight = static_cast<float>(static_cast<long double>(CameraHeight) + 0.2L);
+  if (_keys['S']) CameraHeight = static_cast<float>(static_cast<long double>(CameraHeight) - 0.2L);
+  // 11. ProcessHud()
+}
+
+// One frame; the engine has cleared the buffers and loaded the identity.
+void RenderCallback() {
+  // 1. Camera 7 units above the player and 14 (+ CameraHeight) off the play
+  //    plane, looking at a point below the player and behind the plane.
+  const double px = Player.x;
+  const double py = Player.y;
+  SetCamera(px, py + 7.0, 14.0 + CameraHeight, px, py - 4.0, -10.0);
+  // 2. View planes for the culling below.
+  CalculateFrustum();
+  // 3. DrawLevel()
+  // 4. Player.Draw()
+  // 5. Monsters.Draw()
+  // 6. Bullets.Draw()
+  // 7. Corps.Draw()
+  // 8. Effects.Draw()
+  // 9. DrawHud() last, over the scene.
+}

@@ -1,0 +1,57 @@
+// Screenshots: the frame buffer as an uncompressed 24-bit TGA named
+// "Screen<N>.tga" with the lowest N not yet on disk.
+#include "Internal.h"
+
+#include <cstdio>
+#include <new>
+
+void MakeScreenShoot() {
+  // Called from the tick that quit, the context is already gone.
+  if (!cgl::ContextAlive) return;
+  if (!_ScreenPause) return;
+  _ScreenPause = false;
+
+  const int width = _Zarn_ScreenWidth;
+  const int height = _Zarn_ScreenHeight;
+  // The TGA header holds 16-bit sizes.
+  if (width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF) return;
+  const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height) * 3u;
+  unsigned char* pixels = new (std::nothrow) unsigned char[size];
+  if (!pixels) return;
+
+  // Rows packed tight, so widths whose row is not a multiple of 4 bytes
+  // fit the buffer too.
+  GLint oldAlignment = 4;
+  glGetIntegerv(GL_PACK_ALIGNMENT, &oldAlignment);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+  glPixelStorei(GL_PACK_ALIGNMENT, oldAlignment);
+
+  char name[32];
+  for (unsigned n = 0;; ++n) {
+    std::snprintf(name, sizeof name, "Screen%u.tga", n);
+    if (!FileExists(name)) break;
+  }
+
+  std::FILE* f = std::fopen(name, "wb");
+  if (!f) {
+    delete[] pixels;
+    PlatformMessageBox("Can't open ScreenShot File!", "Error");
+    return;
+  }
+  const unsigned char header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                    static_cast<unsigned char>(width & 0xFF),
+                                    static_cast<unsigned char>(width >> 8),
+                                    static_cast<unsigned char>(height & 0xFF),
+                                    static_cast<unsigned char>(height >> 8),
+                                    24, 0};
+  std::fwrite(header, 1, sizeof header, f);
+  for (size_t i = 0; i < size; i += 3) {
+    const unsigned char red = pixels[i];
+    pixels[i] = pixels[i + 2];
+    pixels[i + 2] = red;
+  }
+  std::fwrite(pixels, 1, size, f);
+  std::fclose(f);
+  delete[] pixels;
+}
