@@ -19,6 +19,9 @@ struct SImageTGA {
 // Reads an uncompressed (type 2) or run-length (type 10) true-colour TGA.
 // On failure shows an error box, leaves image->data null and returns false.
 bool ReadTGA(SImageTGA* image, const char* path);
+// Text and caption of the reader's last error box (null before any).
+extern const char* TgaLastError;
+extern const char* TgaLastCaption;
 
 // 1 where the registry entry of the same index is a colour-keyed texture.
 extern unsigned char TextureAlpha[CORVANE_MAX_TEXTURES];

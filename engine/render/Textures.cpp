@@ -37,7 +37,18 @@ unsigned int tgaBpp;
 unsigned int tgaBytesPerPixel;
 size_t tgaImageSize;
 
-void Fail(const char* text, const char* caption = "ERROR") { PlatformMessageBox(text, caption); }
+}  // namespace
+
+const char* TgaLastError = nullptr;
+const char* TgaLastCaption = nullptr;
+
+namespace {
+
+void Fail(const char* text, const char* caption = "ERROR") {
+  TgaLastError = text;
+  TgaLastCaption = caption;
+  PlatformMessageBox(text, caption);
+}
 
 // Bytes left in the file from the current position.
 size_t BytesLeft(FILE* f) {

@@ -1,0 +1,173 @@
+// TGA reader: decoding of raw and run-length images and every rejection.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <GL/gl.h>
+
+#include "render/Render.h"
+#include "testutil.h"
+
+namespace {
+
+std::string Header(int type, int w, int h, int bpp) {
+  std::string s(18, '\0');
+  s[2] = static_cast<char>(type);
+  s[12] = static_cast<char>(w & 0xFF);
+  s[13] = static_cast<char>(w >> 8);
+  s[14] = static_cast<char>(h & 0xFF);
+  s[15] = static_cast<char>(h >> 8);
+  s[16] = static_cast<char>(bpp);
+  return s;
+}
+
+std::string Bytes(std::initializer_list<int> v) {
+  std::string s;
+  for (int b : v) s.push_back(static_cast<char>(b));
+  return s;
+}
+
+struct Decoded {
+  bool ok;
+  SImageTGA img;
+  std::string error;
+  std::string caption;
+  std::string Pixels() const {
+    return ok ? std::string(reinterpret_cast<char*>(img.data), img.width * img.height * img.bpp / 8)
+              : std::string();
+  }
+};
+
+Decoded Read(const std::string& bytes) {
+  testutil::WriteFile("t.tga", bytes);
+  Decoded d;
+  TgaLastError = TgaLastCaption = nullptr;
+  d.img.data = reinterpret_cast<unsigned char*>(1);  // must be cleared on failure
+  d.ok = ReadTGA(&d.img, "t.tga");
+  d.error = TgaLastError ? TgaLastError : "";
+  d.caption = TgaLastCaption ? TgaLastCaption : "";
+  return d;
+}
+
+class Tga : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (d.ok) free(d.img.data);
+  }
+  void Load(const std::string& bytes) { d = Read(bytes); }
+  Decoded d{};
+};
+
+TEST_F(Tga, RawSwapsBlueAndRedAt24And32Bits) {
+  Load(Header(2, 2, 1, 24) + Bytes({1, 2, 3, 4, 5, 6}));
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(d.Pixels(), Bytes({3, 2, 1, 6, 5, 4}));
+  EXPECT_EQ(d.img.format, (unsigned)GL_RGB);
+  EXPECT_EQ(d.img.bpp, 24u);
+  free(d.img.data);
+
+  Load(Header(2, 1, 2, 32) + Bytes({1, 2, 3, 4, 5, 6, 7, 8}));
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(d.Pixels(), Bytes({3, 2, 1, 4, 7, 6, 5, 8}));
+  EXPECT_EQ(d.img.format, (unsigned)GL_RGBA);
+  EXPECT_EQ(d.img.width, 1u);
+  EXPECT_EQ(d.img.height, 2u);
+}
+
+TEST_F(Tga, RawIgnoresTheDescriptorAndTrailingBytes) {
+  std::string h = Header(2, 1, 1, 24);
+  h[17] = 0x20;  // top-down origin bit: not honoured
+  Load(h + Bytes({9, 8, 7, 0xAA, 0xBB}));
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(d.Pixels(), Bytes({7, 8, 9}));
+}
+
+TEST_F(Tga, RlePacketsAcrossRows) {
+  // 3 x 2 image: a run of 4 crosses the row end, then a raw packet of 2.
+  Load(Header(10, 3, 2, 24) + Bytes({0x83, 0x10, 0x20, 0x30, 0x01, 1, 2, 3, 4, 5, 6}));
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(d.Pixels(), Bytes({0x30, 0x20, 0x10, 0x30, 0x20, 0x10, 0x30, 0x20, 0x10, 0x30, 0x20,
+                               0x10, 3, 2, 1, 6, 5, 4}));
+}
+
+TEST_F(Tga, RleRunAndRawOfOneAnd32Bits) {
+  Load(Header(10, 3, 1, 32) + Bytes({0x81, 1, 2, 3, 4, 0x00, 5, 6, 7, 8}));
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(d.Pixels(), Bytes({3, 2, 1, 4, 3, 2, 1, 4, 7, 6, 5, 8}));
+}
+
+TEST_F(Tga, RlePacketLengthsOneTo128) {
+  // 0x80 repeats once, 0xFF 128 times, 0x7F carries 128 stored pixels.
+  std::string body = Bytes({0x80, 1, 1, 1, 0xFF, 2, 2, 2, 0x7F});
+  std::string raw;
+  for (int i = 0; i < 128; ++i) raw += Bytes({i, 0, 0});
+  Load(Header(10, 257, 1, 24) + body + raw);
+  ASSERT_TRUE(d.ok);
+  std::string px = d.Pixels();
+  ASSERT_EQ(px.size(), 257u * 3);
+  EXPECT_EQ(px.substr(0, 3), Bytes({1, 1, 1}));
+  for (int i = 1; i <= 128; ++i) ASSERT_EQ(px.substr(i * 3, 3), Bytes({2, 2, 2})) << i;
+  for (int i = 0; i < 128; ++i) ASSERT_EQ(px.substr((129 + i) * 3, 3), Bytes({0, 0, i})) << i;
+}
+
+struct Rejection {
+  const char* name;
+  std::string bytes;
+  const char* error;
+  const char* caption;
+};
+
+TEST(TgaRejects, DamagedAndUnsupportedFiles) {
+  std::string rawHuge = Header(2, 65535, 65535, 32) + std::string(64, '\x7f');
+  std::string rleHuge = Header(10, 65535, 65535, 32) + std::string(64, '\xff');
+  std::string withId = Header(2, 1, 1, 24) + "abc";
+  withId[0] = 3;
+  std::string colourMap = Header(2, 1, 1, 24) + "abc";
+  colourMap[1] = 1;
+  std::string origin = Header(2, 1, 1, 24) + "abc";
+  origin[8] = 1;
+  const Rejection cases[] = {
+      {"short header", std::string(11, '\0'), "Could not read file header", "ERROR"},
+      {"image id", withId, "TGA file be type 2 or type 10 ", "Invalid Image"},
+      {"colour map", colourMap, "TGA file be type 2 or type 10 ", "Invalid Image"},
+      {"origin", origin, "TGA file be type 2 or type 10 ", "Invalid Image"},
+      {"grey type 3", Header(3, 1, 1, 8) + "a", "TGA file be type 2 or type 10 ", "Invalid Image"},
+      {"short info", Header(2, 1, 1, 24).substr(0, 17), "Could not read info header", "ERROR"},
+      {"rle short info", Header(10, 1, 1, 24).substr(0, 14), "Could not read info header",
+       "ERROR"},
+      {"width 0", Header(2, 0, 1, 24) + "abc", "Invalid texture information", "ERROR"},
+      {"height 0", Header(10, 1, 0, 24) + "abc", "Invalid texture information", "ERROR"},
+      {"16 bit", Header(2, 1, 1, 16) + "ab", "Invalid texture information", "ERROR"},
+      {"raw short data", Header(2, 2, 2, 24) + std::string(11, 'x'), "Could not read image data",
+       "ERROR"},
+      {"raw huge", rawHuge, "Could not read image data", "ERROR"},
+      {"rle huge", rleHuge, "Could not read image data", "ERROR"},
+      {"rle header missing", Header(10, 2, 1, 24) + Bytes({0x80, 1, 2, 3}),
+       "Could not read RLE header", "ERROR"},
+      {"rle run value short", Header(10, 2, 1, 24) + Bytes({0x80, 1, 2, 3, 0x80, 1, 2}),
+       "Could not read from file", "ERROR"},
+      {"rle raw pixel short", Header(10, 2, 1, 24) + Bytes({0x01, 1, 2, 3, 4, 5}),
+       "Could not read image data", "ERROR"},
+      {"rle too many (run)", Header(10, 2, 1, 24) + Bytes({0x82, 1, 2, 3, 0, 0, 0, 0}),
+       "Too many pixels read", "ERROR"},
+      {"rle too many (raw)", Header(10, 2, 1, 24) + Bytes({0x00, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9}),
+       "Too many pixels read", "ERROR"},
+  };
+  for (const Rejection& c : cases) {
+    Decoded d = Read(c.bytes);
+    EXPECT_FALSE(d.ok) << c.name;
+    EXPECT_EQ(d.img.data, nullptr) << c.name;
+    EXPECT_EQ(d.error, c.error) << c.name;
+    EXPECT_EQ(d.caption, c.caption) << c.name;
+  }
+
+  SImageTGA img;
+  EXPECT_FALSE(ReadTGA(&img, "no/such/file.tga"));
+  EXPECT_STREQ(TgaLastError, "Could not open texture file");
+  EXPECT_STREQ(TgaLastCaption, "ERROR");
+  EXPECT_EQ(img.data, nullptr);
+}
+
+}  // namespace
