@@ -4,7 +4,10 @@
 #include "shell/Shell.h"
 
 #include "CorvaneEngine.h"
+#include "actors/Items.h"
 #include "actors/Player.h"
+#include "hud/Hud.h"
+#include "world/Level.h"
 
 float CameraHeight = 0.0f;
 
@@ -12,10 +15,13 @@ float CameraHeight = 0.0f;
 // the player, so the monster kinds load before it and the player after it.
 void InitCallback() {
   // 1. Monsters.Init()
-  // 2. InitHud()
-  // 3. LoadLevel("data/maps/level0.map")
+  // 2.
+  InitHud();
+  // 3.
+  LoadLevel("data/maps/level0.map");
   // 4. Player.Init()
-  // 5. Items.Init()
+  // 5.
+  Items.Init();
   // 6. Bullets.Init()
   // 7. Effects.Init()
   // 8. Corps.Init()
@@ -28,9 +34,11 @@ void ProcessCallback() {
   if (_keys[27]) QuiteEngine();
   // 2. Enter: screenshot (the engine lets one through per FPS interval).
   if (_keys[13]) MakeScreenShoot();
-  // 3. ProcessLevel()
+  // 3. Pickups near the player, before it moves.
+  ProcessLevel();
   // 4. Player.Process()
-  // 5. Items.Process()
+  // 5.
+  Items.Process();
   // 6. Bullets.Process()
   // 7. Monsters.Process()
   // 8. Effects.Process()
@@ -38,7 +46,8 @@ void ProcessCallback() {
   // 10. W raises the camera, S lowers it; both together cancel out.
   if (_keys['W']) CameraHeight = static_cast<float>(static_cast<long double>(CameraHeight) + 0.2L);
   if (_keys['S']) CameraHeight = static_cast<float>(static_cast<long double>(CameraHeight) - 0.2L);
-  // 11. ProcessHud()
+  // 11.
+  ProcessHud();
 }
 
 // One frame; the engine has cleared the buffers and loaded the identity.
@@ -50,11 +59,13 @@ void RenderCallback() {
   SetCamera(px, py + 7.0, 14.0 + CameraHeight, px, py - 4.0, -10.0);
   // 2. View planes for the culling below.
   CalculateFrustum();
-  // 3. DrawLevel()
+  // 3. Background, walls, pickups and boxes.
+  DrawLevel();
   // 4. Player.Draw()
   // 5. Monsters.Draw()
   // 6. Bullets.Draw()
   // 7. Corps.Draw()
   // 8. Effects.Draw()
-  // 9. DrawHud() last, over the scene.
+  // 9. Last, over the scene.
+  DrawHud();
 }
