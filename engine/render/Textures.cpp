@@ -201,9 +201,9 @@ void Register(unsigned int name, unsigned char alpha, const char* path) {
 unsigned int CreateBoundTexture() {
   GLuint name = 0;
   glGenTextures(1, &name);
-  GlError(const_cast<char*>(RU("создание текстуры")));
+  GlError(RU("создание текстуры"));
   glBindTexture(GL_TEXTURE_2D, name);
-  GlError(const_cast<char*>(RU("бинд текстуры")));
+  GlError(RU("бинд текстуры"));
   return name;
 }
 
@@ -252,6 +252,7 @@ bool ReadTGA(SImageTGA* image, const char* path) {
 }
 
 unsigned int LoadTexture(const char* path) {
+  if (!path) path = "";
   SImageTGA img;
   unsigned int name = 0;
   if (!ReadTGA(&img, path)) {
@@ -269,6 +270,7 @@ unsigned int LoadTexture(const char* path) {
 }
 
 unsigned int CreateMaskTexture(const char* path, const int* key) {
+  if (!path) path = "";
   SImageTGA img;
   unsigned int name = 0;
   unsigned char* mask = nullptr;
@@ -298,6 +300,7 @@ unsigned int CreateMaskTexture(const char* path, const int* key) {
 }
 
 unsigned int LoadTexture(const char* path, const int* key) {
+  if (!path) path = "";
   SImageTGA img;
   unsigned int name = 0;
   unsigned char* rgba = nullptr;
