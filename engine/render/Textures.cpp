@@ -226,8 +226,9 @@ void BuildMipmapped(GLint components, const SImageTGA& img, GLenum format, const
                     pixels);
 }
 
+// No key given: no pixel matches.
 bool KeyMatches(const unsigned char* p, const int* key) {
-  return p[0] == key[0] && p[1] == key[1] && p[2] == key[2];
+  return key && p[0] == key[0] && p[1] == key[1] && p[2] == key[2];
 }
 
 }  // namespace
