@@ -310,9 +310,11 @@ bool BoxOverlap(float x1, float y1, float w1, float h1,
 }
 
 bool CircleOverlap(float x1, float y1, float r1, float x2, float y2, float r2) {
-  const float dx = x2 - x1;
-  const float dy = y2 - y1;
-  return std::sqrt(static_cast<double>(dx * dx + dy * dy)) < r1 + r2;
+  // Worked in double so that a distance of exactly r1 + r2 stays a miss
+  // instead of rounding either way in float.
+  const double dx = static_cast<double>(x2) - x1;
+  const double dy = static_cast<double>(y2) - y1;
+  return std::sqrt(dx * dx + dy * dy) < static_cast<double>(r1) + r2;
 }
 
 bool CanMoveTo(float x, float y, float w, float h, int who) {

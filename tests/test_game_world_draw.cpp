@@ -1,0 +1,204 @@
+// Drawing the level on an offscreen context: the scrolling background, the
+// wall pieces where the cells are, and a picture of the shipped level.
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "actors/Items.h"
+#include "actors/Monsters.h"
+#include "actors/Player.h"
+#include "hud/Hud.h"
+#include "shell/Shell.h"
+#include "testutil.h"
+#include "world/Level.h"
+
+namespace {
+
+const int W = 1024, H = 768;
+
+struct Pixel {
+  int r, g, b;
+};
+
+Pixel ReadPixel(int x, int yFromTop) {
+  unsigned char p[4] = {};
+  glReadPixels(x, H - 1 - yFromTop, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+  return {p[0], p[1], p[2]};
+}
+
+// An uncompressed 24-bit TGA of w x h pixels given as R, G, B triples.
+void WriteTga(const char* path, int w, int h, const std::vector<unsigned char>& rgb) {
+  std::string f(18, '\0');
+  f[2] = 2;
+  f[12] = static_cast<char>(w & 0xFF);
+  f[13] = static_cast<char>(w >> 8);
+  f[14] = static_cast<char>(h & 0xFF);
+  f[15] = static_cast<char>(h >> 8);
+  f[16] = 24;
+  for (size_t i = 0; i + 2 < rgb.size(); i += 3) {
+    f += static_cast<char>(rgb[i + 2]);
+    f += static_cast<char>(rgb[i + 1]);
+    f += static_cast<char>(rgb[i]);
+  }
+  testutil::WriteFile(path, f);
+}
+
+GLTexture Solid(const char* path, unsigned char r, unsigned char g, unsigned char b) {
+  std::vector<unsigned char> px;
+  for (int i = 0; i < 16; i++) px.insert(px.end(), {r, g, b});
+  WriteTga(path, 4, 4, px);
+  return LoadTexture(path);
+}
+
+void SavePng(const char* name) {
+  std::vector<unsigned char> px(static_cast<size_t>(W) * H * 3);
+  glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+  std::string ppm = "P6\n1024 768\n255\n";
+  for (int y = H - 1; y >= 0; y--)
+    ppm.append(reinterpret_cast<char*>(&px[static_cast<size_t>(y) * W * 3]), W * 3);
+  std::string base(name);
+  testutil::WriteFile(base + ".ppm", ppm);
+  std::string cmd = "convert " + base + ".ppm " + base + ".png 2>/dev/null";
+  if (std::system(cmd.c_str()) != 0) return;
+}
+
+// The game's camera on the player, as the render callback places it.
+void Camera() {
+  glLoadIdentity();
+  SetCamera(Player.x, Player.y + 7.0, 14.0, Player.x, Player.y - 4.0, -10.0);
+  CalculateFrustum();
+}
+
+// Screen position (from the top) of a world point under the current camera.
+bool Project(double x, double y, double z, int* sx, int* sy) {
+  double model[16], proj[16], wx, wy, wz;
+  int view[4];
+  glGetDoublev(GL_MODELVIEW_MATRIX, model);
+  glGetDoublev(GL_PROJECTION_MATRIX, proj);
+  glGetIntegerv(GL_VIEWPORT, view);
+  if (!gluProject(x, y, z, model, proj, view, &wx, &wy, &wz)) return false;
+  *sx = static_cast<int>(wx);
+  *sy = H - 1 - static_cast<int>(wy);
+  return true;
+}
+
+class LevelDraw : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ok_ = testutil::OpenContext(W, H);
+    if (!ok_) return;
+    _Zarn_ScreenWidth = W;
+    _Zarn_ScreenHeight = H;
+    InitGL(W, H);
+  }
+  void SetUp() override {
+    if (!ok_) GTEST_SKIP() << "no GL context";
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    MapCellCount = 0;
+    MonsterCount = 0;
+    Player.x = Player.y = 0;
+  }
+  static bool ok_;
+};
+bool LevelDraw::ok_ = false;
+
+TEST_F(LevelDraw, BackgroundScrollsWithThePlayer) {
+  // Three bands of 512 pixels each once stretched over 1536.
+  WriteTga("bands.tga", 3, 1, {255, 0, 0, 0, 255, 0, 0, 0, 255});
+  BackTexture = LoadTexture("bands.tga");
+  BackScrollFactor = 128.0f;
+  Player.x = 0;
+  Camera();
+  DrawLevel();
+  Pixel p = ReadPixel(200, 384);
+  EXPECT_GT(p.r, 200);
+  EXPECT_LT(p.g, 60);
+  Pixel q = ReadPixel(800, 384);
+  EXPECT_GT(q.g, 200);
+
+  Player.x = 4;  // 4 x 128 = 512 pixels to the left
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  Camera();
+  DrawLevel();
+  p = ReadPixel(200, 384);
+  EXPECT_GT(p.g, 200);
+  EXPECT_LT(p.r, 60);
+  q = ReadPixel(800, 384);
+  EXPECT_GT(q.b, 200);
+}
+
+TEST_F(LevelDraw, WallPiecesStandAtTheirCells) {
+  BackTexture = Solid("black.tga", 0, 0, 0);
+  WallTextures[1] = Solid("red.tga", 255, 0, 0);
+  WallTextures[2] = Solid("green.tga", 0, 255, 0);
+  auto add = [](float x, float y, int wall, int tex) {
+    SMapCell& c = MapCells[MapCellCount++];
+    c = SMapCell{x, y, -1, -1, static_cast<int16_t>(tex), -1, static_cast<int16_t>(wall)};
+  };
+  add(-3, 0.4f - 1, WALL_BLOCK, 1);
+  add(3, 0.5f - 1, WALL_DOOR_RED, 2);
+  add(0, -3, WALL_PLATFORM, 1);
+  Camera();
+  DrawLevel();
+  SavePng("pieces");
+
+  int sx, sy;
+  // The block's front face centre, and a point just beside the 1-wide block.
+  ASSERT_TRUE(Project(-3, -0.6, 1.5, &sx, &sy));
+  Pixel p = ReadPixel(sx, sy);
+  EXPECT_GT(p.r, 200);
+  EXPECT_LT(p.g, 40);
+  ASSERT_TRUE(Project(-3.7, -0.6, 1.5, &sx, &sy));
+  EXPECT_LT(ReadPixel(sx, sy).r, 40);
+  // The door: 0.3 wide, 2.8 high.
+  ASSERT_TRUE(Project(3, -0.5 + 1.2, 1.5, &sx, &sy));
+  EXPECT_GT(ReadPixel(sx, sy).g, 200);
+  ASSERT_TRUE(Project(3.3, -0.5, 1.5, &sx, &sy));
+  EXPECT_LT(ReadPixel(sx, sy).g, 40);
+  // The platform: 0.2 high.
+  ASSERT_TRUE(Project(0, -3, 1.5, &sx, &sy));
+  EXPECT_GT(ReadPixel(sx, sy).r, 200);
+  ASSERT_TRUE(Project(0, -3.25, 1.5, &sx, &sy));
+  EXPECT_LT(ReadPixel(sx, sy).r, 40);
+
+  // An opened door is no longer drawn.
+  MapCells[1].wallType = WALL_NONE;
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  Camera();
+  DrawLevel();
+  ASSERT_TRUE(Project(3, -0.5 + 1.2, 1.5, &sx, &sy));
+  EXPECT_LT(ReadPixel(sx, sy).g, 40);
+}
+
+// The whole shipped level with the HUD, saved for a look.
+TEST_F(LevelDraw, ShippedLevelWithHud) {
+  testutil::LinkDataDir();
+  if (!std::getenv("TARVS_FULL_FRAME") && testutil::ReadFile("data/maps/level0.map").empty())
+    GTEST_SKIP() << "no shipped level";
+  Monsters.Init();
+  InitHud();
+  LoadLevel("data/maps/level0.map");
+  Player.Init();
+  Items.Init();
+  ASSERT_GT(MapCellCount, 0);
+  for (int tick = 0; tick < 10; tick++) {
+    ProcessLevel();
+    Items.Process();
+    ProcessHud();
+  }
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  Camera();
+  DrawLevel();
+  Player.Draw();
+  Monsters.Draw();
+  ShowMessage("Test");
+  DrawHud();
+  SavePng("level");
+}
+
+}  // namespace
