@@ -4,7 +4,10 @@
 #include "shell/Shell.h"
 
 #include "CorvaneEngine.h"
+#include "actors/Corps.h"
+#include "actors/Effects.h"
 #include "actors/Items.h"
+#include "actors/Monsters.h"
 #include "actors/Player.h"
 #include "hud/Hud.h"
 #include "world/Level.h"
@@ -14,7 +17,8 @@ float CameraHeight = 0.0f;
 // Once, inside the engine's GL start-up. The level places the monsters and
 // the player, so the monster kinds load before it and the player after it.
 void InitCallback() {
-  // 1. Monsters.Init()
+  // 1.
+  Monsters.Init();
   // 2.
   InitHud();
   // 3.
@@ -23,8 +27,10 @@ void InitCallback() {
   // 5.
   Items.Init();
   // 6. Bullets.Init()
-  // 7. Effects.Init()
-  // 8. Corps.Init()
+  // 7.
+  Effects.Init();
+  // 8. The corpse kinds copy the monster templates.
+  Corps.Init();
 }
 
 // One 20 ms game tick.
@@ -40,9 +46,12 @@ void ProcessCallback() {
   // 5.
   Items.Process();
   // 6. Bullets.Process()
-  // 7. Monsters.Process()
-  // 8. Effects.Process()
-  // 9. Corps.Process()
+  // 7.
+  Monsters.Process();
+  // 8.
+  Effects.Process();
+  // 9.
+  Corps.Process();
   // 10. W raises the camera, S lowers it; both together cancel out.
   if (_keys['W']) CameraHeight = static_cast<float>(static_cast<long double>(CameraHeight) + 0.2L);
   if (_keys['S']) CameraHeight = static_cast<float>(static_cast<long double>(CameraHeight) - 0.2L);
@@ -62,10 +71,13 @@ void RenderCallback() {
   // 3. Background, walls, pickups and boxes.
   DrawLevel();
   // 4. Player.Draw()
-  // 5. Monsters.Draw()
+  // 5. Monsters and the blood.
+  Monsters.Draw();
   // 6. Bullets.Draw()
-  // 7. Corps.Draw()
-  // 8. Effects.Draw()
+  // 7.
+  Corps.Draw();
+  // 8.
+  Effects.Draw();
   // 9. Last, over the scene.
   DrawHud();
 }
