@@ -168,11 +168,10 @@ void CreateStep() {
     core::PostQuit();
     return;
   }
-  // The context must have the depth and double buffering asked for.
-  int depth = 0, doubleBuffer = 0;
-  SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth);
-  SDL_GL_GetAttribute(SDL_GL_DOUBLEBUFFER, &doubleBuffer);
-  if (depth < 16 || !doubleBuffer) {
+  // The frame buffer must have at least the depth asked for. (Double
+  // buffering is not checked: offscreen drivers report single buffering.)
+  int depth = 0;
+  if (SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth) != 0 || depth < 16) {
     AddToLog(RU("Ошибка установки формата пикселей"));
     core::PostQuit();
     return;

@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <GL/gl.h>
+#include <cctype>
+#include <string>
+
+#include "CorvaneEngine.h"
+#include "Cp1251.h"
+#include "testutil.h"
+
+namespace {
+
+const char* const kLog = "EngineLog.txt";
+
+bool IsStamp(const std::string& line) {
+  if (line.size() < 9) return false;
+  for (int i : {0, 1, 3, 4, 6, 7})
+    if (!std::isdigit(static_cast<unsigned char>(line[i]))) return false;
+  return line[2] == ':' && line[5] == ':' && line[8] == ' ';
+}
+
+class LogTest : public ::testing::Test {
+ protected:
+  void SetUp() override { testutil::RemoveFile(kLog); }
+  void TearDown() override { testutil::RemoveFile(kLog); }
+};
+
+}  // namespace
+
+TEST_F(LogTest, EntriesCarryTimeStampAndCrLfInOrder) {
+  AddToLog("first %d", 1);
+  AddToLog("%s", "second");
+  AddToLog("----\n");  // a message ending in LF leaves an empty line
+  const std::string log = testutil::ReadFile(kLog);
+  ASSERT_EQ(log.size(), 3 * 9 + std::string("first 1\r\nsecond\r\n----\r\n\r\n").size());
+  EXPECT_TRUE(IsStamp(log.substr(0, 9)));
+  EXPECT_EQ(log.substr(9, 9), "first 1\r\n");
+  EXPECT_TRUE(IsStamp(log.substr(18, 9)));
+  EXPECT_EQ(log.substr(27, 8), "second\r\n");
+  EXPECT_TRUE(IsStamp(log.substr(35, 9)));
+  EXPECT_EQ(log.substr(44), "----\r\n\r\n");
+  // Stamp fields are in range (the clock is local time).
+  EXPECT_LT(std::stoi(log.substr(0, 2)), 24);
+  EXPECT_LT(std::stoi(log.substr(3, 2)), 60);
+  EXPECT_LT(std::stoi(log.substr(6, 2)), 61);
+}
+
+TEST_F(LogTest, RussianTextIsWindows1251AndLongMessagesAreCut) {
+  AddToLog(RU("Освобождено %d текстур"), 3);
+  const std::string longText(400, 'x');
+  AddToLog("%s", longText.c_str());
+  const std::string log = testutil::ReadFile(kLog);
+  const std::string first =
+      "\xCE\xF1\xE2\xEE\xE1\xEE\xE6\xE4\xE5\xED\xEE 3 \xF2\xE5\xEA\xF1\xF2\xF3\xF0\r\n";
+  ASSERT_GE(log.size(), 9 + first.size());
+  EXPECT_EQ(log.substr(9, first.size()), first);
+  const std::string second = log.substr(9 + first.size());
+  EXPECT_EQ(second.size(), 9u + 255u + 2u);
+  EXPECT_EQ(second.substr(9), std::string(255, 'x') + "\r\n");
+}
+
+TEST_F(LogTest, UnwritableLogIsIgnored) {
+  ASSERT_EQ(mkdir(kLog, 0755), 0);
+  AddToLog("lost %d", 1);  // must not crash or write elsewhere
+  GlError("x");
+  struct stat info;
+  ASSERT_EQ(stat(kLog, &info), 0);
+  EXPECT_TRUE(S_ISDIR(info.st_mode));
+  rmdir(kLog);
+}
+
+TEST_F(LogTest, FileExists) {
+  testutil::WriteFile("exists.bin", "1");
+  mkdir("somedir", 0755);
+  EXPECT_TRUE(FileExists("exists.bin"));
+  EXPECT_TRUE(FileExists("somedir"));
+  EXPECT_FALSE(FileExists("missing.bin"));
+  EXPECT_FALSE(FileExists(""));
+  EXPECT_FALSE(FileExists(nullptr));
+  testutil::RemoveFile("exists.bin");
+  rmdir("somedir");
+}
+
+TEST_F(LogTest, GlErrorLogsPendingErrorsOnceWithAndWithoutContext) {
+  // Without a context there is nothing to report and no file appears.
+  GlError();
+  EXPECT_FALSE(FileExists(kLog));
+
+  ASSERT_TRUE(testutil::OpenContext(64, 64));
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  GlError();
+  EXPECT_FALSE(FileExists(kLog)) << "no pending error must not touch the log";
+
+  glEnable(0x7FFF);  // GL_INVALID_ENUM
+  GlError();
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  glEnable(0x7FFF);
+  GlError(RU("бинд текстуры"));
+
+  std::string log = testutil::ReadFile(kLog);
+  const std::string plain = "glError: invalid enumerant (1280)\r\n";
+  const std::string named = "\xE1\xE8\xED\xE4 \xF2\xE5\xEA\xF1\xF2\xF3\xF0\xFB glError: invalid enumerant (1280)\r\n";
+  ASSERT_EQ(log.size(), 9 + plain.size() + 9 + named.size());
+  EXPECT_TRUE(IsStamp(log.substr(0, 9)));
+  EXPECT_EQ(log.substr(9, plain.size()), plain);
+  EXPECT_EQ(log.substr(18 + plain.size()), named);
+  testutil::CloseContext();
+}
