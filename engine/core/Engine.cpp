@@ -23,7 +23,6 @@ int _keys[256];
 int _MousePosX = 0;
 int _MousePosY = 0;
 bool _MouseButton[3];
-float _MousePos3D[3];
 float _FPS = 0.0f;
 int _Zarn_ScreenWidth = 0;
 int _Zarn_ScreenHeight = 0;

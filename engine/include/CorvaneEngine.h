@@ -559,7 +559,6 @@ CORVANE_API extern int _keys[256];
 CORVANE_API extern int _MousePosX;          // client pixels from the left
 CORVANE_API extern int _MousePosY;          // client pixels from the top
 CORVANE_API extern bool _MouseButton[3];    // left, middle, right
-CORVANE_API extern float _MousePos3D[3];    // world point under the cursor
 CORVANE_API extern float _FPS;              // frames in the last ~1 s interval
 CORVANE_API extern int _Zarn_ScreenWidth;   // size asked of StartEngine
 CORVANE_API extern int _Zarn_ScreenHeight;
