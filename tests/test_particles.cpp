@@ -331,6 +331,46 @@ TEST_F(ParticleDraw, FixedFunctionPathDrawsEachParticle) {
   EXPECT_EQ(mask, GL_TRUE);
 }
 
+TEST_F(ParticleDraw, ModelPathDrawsTheModelAtEachParticle) {
+  // A flat square model, edge 2, one keyframe.
+  std::string mdl;
+  auto i32 = [&](int v) { mdl.append(reinterpret_cast<const char*>(&v), 4); };
+  auto f32 = [&](float v) { mdl.append(reinterpret_cast<const char*>(&v), 4); };
+  i32(4);
+  i32(2);
+  i32(1);
+  const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+  for (const auto& c : corners) {
+    f32(c[0]);
+    f32(c[1]);
+    f32(0);
+  }
+  for (int v : {0, 1, 2, 0, 2, 3}) i32(v);
+  for (const auto& c : corners) {
+    f32(c[0] > 0);
+    f32(c[1] > 0);
+  }
+  ASSERT_TRUE(testutil::WriteFile("square.mdl", mdl));
+  ps_->model.Load("square.mdl", white_);
+  ps_->useModel = true;
+  SParticle3D p = Particle(-6, 0, 0, 0, 1, 1, 5);
+  p.size = 1.5f;
+  ps_->Add(p);
+  p.x = 6;
+  ps_->Add(p);
+  ps_->Draw();
+  EXPECT_EQ(g_uniformCounts.size(), 0u);
+  unsigned char c[4];
+  for (float x : {-6.0f, 6.0f}) {
+    Pixel(x, 0, c);
+    EXPECT_EQ(c[2], 255) << x;
+    Pixel(x + 3, 0, c);  // beyond any plausible scale of the unit model
+    EXPECT_EQ(c[2], 0) << x;
+  }
+  Pixel(0, 0, c);
+  EXPECT_EQ(c[2], 0);
+}
+
 TEST_F(ParticleDraw, QuadBufferLayout) {
   ASSERT_NE(ps_->quadBuffer, 0u);
   auto getSize = reinterpret_cast<PFNGLGETBUFFERPARAMETERIVARBPROC>(
