@@ -4,6 +4,7 @@
 #include "shell/Shell.h"
 
 #include "CorvaneEngine.h"
+#include "actors/Bullets.h"
 #include "actors/Corps.h"
 #include "actors/Effects.h"
 #include "actors/Items.h"
@@ -23,10 +24,12 @@ void InitCallback() {
   InitHud();
   // 3.
   LoadLevel("data/maps/level0.map");
-  // 4. Player.Init()
+  // 4. The level has set the start position; Init leaves it alone.
+  Player.Init();
   // 5.
   Items.Init();
-  // 6. Bullets.Init()
+  // 6.
+  Bullets.Init();
   // 7.
   Effects.Init();
   // 8. The corpse kinds copy the monster templates.
@@ -42,10 +45,12 @@ void ProcessCallback() {
   if (_keys[13]) MakeScreenShoot();
   // 3. Pickups near the player, before it moves.
   ProcessLevel();
-  // 4. Player.Process()
+  // 4. Keys, movement and the shot of the firing cycle.
+  Player.Process();
   // 5.
   Items.Process();
-  // 6. Bullets.Process()
+  // 6. The player's shots of this tick fly now, the monsters' next tick.
+  Bullets.Process();
   // 7.
   Monsters.Process();
   // 8.
@@ -70,10 +75,12 @@ void RenderCallback() {
   CalculateFrustum();
   // 3. Background, walls, pickups and boxes.
   DrawLevel();
-  // 4. Player.Draw()
+  // 4. The body and the weapon in its hands.
+  Player.Draw();
   // 5. Monsters and the blood.
   Monsters.Draw();
-  // 6. Bullets.Draw()
+  // 6. Sparks and plasma.
+  Bullets.Draw();
   // 7.
   Corps.Draw();
   // 8.
