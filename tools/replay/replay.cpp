@@ -1,0 +1,155 @@
+// Replays a key script through the game without a human and without a
+// visible window: the real game modules run tick by tick on the shipped
+// level, and frames can be saved as pictures to watch the run.
+//
+//   replay SCRIPT [--shots DIR] [--every N] [--trace] [--size WxH]
+//
+// Run it where the game's "data" tree is (the build directory). With
+// --shots it renders every N-th tick (default 25) into DIR/frameNNNNN.tga;
+// --trace prints the player's state each tick with the script line. The
+// last line is the run report; the exit code is 0 when the run reached
+// every goal (all key cards, all doors, a kill of every monster kind, the
+// far end of the level), 1 when it did not, 2 on a usage or start error.
+#include <GL/gl.h>
+#include <SDL2/SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "CorvaneEngine.h"
+#include "KeyScript.h"
+#include "RunCheck.h"
+#include "actors/Player.h"
+#include "shell/Shell.h"
+
+namespace {
+
+bool OpenGLWindow(int w, int h) {
+  if (!SDL_getenv("SDL_VIDEODRIVER")) SDL_setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  SDL_Window* window =
+      SDL_CreateWindow("replay", 0, 0, w, h, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  if (!window) return false;
+  SDL_GLContext context = SDL_GL_CreateContext(window);
+  if (!context) return false;
+  return SDL_GL_MakeCurrent(window, context) == 0;
+}
+
+// Uncompressed 24-bit TGA, bottom row first, as glReadPixels gives it.
+bool SaveFrame(const std::string& path, int w, int h) {
+  std::vector<unsigned char> pixels((size_t)w * h * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, w, h, GL_BGR, GL_UNSIGNED_BYTE, pixels.data());
+  unsigned char header[18] = {0};
+  header[2] = 2;
+  header[12] = (unsigned char)(w & 0xFF);
+  header[13] = (unsigned char)(w >> 8);
+  header[14] = (unsigned char)(h & 0xFF);
+  header[15] = (unsigned char)(h >> 8);
+  header[16] = 24;
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(header, 1, sizeof header, f) == sizeof header &&
+            std::fwrite(pixels.data(), 1, pixels.size(), f) == pixels.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+void RenderFrame() {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  RenderCallback();
+  glFinish();
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: replay SCRIPT [--shots DIR] [--every N] [--trace] [--size WxH]\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  std::string scriptPath = argv[1];
+  std::string shotsDir;
+  int every = 25;
+  bool trace = false;
+  int width = 1024, height = 768;
+  for (int i = 2; i < argc; i++) {
+    std::string a = argv[i];
+    if (a == "--shots" && i + 1 < argc) {
+      shotsDir = argv[++i];
+    } else if (a == "--every" && i + 1 < argc) {
+      every = std::atoi(argv[++i]);
+      if (every < 1) return Usage();
+    } else if (a == "--trace") {
+      trace = true;
+    } else if (a == "--size" && i + 1 < argc) {
+      if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2 || width < 16 || height < 16 ||
+          width > 4096 || height > 4096)
+        return Usage();
+    } else {
+      return Usage();
+    }
+  }
+
+  std::ifstream in(scriptPath, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "replay: cannot read %s\n", scriptPath.c_str());
+    return 2;
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+  keyscript::Script script;
+  std::string error;
+  if (!keyscript::Parse(text.str(), &script, &error)) {
+    std::fprintf(stderr, "%s: %s\n", scriptPath.c_str(), error.c_str());
+    return 2;
+  }
+
+  if (!OpenGLWindow(width, height)) {
+    std::fprintf(stderr, "replay: no OpenGL context: %s\n", SDL_GetError());
+    return 2;
+  }
+  _Zarn_ScreenWidth = width;
+  _Zarn_ScreenHeight = height;
+  InitGL(width, height);
+  std::srand(script.seed);
+  InitCallback();
+  const int doorsAtStart = runcheck::DoorsLeft();
+
+  keyscript::Player keys(script);
+  int tick = 0;
+  while (keys.Next(_keys, 256)) {
+    ProcessCallback();
+    ++tick;
+    if (trace)
+      std::printf("tick %d line %d x %.2f y %.2f health %d ammo %d/%d/%d weapon %d\n", tick,
+                  keys.Line(), Player.x, Player.y, Player.health, Player.ammo[0], Player.ammo[1],
+                  Player.ammo[2], Player.currentWeapon);
+    if (!shotsDir.empty() && tick % every == 0) {
+      RenderFrame();
+      char name[32];
+      std::snprintf(name, sizeof name, "/frame%05d.tga", tick);
+      if (!SaveFrame(shotsDir + name, width, height))
+        std::fprintf(stderr, "replay: cannot write %s%s\n", shotsDir.c_str(), name);
+    }
+  }
+
+  runcheck::Report report = runcheck::Collect(doorsAtStart, "data/maps/level0.marks");
+  std::printf("%d ticks; %s; %s\n", tick, report.Text().c_str(),
+              report.Passed() ? "PASSED" : "NOT PASSED");
+  return report.Passed() ? 0 : 1;
+}
