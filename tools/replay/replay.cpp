@@ -3,13 +3,17 @@
 // level, and frames can be saved as pictures to watch the run.
 //
 //   replay SCRIPT [--shots DIR] [--every N] [--trace] [--size WxH]
+//   replay --record PLAN OUT [--trace]
 //
 // Run it where the game's "data" tree is (the build directory). With
 // --shots it renders every N-th tick (default 25) into DIR/frameNNNNN.tga;
-// --trace prints the player's state each tick with the script line. The
-// last line is the run report; the exit code is 0 when the run reached
-// every goal (all key cards, all doors, a kill of every monster kind, the
-// far end of the level), 1 when it did not, 2 on a usage or start error.
+// --trace prints the player's state each tick with the script line.
+// --record carries out a plan (see Recorder.h) and writes the keys of every
+// tick as a key script to OUT; it reports pickups, kills, doors and damage
+// as they happen. The last line is the run report; the exit code is 0 when
+// the run reached every goal (all key cards, all doors, a kill of every
+// monster kind, the far end of the level), 1 when it did not, 2 on a usage
+// or start error.
 #include <GL/gl.h>
 #include <SDL2/SDL.h>
 
@@ -23,6 +27,7 @@
 
 #include "CorvaneEngine.h"
 #include "KeyScript.h"
+#include "Recorder.h"
 #include "RunCheck.h"
 #include "actors/Player.h"
 #include "shell/Shell.h"
@@ -74,14 +79,150 @@ void RenderFrame() {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: replay SCRIPT [--shots DIR] [--every N] [--trace] [--size WxH]\n");
+  std::fprintf(stderr,
+               "usage: replay SCRIPT [--shots DIR] [--every N] [--trace] [--size WxH]\n"
+               "       replay --record PLAN OUT [--trace]\n");
   return 2;
+}
+
+bool ReadText(const std::string& path, std::string* text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::stringstream ss;
+  ss << in.rdbuf();
+  *text = ss.str();
+  return true;
+}
+
+// What changed in the game during one tick, for the recorder's log.
+struct Watch {
+  bool keys[3] = {false, false, false};
+  bool weapons[8] = {false};
+  int health = 0;
+  int doors = 0;
+  int monsterHealth[MONSTER_SLOTS] = {0};
+
+  void Take() {
+    for (int k = 0; k < 3; k++) keys[k] = Player.keys[k];
+    for (int k = 0; k < 8; k++) weapons[k] = Player.hasWeapon[k];
+    health = Player.health;
+    doors = runcheck::DoorsLeft();
+    for (int i = 0; i < MonsterCount; i++) monsterHealth[i] = Monsters.monsters[i].health;
+  }
+  void Report(int tick, int line) {
+    static const char* keyNames[3] = {"blue", "red", "yellow"};
+    static const char* kindNames[4] = {"spider", "demon", "soldier", "mutant"};
+    for (int k = 0; k < 3; k++)
+      if (Player.keys[k] && !keys[k])
+        std::printf("tick %d line %d: %s key card\n", tick, line, keyNames[k]);
+    for (int k = 0; k < 8; k++)
+      if (Player.hasWeapon[k] && !weapons[k])
+        std::printf("tick %d line %d: weapon %d\n", tick, line, k + 1);
+    if (Player.health != health)
+      std::printf("tick %d line %d: health %d -> %d\n", tick, line, health, Player.health);
+    if (runcheck::DoorsLeft() != doors)
+      std::printf("tick %d line %d: door opened at x %.2f\n", tick, line, Player.x);
+    for (int i = 0; i < MonsterCount; i++) {
+      const SMonsters& m = Monsters.monsters[i];
+      if (m.health != monsterHealth[i] && m.health <= 0)
+        std::printf("tick %d line %d: killed %s %d at (%.2f, %.2f)\n", tick, line,
+                    m.kind >= 0 && m.kind < 4 ? kindNames[m.kind] : "?", i, m.x, m.y);
+    }
+    Take();
+  }
+};
+
+std::string KeyName(int code) {
+  switch (code) {
+    case 37: return "LEFT";
+    case 38: return "UP";
+    case 39: return "RIGHT";
+    case 32: return "SPACE";
+    default: return std::string(1, (char)code);
+  }
+}
+
+// Runs the plan and writes the keys it pressed as a key script.
+int Record(const std::string& planPath, const std::string& outPath, bool trace) {
+  std::string text, error;
+  if (!ReadText(planPath, &text)) {
+    std::fprintf(stderr, "replay: cannot read %s\n", planPath.c_str());
+    return 2;
+  }
+  unsigned seed = 1;
+  std::vector<recorder::Goal> goals;
+  if (!recorder::ParsePlan(text, &seed, &goals, &error)) {
+    std::fprintf(stderr, "%s: %s\n", planPath.c_str(), error.c_str());
+    return 2;
+  }
+  if (!OpenGLWindow(64, 64)) {
+    std::fprintf(stderr, "replay: no OpenGL context: %s\n", SDL_GetError());
+    return 2;
+  }
+  _Zarn_ScreenWidth = 1024;
+  _Zarn_ScreenHeight = 768;
+  InitGL(1024, 768);
+  std::srand(seed);
+  InitCallback();
+  const int doorsAtStart = runcheck::DoorsLeft();
+
+  static Watch watch;
+  watch.Take();
+  recorder::Pilot pilot(goals);
+  std::string out = "# Key script recorded from " + planPath.substr(planPath.rfind('/') + 1) +
+                    "; replayed tick by tick by the scripted-run test.\n";
+  out += "seed " + std::to_string(seed) + "\n";
+  std::vector<int> keys, runKeys;
+  int runTicks = 0, tick = 0;
+  auto flush = [&]() {
+    if (runTicks == 0) return;
+    out += std::to_string(runTicks);
+    if (runKeys.empty()) out += " -";
+    for (int k : runKeys) out += " " + KeyName(k);
+    out += "\n";
+  };
+  while (pilot.Keys(&keys)) {
+    const int line = pilot.Current().line;
+    if (keys != runKeys) {
+      flush();
+      runKeys = keys;
+      runTicks = 0;
+    }
+    ++runTicks;
+    for (int k = 0; k < 256; k++) _keys[k] = 0;
+    for (int k : keys) _keys[k] = 1;
+    ProcessCallback();
+    ++tick;
+    if (trace)
+      std::printf("tick %d line %d x %.2f y %.2f health %d ammo %d/%d/%d\n", tick, line,
+                  Player.x, Player.y, Player.health, Player.ammo[0], Player.ammo[1],
+                  Player.ammo[2]);
+    watch.Report(tick, line);
+  }
+  flush();
+  if (!pilot.Failure().empty()) std::printf("%s\n", pilot.Failure().c_str());
+  FILE* f = std::fopen(outPath.c_str(), "wb");
+  if (!f || std::fwrite(out.data(), 1, out.size(), f) != out.size()) {
+    std::fprintf(stderr, "replay: cannot write %s\n", outPath.c_str());
+    if (f) std::fclose(f);
+    return 2;
+  }
+  std::fclose(f);
+  runcheck::Report report = runcheck::Collect(doorsAtStart, "data/maps/level0.marks");
+  std::printf("%d ticks; %s; %s\n", tick, report.Text().c_str(),
+              report.Passed() ? "PASSED" : "NOT PASSED");
+  return report.Passed() && pilot.Failure().empty() ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
+  if (std::string(argv[1]) == "--record") {
+    if (argc < 4 || argc > 5) return Usage();
+    if (argc == 5 && std::string(argv[4]) != "--trace") return Usage();
+    return Record(argv[2], argv[3], argc == 5);
+  }
   std::string scriptPath = argv[1];
   std::string shotsDir;
   int every = 25;
@@ -105,16 +246,14 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::ifstream in(scriptPath, std::ios::binary);
-  if (!in) {
+  std::string text;
+  if (!ReadText(scriptPath, &text)) {
     std::fprintf(stderr, "replay: cannot read %s\n", scriptPath.c_str());
     return 2;
   }
-  std::stringstream text;
-  text << in.rdbuf();
   keyscript::Script script;
   std::string error;
-  if (!keyscript::Parse(text.str(), &script, &error)) {
+  if (!keyscript::Parse(text, &script, &error)) {
     std::fprintf(stderr, "%s: %s\n", scriptPath.c_str(), error.c_str());
     return 2;
   }
