@@ -185,8 +185,13 @@ TEST_F(Sound, MissingFileLeavesThePointerAlone) {
 }
 
 TEST_F(Sound, NoDeviceYieldsEmptyBuffersAndLogsOnce) {
-  _dsound = nullptr;
   std::string wav = Riff(Fmt(1, 1, 22050, 16) + Chunk("data", Samples(100)));
+  TSoundBuffer* loaded = Load("c.wav", wav);
+  testutil::RemoveFile("EngineLog.txt");
+  _dsound = nullptr;
+  // Once the device is gone (shutdown), buffers made on it stay quiet.
+  loaded->Play(0, 0, 0);
+  EXPECT_FALSE(loaded->IsPlaying());
   TSoundBuffer* a = Load("a.wav", wav);
   TSoundBuffer* b = Load("b.wav", wav);
   ASSERT_NE(a, nullptr);

@@ -161,8 +161,11 @@ bool Upload(TSoundBuffer* sb, const unsigned char* data, unsigned long long size
 
 }  // namespace
 
+// After the device is released (shutdown) the voices are gone with it.
+static bool Live(unsigned int source) { return source != 0 && _dsound != nullptr; }
+
 void TSoundBuffer::SetCurrentPosition(unsigned int pos) {
-  if (source == 0) return;
+  if (!Live(source)) return;
   if (pos >= size) pos = 0;
   unsigned frame = channels > 0 && bits > 0 ? static_cast<unsigned>(channels * bits / 8) : 1;
   pos -= pos % frame;
@@ -180,7 +183,7 @@ void TSoundBuffer::SetCurrentPosition(unsigned int pos) {
 }
 
 void TSoundBuffer::Play(unsigned int, unsigned int, unsigned int) {
-  if (source == 0) return;
+  if (!Live(source)) return;
   ALint state = AL_INITIAL;
   alGetSourcei(source, AL_SOURCE_STATE, &state);
   // Playing again would restart it: a playing sound simply goes on.
@@ -189,7 +192,7 @@ void TSoundBuffer::Play(unsigned int, unsigned int, unsigned int) {
 }
 
 bool TSoundBuffer::IsPlaying() const {
-  if (source == 0) return false;
+  if (!Live(source)) return false;
   ALint state = AL_INITIAL;
   alGetSourcei(source, AL_SOURCE_STATE, &state);
   return state == AL_PLAYING;
