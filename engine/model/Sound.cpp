@@ -24,8 +24,11 @@ namespace {
 const long kMaxSoundFile = 64L * 1024 * 1024;
 
 // Every buffer made on the device, so that they can be released before the
-// device goes (OpenAL refuses to close a device that still holds buffers).
-std::vector<TSoundBuffer*> g_buffers;
+// device goes (OpenAL complains when a closed device still holds buffers).
+// Buffers past the registry's end still play; they go with the device.
+const int kMaxBuffers = 4096;
+TSoundBuffer* g_buffers[kMaxBuffers];
+int g_bufferCount = 0;
 
 bool g_noDeviceLogged = false;
 
@@ -253,7 +256,7 @@ void LoadDirectSound(TSoundBuffer** buffer, char* path) {
       AddToLog(RU("Ошибка. Звуковое устройство не приняло файл звука %s."), path);
       return;
     }
-    g_buffers.push_back(sb);
+    if (g_bufferCount < kMaxBuffers) g_buffers[g_bufferCount++] = sb;
   }
   AddToLog(RU("Файл звука %s загружен"), path);
 }
@@ -262,7 +265,8 @@ void LoadDirectSound(TSoundBuffer** buffer, char* path) {
 // device can be closed and later plays do nothing. Called at shutdown
 // before the sound device is released.
 void ReleaseSoundBuffers() {
-  for (TSoundBuffer* sb : g_buffers) {
+  for (int i = 0; i < g_bufferCount; i++) {
+    TSoundBuffer* sb = g_buffers[i];
     if (sb->source) {
       alSourceStop(sb->source);
       alSourcei(sb->source, AL_BUFFER, 0);
@@ -272,5 +276,5 @@ void ReleaseSoundBuffers() {
     sb->source = 0;
     sb->buffer = 0;
   }
-  g_buffers.clear();
+  g_bufferCount = 0;
 }
