@@ -4,10 +4,20 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 namespace testutil {
+
+// Every test runs headless: OpenGL on SDL's offscreen driver, sound on
+// OpenAL Soft's null backend, unless the caller chose otherwise.
+static const bool g_headless_env = [] {
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  setenv("ALSOFT_DRIVERS", "null", 0);
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  return true;
+}();
 
 static SDL_Window* g_window = nullptr;
 static SDL_GLContext g_context = nullptr;
