@@ -17,6 +17,7 @@
 #include <GL/gl.h>
 #include <SDL2/SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -51,11 +52,16 @@ bool OpenGLWindow(int w, int h) {
   return SDL_GL_MakeCurrent(window, context) == 0;
 }
 
-// Uncompressed 24-bit TGA, bottom row first, as glReadPixels gives it.
+// Uncompressed 24-bit TGA, top row first (origin flag set), which every
+// viewer reads the same way.
 bool SaveFrame(const std::string& path, int w, int h) {
-  std::vector<unsigned char> pixels((size_t)w * h * 3);
+  const size_t row = (size_t)w * 3;
+  std::vector<unsigned char> bottomUp(row * h), pixels(row * h);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, w, h, GL_BGR, GL_UNSIGNED_BYTE, pixels.data());
+  glReadPixels(0, 0, w, h, GL_BGR, GL_UNSIGNED_BYTE, bottomUp.data());
+  for (int y = 0; y < h; y++)
+    std::copy(bottomUp.begin() + row * (h - 1 - y), bottomUp.begin() + row * (h - y),
+              pixels.begin() + row * y);
   unsigned char header[18] = {0};
   header[2] = 2;
   header[12] = (unsigned char)(w & 0xFF);
@@ -63,6 +69,7 @@ bool SaveFrame(const std::string& path, int w, int h) {
   header[14] = (unsigned char)(h & 0xFF);
   header[15] = (unsigned char)(h >> 8);
   header[16] = 24;
+  header[17] = 0x20;
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
   bool ok = std::fwrite(header, 1, sizeof header, f) == sizeof header &&
