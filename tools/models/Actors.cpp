@@ -239,7 +239,7 @@ PlayerFrame PlayerPose(int f) {
   r.pitch = -12;
   r.flash = 0;
   if (f < 40 || f >= 54) {
-    float ph = f >= 54 ? 0 : f / 39.0f;
+    float ph = f >= 54 ? 0 : (f % 39) / 39.0f;
     float breath = 0.5f - 0.5f * std::cos(2 * kPi * ph);
     p.swingL = 4; p.swingR = -4; p.kneeL = p.kneeR = 6;
     p.lean = 2 + 1.5f * breath;
@@ -248,7 +248,7 @@ PlayerFrame PlayerPose(int f) {
     r.grip = r.grip + Vec3(0, 0, 0.015f * breath);
     r.pitch = -12 - 3 * breath;
   } else if (f < 46) {
-    float ph = (f - 40) / 6.0f;
+    float ph = ((f - 40) % 6) / 6.0f;
     float s = Wave(ph), c = std::cos(2 * kPi * ph);
     p.swingL = 32 * s;
     p.swingR = -32 * s;
@@ -304,7 +304,7 @@ void BuildPlayer(const std::string& dir) {
   L.hipW = 0.14f; L.chestW = 0.17f; L.torsoD = 0.2f;
   L.head = Vec3(0.15f, 0.13f, 0.16f);
   L.neck = 0.04f;
-  L.matLeg = pm.cloth; L.matBoot = pm.boot; L.matTorso = pm.armour; L.matArm = pm.cloth;
+  L.matLeg = pm.cloth; L.matBoot = pm.boot; L.matTorso = pm.armour; L.matArm = pm.armour;
   L.matHand = pm.glove; L.matHead = pm.helmet; L.matFace = pm.visor; L.matHeadSide = pm.helmetSide;
   L.matBelt = pm.belt;
 
@@ -406,7 +406,7 @@ void BuildSoldier(const std::string& dir) {
     Vec3 grip(0.3f, -0.06f, 0.24f);
     float pitch = -14, flash = 0;
     if (f <= 12) {
-      float ph = f / 12.0f, s = Wave(ph), c = std::cos(2 * kPi * ph);
+      float ph = (f % 12) / 12.0f, s = Wave(ph), c = std::cos(2 * kPi * ph);
       p.swingL = 30 * s; p.swingR = -30 * s;
       p.kneeL = 8 + 50 * std::fmax(0.f, c); p.kneeR = 8 + 50 * std::fmax(0.f, -c);
       p.lean = 8; p.headPitch = -6;
@@ -525,7 +525,7 @@ void BuildSpider(const std::string& dir) {
   Model m = Build(skin, frames, [&](Model& mm, int f) {
     SpiderPose p = rest();
     if (f <= 8) {
-      float ph = f / 8.0f;
+      float ph = (f % 8) / 8.0f;
       for (int i = 0; i < 8; ++i) {
         // Alternating groups of four: left 1 and 3 with right 2 and 4.
         bool groupA = (i < 4) ? (i % 2 == 0) : (i % 2 == 1);
@@ -585,13 +585,13 @@ void BuildDemon(const std::string& dir) {
   // Drawn 1.2 below its position, which stands 1.2 above its floor: the
   // soles are at the model origin.
   L.ground = 0;
-  L.thigh = 0.45f; L.shin = 0.42f; L.ankle = 0.1f;
-  L.hipHalf = 0.2f; L.torso = 0.6f;
-  L.shoulderHalf = 0.45f; L.shoulderDrop = 0.12f;
-  L.upperArm = 0.42f; L.foreArm = 0.42f;
-  L.legW = 0.13f; L.armW = 0.11f;
-  L.hipW = 0.26f; L.chestW = 0.36f; L.torsoD = 0.38f;
-  L.head = Vec3(0.2f, 0.19f, 0.16f);
+  L.thigh = 0.45f; L.shin = 0.42f; L.ankle = 0.11f;
+  L.hipHalf = 0.22f; L.torso = 0.62f;
+  L.shoulderHalf = 0.48f; L.shoulderDrop = 0.14f;
+  L.upperArm = 0.44f; L.foreArm = 0.44f;
+  L.legW = 0.16f; L.armW = 0.14f;
+  L.hipW = 0.34f; L.chestW = 0.5f; L.torsoD = 0.4f;
+  L.head = Vec3(0.22f, 0.2f, 0.16f);
   L.neck = 0.0f;
   L.matLeg = dark; L.matBoot = hoof; L.matTorso = hide; L.matArm = hide; L.matHand = dark;
   L.matHead = hide; L.matFace = face; L.matHeadSide = side; L.matBelt = belly;
@@ -617,10 +617,10 @@ void BuildDemon(const std::string& dir) {
   Model m = Build(skin, 26, [&](Model& mm, int f) {
     BipedPose p;
     if (f <= 12) {
-      float ph = f / 12.0f, s = Wave(ph), c = std::cos(2 * kPi * ph);
+      float ph = (f % 12) / 12.0f, s = Wave(ph), c = std::cos(2 * kPi * ph);
       p.swingL = 26 * s; p.swingR = -26 * s;
       p.kneeL = 10 + 45 * std::fmax(0.f, c); p.kneeR = 10 + 45 * std::fmax(0.f, -c);
-      p.lean = 14; p.headPitch = -10;
+      p.lean = 20; p.headPitch = -16;
       standArms(p, -s);
     } else {
       float t = (float)(f - 13);
@@ -701,7 +701,7 @@ void BuildMutant(const std::string& dir) {
     BipedPose p;
     p.lean = 42; p.headPitch = -38;
     if (f <= 6) {
-      float ph = f / 6.0f, s = Wave(ph), c = std::cos(2 * kPi * ph);
+      float ph = (f % 6) / 6.0f, s = Wave(ph), c = std::cos(2 * kPi * ph);
       p.swingL = 28 * s + 10; p.swingR = -28 * s + 10;
       p.kneeL = 25 + 40 * std::fmax(0.f, c); p.kneeR = 25 + 40 * std::fmax(0.f, -c);
       // Long arms swing against the legs, claws near the ground.
@@ -718,14 +718,16 @@ void BuildMutant(const std::string& dir) {
       p.handR = Lerp(hand, Vec3(0.75f, -0.15f, 0.2f), s);
     } else {
       float t = std::fmin((float)(f - 14), 8.f) / 8.0f;
-      p.swingL = Keys(t, {{0, 10}, {0.5f, 60}, {1, 80}});
-      p.swingR = Keys(t, {{0, 10}, {0.5f, 55}, {1, 75}});
-      p.kneeL = Keys(t, {{0, 25}, {0.5f, 110}, {1, 60}});
-      p.kneeR = Keys(t, {{0, 25}, {0.5f, 100}, {1, 50}});
-      p.lean = Keys(t, {{0, 42}, {1, 70}});
-      p.fall = Keys(t, {{0, 0}, {0.4f, -5}, {1, -20}});
-      p.handL = Lerp(Vec3(0.5f, 0.3f, -0.05f), Vec3(0.7f, 0.45f, 0.1f), t);
-      p.handR = Lerp(Vec3(0.5f, -0.3f, -0.05f), Vec3(0.75f, -0.4f, 0.1f), t);
+      // Knees give, then it pitches forward onto its face.
+      p.swingL = Keys(t, {{0, 10}, {0.4f, 50}, {1, 5}});
+      p.swingR = Keys(t, {{0, 10}, {0.4f, 45}, {1, 0}});
+      p.kneeL = Keys(t, {{0, 25}, {0.4f, 100}, {1, 15}});
+      p.kneeR = Keys(t, {{0, 25}, {0.4f, 90}, {1, 10}});
+      p.lean = Keys(t, {{0, 42}, {1, 10}});
+      p.headPitch = Keys(t, {{0, -38}, {1, -10}});
+      p.fall = Keys(t, {{0, 0}, {0.4f, -15}, {1, -84}});
+      p.handL = Lerp(Vec3(0.5f, 0.3f, -0.05f), Vec3(0.1f, 0.45f, 0.9f), t);
+      p.handR = Lerp(Vec3(0.5f, -0.3f, -0.05f), Vec3(0.05f, -0.4f, 0.85f), t);
     }
     Biped(mm, L, p);
     if (f >= 14) mm.SetLowest(L.ground);

@@ -206,7 +206,7 @@ Image Background() {
       float t = (float)y / H;
       float cr = Mix(0.08f, 0.85f, t * t), cg = Mix(0.05f, 0.38f, t * t), cb = Mix(0.2f, 0.25f, t);
       float n = clouds.At(x * 16.0f / W * 2, y * 16.0f / W * 4) * 0.7f + fine.At(x * 64.0f / W, y * 64.0f / W) * 0.3f;
-      float c = Smooth(0.5f, 0.8f, n) * (1 - t) * 0.6f;
+      float c = Smooth(0.45f, 0.85f, n) * (1 - t) * 0.45f;
       img.Set(x, y, Mix(cr, 0.55f, c), Mix(cg, 0.35f, c), Mix(cb, 0.42f, c));
     }
   // Stars in the dark upper sky.
@@ -216,13 +216,13 @@ Image Background() {
     img.Blend(x, y, 1, 1, 0.95f, b * (1 - (float)y / (H * 0.4f)));
   }
   // A large pale moon.
-  for (int y = 60; y < 260; ++y)
-    for (int x = 1050; x < 1250; ++x) {
+  for (int y = 0; y < 340; ++y)
+    for (int x = 970; x < 1330; ++x) {
       float d = std::hypot(x - 1150.0f, y - 160.0f);
       float a = Clamp01((90 - d) / 2.0f);
       float crater = fine.At(x * 0.3f, y * 0.3f);
       img.Blend(x, y, 0.95f - crater * 0.2f, 0.9f - crater * 0.2f, 0.8f - crater * 0.2f, a);
-      float glow = Clamp01(1 - (d - 90) / 80) * 0.25f;
+      float glow = Clamp01(1 - (d - 90) / 80) * Clamp01(1 - (d - 90) / 80) * 0.25f;
       if (d > 90) img.Blend(x, y, 1, 0.8f, 0.6f, glow);
     }
   // Two layers of skyline: far hills and near factory silhouettes.
