@@ -31,7 +31,7 @@ TEST(KeyScript, ParsesRunsOfTicksAndRefusesWhatItCannotRead) {
 
   // The key table follows the script tick by tick and is cleared between runs.
   int keys[256] = {0};
-  keyscript::Player player(s);
+  keyscript::Replayer player(s);
   int ticks = 0, rightTicks = 0;
   while (player.Next(keys, 256)) {
     ticks++;
@@ -67,7 +67,7 @@ TEST(ScriptedRun, RecordedRunClearsTheShippedLevel) {
   const int doorsAtStart = runcheck::DoorsLeft();
   const float startX = Player.x;
 
-  keyscript::Player keys(script);
+  keyscript::Replayer keys(script);
   int tick = 0;
   while (keys.Next(_keys, 256)) {
     ProcessCallback();

@@ -110,9 +110,9 @@ inline bool Parse(const std::string& text, Script* out, std::string* error) {
 }
 
 // Walks a script tick by tick.
-class Player {
+class Replayer {
  public:
-  explicit Player(const Script& script) : script_(script) {}
+  explicit Replayer(const Script& script) : script_(script) {}
   // Fills the key table for the next tick; false when the script is over.
   bool Next(int* keys, int keyCount) {
     while (step_ < script_.steps.size() && done_ >= script_.steps[step_].ticks) {

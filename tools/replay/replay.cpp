@@ -276,7 +276,7 @@ int main(int argc, char** argv) {
   InitCallback();
   const int doorsAtStart = runcheck::DoorsLeft();
 
-  keyscript::Player keys(script);
+  keyscript::Replayer keys(script);
   int tick = 0;
   while (keys.Next(_keys, 256)) {
     ProcessCallback();
