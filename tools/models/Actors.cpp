@@ -554,11 +554,8 @@ void BuildSpider(const std::string& dir) {
       p.lift = Keys(t, {{0, 0}, {0.2f, 0.1f}, {1, -0.35f}});
     }
     emit(mm, p);
-    if (f >= 173) {
-      // The body settles on the floor.
-      float t = std::fmin((float)(f - 173), 5.f) / 5.0f;
-      if (t > 0.5f) mm.SetLowest(ground);
-    }
+    // Dying, the body drops to the floor as the legs fold.
+    if (f > 173) mm.SetLowest(ground);
     mm.Reference(Vec3(0, 0, 1.0f));
   });
   WriteModel(dir + "/enemy/spider.mdl", m, 1.0f);
