@@ -8,13 +8,17 @@
 //   seed N             seed of the C library's generator (before init)
 //   right X | left X   walk until the player's x has passed X
 //   jump               jump straight up and wait until landed
-//   jump right X       jump while walking right until x >= X, then land
-//   jump left X        likewise to the left
+//   jump right X [after N]
+//                      jump while walking right until x >= X, then land;
+//                      with "after N" the first N ticks rise straight up
+//   jump left X [after N]  likewise to the left
 //   face right|left    one tick of the direction key
 //   aim [T]            wait (no keys) until a shot would hit a monster, at
 //                      most T ticks (default 200)
 //   fire [T]           hold fire while a shot would hit a monster, at most
-//                      T ticks (default 600); then let the cycle finish
+//                      T ticks (default 600); then let the cycle finish.
+//                      A cycle that can be broken off after its shot is,
+//                      with a step towards the target.
 //   weapon N           one tick of key N (1..4)
 //   wait N             N ticks without keys
 #ifndef TARVS_RECORDER_H
@@ -39,7 +43,7 @@ struct Goal {
   std::string verb;
   std::string dir;  // "right", "left" or empty
   float x = 0;
-  int n = 0;
+  int n = 0;      // tick limit, count, weapon or delay, by verb
   int line = 0;
 };
 
@@ -85,6 +89,10 @@ inline bool ParsePlan(const std::string& text, unsigned* seed, std::vector<Goal>
       if (w >> g.dir) {
         if (g.dir != "right" && g.dir != "left") return bad("jump right X or jump left X");
         if (!(w >> g.x)) return bad("a sideways jump needs a target x");
+        std::string after;
+        if (w >> after) {
+          if (after != "after" || !(w >> g.n) || g.n < 0) return bad("jump ... after N");
+        }
       }
     } else if (g.verb == "face") {
       if (!(w >> g.dir) || (g.dir != "right" && g.dir != "left")) return bad("face right|left");
@@ -163,11 +171,12 @@ class Pilot {
         // Wait for the ground and for any firing cycle to end.
         if (Airborne() || Firing) return true;
         keys->push_back(K_UP);
-        if (!g.dir.empty()) keys->push_back(g.dir == "right" ? K_RIGHT : K_LEFT);
+        if (!g.dir.empty() && g.n == 0) keys->push_back(g.dir == "right" ? K_RIGHT : K_LEFT);
         phase_ = 1;
         return true;
       }
       if (!Airborne()) return false;
+      if (phase_++ <= g.n) return true;
       if (g.dir == "right" && Player.x < g.x) keys->push_back(K_RIGHT);
       if (g.dir == "left" && Player.x > g.x) keys->push_back(K_LEFT);
       return true;
@@ -187,7 +196,12 @@ class Pilot {
       phase_ = 1;
       if (ticks_ > g.n) return Fail("monster still alive"), false;
       if (TraceTarget() != -1) {
-        keys->push_back(K_SPACE);
+        // A cycle that lands on frame 49 exactly (the shotgun's) can be cut
+        // short by a step towards the target, right after its shot.
+        if (Firing && PlayerModel.frame == 49.0f)
+          keys->push_back(PlayerModel.rotZ == 0 ? K_RIGHT : K_LEFT);
+        else
+          keys->push_back(K_SPACE);
         return true;
       }
       return Firing;  // let the cycle run out without a new shot
