@@ -205,7 +205,10 @@ Image Background() {
     for (int x = 0; x < W; ++x) {
       float t = (float)y / H;
       float cr = Mix(0.08f, 0.85f, t * t), cg = Mix(0.05f, 0.38f, t * t), cb = Mix(0.2f, 0.25f, t);
-      float n = clouds.At(x * 16.0f / W * 2, y * 16.0f / W * 4) * 0.7f + fine.At(x * 64.0f / W, y * 64.0f / W) * 0.3f;
+      // Long, soft bands of cloud: stretched along x, three octaves.
+      float n = clouds.At(x * 16.0f / W * 1.5f, y * 16.0f / W * 5) * 0.6f +
+                clouds.At(x * 16.0f / W * 3 + 5, y * 16.0f / W * 10) * 0.25f +
+                fine.At(x * 64.0f / W * 1.5f, y * 64.0f / W * 3) * 0.15f;
       float c = Smooth(0.45f, 0.85f, n) * (1 - t) * 0.45f;
       img.Set(x, y, Mix(cr, 0.55f, c), Mix(cg, 0.35f, c), Mix(cb, 0.42f, c));
     }
@@ -220,7 +223,7 @@ Image Background() {
     for (int x = 970; x < 1330; ++x) {
       float d = std::hypot(x - 1150.0f, y - 160.0f);
       float a = Clamp01((90 - d) / 2.0f);
-      float crater = fine.At(x * 0.3f, y * 0.3f);
+      float crater = 0.7f * Smooth(0.45f, 0.7f, clouds.At(x * 0.04f, y * 0.04f)) + 0.3f * fine.At(x * 0.12f, y * 0.12f);
       img.Blend(x, y, 0.95f - crater * 0.2f, 0.9f - crater * 0.2f, 0.8f - crater * 0.2f, a);
       float glow = Clamp01(1 - (d - 90) / 80) * Clamp01(1 - (d - 90) / 80) * 0.25f;
       if (d > 90) img.Blend(x, y, 1, 0.8f, 0.6f, glow);
