@@ -2,6 +2,7 @@
 // ended by test callbacks.
 #include <gtest/gtest.h>
 
+#include <GL/gl.h>
 #include <SDL2/SDL.h>
 
 #include <algorithm>
@@ -95,6 +96,7 @@ void Process() {
     g_run.pausedAt = Clock::now();
   }
   if (g_run.pausedAtTick > 0 && !_GameOn) g_run.ticksWhilePaused++;
+  if (g_run.pauseScenario && g_run.ticks == 10) MakeScreenShoot();  // between frames
   if (g_run.ticks == g_run.quitAtTick) {
     Quit();
     MakeScreenShoot();  // same tick after the quit: must do nothing
@@ -109,6 +111,9 @@ void Render() {
     return;
   }
   g_run.frames++;
+  glClearColor(0.0f, 0.5f, 1.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
   if (g_run.pausedAtTick > 0 && !_GameOn) {
     g_run.framesWhilePaused++;
     if (Clock::now() - g_run.pausedAt > std::chrono::milliseconds(300)) ResumeGame();
@@ -190,6 +195,12 @@ TEST_F(LifecycleTest, PauseStopsTicksButNotFrames) {
   EXPECT_GT(g_run.framesWhilePaused, 5);
   EXPECT_EQ(g_run.ticks, 15);
   EXPECT_TRUE(_GameOn);
+  // The shot taken between frames holds the frame last drawn.
+  const std::string tga = testutil::ReadFile("Screen0.tga");
+  ASSERT_EQ(tga.size(), 18u + 320 * 240 * 3);
+  EXPECT_EQ(static_cast<unsigned char>(tga[18]), 255);  // blue
+  EXPECT_NEAR(static_cast<unsigned char>(tga[19]), 128, 1);
+  EXPECT_EQ(static_cast<unsigned char>(tga[20]), 0);
 }
 
 // Input arrives through the same queue as the ticks.
