@@ -16,6 +16,10 @@ struct TSoundDevice {
   ALCcontext* context = nullptr;
 };
 
+// Stops and deletes every sound buffer made so far; called at shutdown
+// while the sound device's context is still current.
+void ReleaseSoundBuffers();
+
 // Builds the two built-in GLSL programs (model blending, particles) and
 // looks up their locations; sets _ShadersOn. Called once by InitGL.
 void InitEngineShaders();

@@ -128,6 +128,7 @@ void OpenSoundDevice() {
 
 void CloseSoundDevice() {
   if (!_dsound) return;
+  ReleaseSoundBuffers();
   alcMakeContextCurrent(nullptr);
   if (_dsound->context) alcDestroyContext(_dsound->context);
   if (_dsound->device) alcCloseDevice(_dsound->device);
