@@ -5,7 +5,9 @@
 //   replay SCRIPT [--shots DIR] [--every N] [--trace] [--size WxH]
 //   replay --record PLAN OUT [--trace]
 //
-// Run it where the game's "data" tree is (the build directory). With
+// The game reads "data/..." from the working directory; started elsewhere,
+// the tool moves to the build directory it was built in (where the data
+// tree is), keeping the paths given on its command line as they were. With
 // --shots it renders every N-th tick (default 25) into DIR/frameNNNNN.tga;
 // --trace prints the player's state each tick with the script line.
 // --record carries out a plan (see Recorder.h) and writes the keys of every
@@ -16,6 +18,7 @@
 // or start error.
 #include <GL/gl.h>
 #include <SDL2/SDL.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -221,16 +224,39 @@ int Record(const std::string& planPath, const std::string& outPath, bool trace) 
   return report.Passed() && pilot.Failure().empty() ? 0 : 1;
 }
 
+// A path from the command line as seen from the starting directory.
+std::string FromStart(const std::string& start, const std::string& path) {
+  if (path.empty() || path[0] == '/' || start.empty()) return path;
+  return start + "/" + path;
+}
+
+// Moves to the directory that holds the data tree when the working
+// directory has none: the build directory above this tool's own folder.
+// Returns the starting directory, for the command line's paths.
+std::string FindDataTree(const char* argv0) {
+  char buf[4096];
+  std::string start = getcwd(buf, sizeof buf) ? buf : "";
+  if (access("data/maps/level0.map", R_OK) == 0) return "";
+  std::string exe = argv0;
+  if (realpath("/proc/self/exe", buf)) exe = buf;
+  std::string dir = exe.substr(0, exe.rfind('/'));  // .../build/tools
+  std::string build = dir.substr(0, dir.rfind('/'));
+  if (access((build + "/data/maps/level0.map").c_str(), R_OK) == 0 && chdir(build.c_str()) == 0)
+    return start;
+  return "";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
+  const std::string start = FindDataTree(argv[0]);
   if (std::string(argv[1]) == "--record") {
     if (argc < 4 || argc > 5) return Usage();
     if (argc == 5 && std::string(argv[4]) != "--trace") return Usage();
-    return Record(argv[2], argv[3], argc == 5);
+    return Record(FromStart(start, argv[2]), FromStart(start, argv[3]), argc == 5);
   }
-  std::string scriptPath = argv[1];
+  std::string scriptPath = FromStart(start, argv[1]);
   std::string shotsDir;
   int every = 25;
   bool trace = false;
@@ -238,7 +264,7 @@ int main(int argc, char** argv) {
   for (int i = 2; i < argc; i++) {
     std::string a = argv[i];
     if (a == "--shots" && i + 1 < argc) {
-      shotsDir = argv[++i];
+      shotsDir = FromStart(start, argv[++i]);
     } else if (a == "--every" && i + 1 < argc) {
       every = std::atoi(argv[++i]);
       if (every < 1) return Usage();
