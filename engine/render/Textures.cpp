@@ -252,6 +252,28 @@ bool ReadTGA(SImageTGA* image, const char* path) {
   return false;
 }
 
+namespace {
+
+// Reads the TGA at path and converts it pixel by pixel into a new malloc'd
+// buffer of `channels` bytes a pixel through convert(source, target). The
+// image's size stays in *img; returns null when the file cannot be read or
+// the buffer cannot be had.
+template <typename Convert>
+unsigned char* ReadConverted(const char* path, SImageTGA* img, size_t channels,
+                             Convert convert) {
+  if (!ReadTGA(img, path)) return nullptr;
+  const size_t pixels = static_cast<size_t>(img->width) * img->height;
+  const size_t step = img->bpp / 8;
+  unsigned char* out = static_cast<unsigned char*>(malloc(pixels * channels));
+  if (out) {
+    for (size_t i = 0; i < pixels; ++i) convert(img->data + i * step, out + i * channels);
+  }
+  Release(img);
+  return out;
+}
+
+}  // namespace
+
 unsigned int LoadTexture(const char* path) {
   if (!path) path = "";
   SImageTGA img;
@@ -274,19 +296,10 @@ unsigned int CreateMaskTexture(const char* path, const int* key) {
   if (!path) path = "";
   SImageTGA img;
   unsigned int name = 0;
-  unsigned char* mask = nullptr;
-  if (ReadTGA(&img, path)) {
-    const size_t pixels = static_cast<size_t>(img.width) * img.height;
-    const size_t step = img.bpp / 8;
-    mask = static_cast<unsigned char*>(malloc(pixels * 3));
-    if (mask) {
-      for (size_t i = 0; i < pixels; ++i) {
-        const unsigned char v = KeyMatches(img.data + i * step, key) ? 255 : 0;
-        mask[i * 3] = mask[i * 3 + 1] = mask[i * 3 + 2] = v;
-      }
-    }
-    Release(&img);
-  }
+  unsigned char* mask =
+      ReadConverted(path, &img, 3, [key](const unsigned char* p, unsigned char* o) {
+        o[0] = o[1] = o[2] = KeyMatches(p, key) ? 255 : 0;
+      });
   if (!mask) {
     AddToLog(RU("Ошибка загрузки текстуры %s"), path);
   } else {
@@ -304,23 +317,13 @@ unsigned int LoadTexture(const char* path, const int* key) {
   if (!path) path = "";
   SImageTGA img;
   unsigned int name = 0;
-  unsigned char* rgba = nullptr;
-  if (ReadTGA(&img, path)) {
-    const size_t pixels = static_cast<size_t>(img.width) * img.height;
-    const size_t step = img.bpp / 8;
-    rgba = static_cast<unsigned char*>(malloc(pixels * 4));
-    if (rgba) {
-      for (size_t i = 0; i < pixels; ++i) {
-        const unsigned char* p = img.data + i * step;
-        unsigned char* o = rgba + i * 4;
+  unsigned char* rgba =
+      ReadConverted(path, &img, 4, [key](const unsigned char* p, unsigned char* o) {
         o[0] = p[0];
         o[1] = p[1];
         o[2] = p[2];
         o[3] = KeyMatches(p, key) ? 0 : 255;
-      }
-    }
-    Release(&img);
-  }
+      });
   if (!rgba) {
     AddToLog(RU("Ошибка загрузки текстуры %s"), path);
   } else {
