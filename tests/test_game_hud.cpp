@@ -54,15 +54,9 @@ TEST(HudMessage, CentredOnTheFixedLine) {
 
 const int W = 1024, H = 768;
 
-struct Pixel {
-  int r, g, b;
-};
+using testutil::Pixel;
 
-Pixel ReadPixel(int x, int yFromTop) {
-  unsigned char p[4] = {};
-  glReadPixels(x, H - 1 - yFromTop, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-  return {p[0], p[1], p[2]};
-}
+Pixel ReadPixel(int x, int yFromTop) { return testutil::ReadPixel(x, yFromTop, H); }
 
 void SavePng(const char* name) {
   std::vector<unsigned char> px(static_cast<size_t>(W) * H * 3);

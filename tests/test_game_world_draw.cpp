@@ -21,15 +21,9 @@ namespace {
 
 const int W = 1024, H = 768;
 
-struct Pixel {
-  int r, g, b;
-};
+using testutil::Pixel;
 
-Pixel ReadPixel(int x, int yFromTop) {
-  unsigned char p[4] = {};
-  glReadPixels(x, H - 1 - yFromTop, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-  return {p[0], p[1], p[2]};
-}
+Pixel ReadPixel(int x, int yFromTop) { return testutil::ReadPixel(x, yFromTop, H); }
 
 // An uncompressed 24-bit TGA of w x h pixels given as R, G, B triples.
 void WriteTga(const char* path, int w, int h, const std::vector<unsigned char>& rgb) {

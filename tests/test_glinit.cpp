@@ -16,20 +16,7 @@ namespace {
 
 const char* const kLog = "EngineLog.txt";
 
-// Log lines without their time stamps.
-std::vector<std::string> LogMessages() {
-  const std::string log = testutil::ReadFile(kLog);
-  std::vector<std::string> out;
-  size_t pos = 0;
-  while (pos < log.size()) {
-    size_t end = log.find("\r\n", pos);
-    if (end == std::string::npos) end = log.size();
-    const std::string line = log.substr(pos, end - pos);
-    out.push_back(line.size() >= 9 ? line.substr(9) : line);
-    pos = end + 2;
-  }
-  return out;
-}
+using testutil::LogMessages;
 
 std::vector<std::string> Split(const std::string& s) {
   std::vector<std::string> out;

@@ -20,19 +20,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 const char* const kLog = "EngineLog.txt";
 
-std::vector<std::string> LogMessages() {
-  const std::string log = testutil::ReadFile(kLog);
-  std::vector<std::string> out;
-  size_t pos = 0;
-  while (pos < log.size()) {
-    size_t end = log.find("\r\n", pos);
-    if (end == std::string::npos) end = log.size();
-    const std::string line = log.substr(pos, end - pos);
-    out.push_back(line.size() >= 9 ? line.substr(9) : line);
-    pos = end + 2;
-  }
-  return out;
-}
+using testutil::LogMessages;
 
 int Count(const std::vector<std::string>& lines, const std::string& text) {
   return static_cast<int>(std::count(lines.begin(), lines.end(), text));

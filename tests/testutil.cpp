@@ -1,5 +1,6 @@
 #include "testutil.h"
 
+#include <GL/gl.h>
 #include <SDL2/SDL.h>
 #include <unistd.h>
 
@@ -61,6 +62,26 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 void RemoveFile(const std::string& path) { std::remove(path.c_str()); }
+
+std::vector<std::string> LogMessages() {
+  const std::string log = ReadFile("EngineLog.txt");
+  std::vector<std::string> out;
+  size_t pos = 0;
+  while (pos < log.size()) {
+    size_t end = log.find("\r\n", pos);
+    if (end == std::string::npos) end = log.size();
+    const std::string line = log.substr(pos, end - pos);
+    out.push_back(line.size() >= 9 ? line.substr(9) : line);
+    pos = end + 2;
+  }
+  return out;
+}
+
+Pixel ReadPixel(int x, int yFromTop, int height) {
+  unsigned char p[4] = {};
+  glReadPixels(x, height - 1 - yFromTop, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+  return {p[0], p[1], p[2]};
+}
 
 void LinkDataDir() {
   unlink("data");

@@ -20,6 +20,16 @@ std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
 void RemoveFile(const std::string& path);
 
+// Lines of ./EngineLog.txt (CR LF separated) without their time stamps.
+std::vector<std::string> LogMessages();
+
+// Colour of one pixel of the current read buffer, y counted from the top of
+// a frame `height` pixels high.
+struct Pixel {
+  int r, g, b;
+};
+Pixel ReadPixel(int x, int yFromTop, int height);
+
 // Makes "data" in the working directory point at the generated data tree
 // of the build, so game code finds "data/..." as it does when started.
 void LinkDataDir();
