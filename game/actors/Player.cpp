@@ -1,6 +1,7 @@
 #include "actors/Player.h"
 
 #include "actors/Bullets.h"
+#include "actors/SoundCue.h"
 #include "world/Level.h"
 
 TPlayer Player;
@@ -31,13 +32,6 @@ const float MOVE_H = 1.0f;
 const float SHOT_FRAME = 48.0f;
 
 bool Held(int key) { return _keys[key] != 0; }
-
-// A sound that failed to load stays null and is skipped.
-void Restart(TSoundBuffer* sound) {
-  if (!sound) return;
-  sound->SetCurrentPosition(0);
-  sound->Play(0, 0, 0);
-}
 
 struct WeaponDef {
   const char* model;
@@ -101,13 +95,14 @@ void TPlayer::Process() {
   if (frame >= SHOT_FRAME && Firing && frame < SHOT_FRAME + weapons[cw].fireSpeed) {
     int ai = weapons[cw].ammoIndex;
     if (ai >= 0 && ai < 6) ammo[ai] -= weapons[cw].ammoCost;
-    Restart(weapons[cw].sound);
+    RestartSound(weapons[cw].sound);
     // The muzzle is where the model stood at the end of the last tick.
     if (PlayerModel.rotZ == 0)
-      Bullets.Fire(PlayerModel.x + 0.8f, PlayerModel.y, true, 1000, weapons[cw].damage, 0, true);
+      Bullets.Fire(PlayerModel.x + 0.8f, PlayerModel.y, true, 1000, weapons[cw].damage,
+                   BULLET_TRACE, true);
     else
       Bullets.Fire(PlayerModel.x - 0.8f, PlayerModel.y + 0.3f, false, 1000, weapons[cw].damage,
-                   0, true);
+                   BULLET_TRACE, true);
   }
 
   // A movement key breaks off the firing cycle at one exact frame.
