@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Models.h"
+#include "PlayerAnimations.h"
 
 namespace mdl {
 
@@ -218,9 +219,9 @@ GunFrame MakeGun(const BodyFrame& bf, Vec3 gripTorso, float pitch) {
 
 // ------------------------------------------------------------------ player
 
-// Shared timeline of the player and its weapons: idle 0..39 (39 repeats 0),
-// walk 40..45 (46 would repeat 40 but is the firing start), fire 46..53
-// (shot leaves at 48, 53 repeats 46), 54 repeats 0.
+// The player and its weapons share one timeline, PLAYER_ANIMATIONS: idle,
+// walk (whose last frame is the first of firing), fire, and a last frame
+// that repeats frame 0.
 namespace {
 
 struct PlayerFrame {
@@ -233,13 +234,16 @@ struct PlayerFrame {
 const float kGround = -1.02f;
 
 PlayerFrame PlayerPose(int f) {
+  const PlayerAnimation& idle = PLAYER_ANIMATIONS[PLAYER_IDLE];
+  const PlayerAnimation& walk = PLAYER_ANIMATIONS[PLAYER_WALK];
+  const PlayerAnimation& fire = PLAYER_ANIMATIONS[PLAYER_FIRE];
   PlayerFrame r;
   BipedPose& p = r.pose;
   r.grip = Vec3(0.3f, -0.06f, 0.26f);
   r.pitch = -12;
   r.flash = 0;
-  if (f < 40 || f >= 54) {
-    float ph = f >= 54 ? 0 : (f % 39) / 39.0f;
+  if (f < walk.first || f > fire.last) {
+    float ph = f > fire.last ? 0 : (f % idle.last) / (float)idle.last;
     float breath = 0.5f - 0.5f * std::cos(2 * kPi * ph);
     p.swingL = 4; p.swingR = -4; p.kneeL = p.kneeR = 6;
     p.lean = 2 + 1.5f * breath;
@@ -247,8 +251,9 @@ PlayerFrame PlayerPose(int f) {
     p.lift = -0.012f * breath;
     r.grip = r.grip + Vec3(0, 0, 0.015f * breath);
     r.pitch = -12 - 3 * breath;
-  } else if (f < 46) {
-    float ph = ((f - 40) % 6) / 6.0f;
+  } else if (f < fire.first) {
+    const int span = walk.last - walk.first;
+    float ph = ((f - walk.first) % span) / (float)span;
     float s = Wave(ph), c = std::cos(2 * kPi * ph);
     p.swingL = 32 * s;
     p.swingR = -32 * s;
@@ -259,17 +264,17 @@ PlayerFrame PlayerPose(int f) {
     r.grip = r.grip + Vec3(0.02f, 0, 0.02f * std::fabs(s));
     r.pitch = -8 + 3 * s;
   } else {
-    // Firing: raise to the shoulder (46-47), shot and recoil (48-49),
-    // settle back (50-53).
-    float t = (float)(f - 46);
+    // Firing: raise to the shoulder (two frames), shot and recoil (two),
+    // settle back to the first pose.
+    float t = (float)(f - fire.first);
     p.swingL = 14; p.swingR = -12; p.kneeL = 14; p.kneeR = 10;
     float recoil = Keys(t, {{1, 0}, {2, 1}, {3, 0.6f}, {5, 0.1f}, {6, 0}});
     p.lean = 4 - 6 * recoil;
     p.headPitch = -4;
     r.grip = Vec3(0.34f - 0.1f * recoil, -0.06f, 0.42f + 0.03f * recoil);
     r.pitch = 0 + 10 * recoil;
-    r.flash = f == 48 ? 1.0f : (f == 49 ? 0.45f : 0.0f);
-    if (f == 53) r.flash = 0;
+    r.flash = f == fire.shot ? 1.0f : (f == fire.shot + 1 ? 0.45f : 0.0f);
+    if (f == fire.last) r.flash = 0;
   }
   return r;
 }
@@ -315,7 +320,7 @@ void BuildPlayer(const std::string& dir) {
     pf.pose.handR = pf.grip + u * -0.03f;
     pf.pose.handL = pf.grip + d * fore[gun] + u * 0.01f + Vec3(0, 0.04f, 0);
   };
-  const int frames = 55;
+  const int frames = PLAYER_MODEL_FRAMES;
   // The body holds its weapon the same way whichever is drawn; the hands
   // sit where the machine pistol's are (the others share grip and fore end
   // within a few centimetres).
