@@ -1,4 +1,6 @@
-// Compile-time conversion of UTF-8 string literals to Windows-1251.
+// Windows-1251 text in both directions: compile-time conversion of UTF-8
+// string literals to Windows-1251, and the byte-to-code-point table with a
+// run-time conversion back to UTF-8.
 //
 // Source files stay readable UTF-8; every Russian text the engine and the
 // game write (log lines, HUD messages) goes through RU("...") and reaches
@@ -9,6 +11,7 @@
 #define CORVANE_CP1251_H
 
 #include <cstddef>
+#include <string>
 
 namespace cp1251 {
 
@@ -29,50 +32,55 @@ constexpr unsigned DecodeUtf8(const char* s, std::size_t i, std::size_t& len) {
   return '?';
 }
 
-// Maps one code point to its Windows-1251 byte.
+// Unicode code points of Windows-1251 bytes 0x80 to 0xBF; 0xC0 to 0xFF are
+// the contiguous Cyrillic block U+0410 to U+044F. 0 marks the one unused
+// byte, 0x98.
+inline constexpr unsigned short kHighCodePoints[64] = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
+    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0,      0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
+    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
+    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
+    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
+    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+
+// Code point of one Windows-1251 byte; 0 for the unused byte.
+constexpr unsigned ToCodePoint(unsigned char byte) {
+  if (byte < 0x80) return byte;
+  if (byte >= 0xC0) return 0x410u + (byte - 0xC0u);
+  return kHighCodePoints[byte - 0x80];
+}
+
+// Maps one code point to its Windows-1251 byte, '?' when it has none.
 constexpr unsigned char FromCodePoint(unsigned cp) {
   if (cp < 0x80) return static_cast<unsigned char>(cp);
   if (cp >= 0x410 && cp <= 0x44F) return static_cast<unsigned char>(0xC0 + (cp - 0x410));
-  switch (cp) {
-    case 0x401: return 0xA8;  // Ё
-    case 0x451: return 0xB8;  // ё
-    case 0x404: return 0xAA;  // Є
-    case 0x454: return 0xBA;  // є
-    case 0x406: return 0xB2;  // І
-    case 0x456: return 0xB3;  // і
-    case 0x407: return 0xAF;  // Ї
-    case 0x457: return 0xBF;  // ї
-    case 0x40E: return 0xA1;  // Ў
-    case 0x45E: return 0xA2;  // ў
-    case 0x490: return 0xA5;  // Ґ
-    case 0x491: return 0xB4;  // ґ
-    case 0xA0: return 0xA0;
-    case 0xA4: return 0xA4;
-    case 0xA6: return 0xA6;
-    case 0xA7: return 0xA7;
-    case 0xA9: return 0xA9;
-    case 0xAB: return 0xAB;
-    case 0xAC: return 0xAC;
-    case 0xAD: return 0xAD;
-    case 0xAE: return 0xAE;
-    case 0xB0: return 0xB0;
-    case 0xB1: return 0xB1;
-    case 0xB5: return 0xB5;
-    case 0xB6: return 0xB6;
-    case 0xB7: return 0xB7;
-    case 0xBB: return 0xBB;
-    case 0x2013: return 0x96;  // en dash
-    case 0x2014: return 0x97;  // em dash
-    case 0x2116: return 0xB9;  // numero sign
-    case 0x2026: return 0x85;  // ellipsis
-    case 0x201C: return 0x93;
-    case 0x201D: return 0x94;
-    case 0x2018: return 0x91;
-    case 0x2019: return 0x92;
-    case 0x20AC: return 0x88;  // euro
-    case 0x2122: return 0x99;  // trade mark
-    default: return '?';
+  for (unsigned i = 0; i < 64; ++i)
+    if (kHighCodePoints[i] == cp) return static_cast<unsigned char>(0x80 + i);
+  return '?';
+}
+
+// The UTF-8 form of a NUL-terminated Windows-1251 string (window titles and
+// message boxes take UTF-8). The unused byte becomes '?'; null gives "".
+inline std::string ToUtf8(const char* text) {
+  std::string out;
+  if (!text) return out;
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+    unsigned cp = ToCodePoint(*p);
+    if (cp == 0) cp = '?';
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      out += static_cast<char>(0xC0 | (cp >> 6));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (cp >> 12));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
   }
+  return out;
 }
 
 // Number of Windows-1251 bytes (with the terminator) a UTF-8 literal needs.

@@ -18,6 +18,7 @@
 
 #include "CorvaneEngine.h"
 #include "Internal.h"
+#include "PlayerAnimations.h"
 #include "render/Render.h"
 #include "testutil.h"
 
@@ -349,10 +350,17 @@ TEST_F(Assets, AnimationsLoopAndHoldTheirLastPose) {
   ASSERT_TRUE(ReadMdl("data/enemy/demonDIE.mdl", &die));
   ASSERT_TRUE(ReadMdl("data/enemy/soldier.mdl", &soldier));
   ASSERT_TRUE(ReadMdl("data/enemy/mutant.mdl", &mutant));
-  // Loops end on their first pose: idle 0-39, firing 46-53.
-  EXPECT_TRUE(player.SameFrame(0, 39));
-  EXPECT_TRUE(player.SameFrame(46, 53));
-  EXPECT_FALSE(player.SameFrame(40, 43)) << "the walk moves";
+  // The player's model follows the game's animation table; its loops end
+  // on their first pose.
+  const PlayerAnimation& idle = PLAYER_ANIMATIONS[PLAYER_IDLE];
+  const PlayerAnimation& walk = PLAYER_ANIMATIONS[PLAYER_WALK];
+  const PlayerAnimation& fire = PLAYER_ANIMATIONS[PLAYER_FIRE];
+  EXPECT_EQ(player.F, PLAYER_MODEL_FRAMES);
+  EXPECT_TRUE(player.SameFrame(idle.first, idle.last));
+  EXPECT_TRUE(player.SameFrame(fire.first, fire.last));
+  EXPECT_TRUE(player.SameFrame(0, PLAYER_MODEL_FRAMES - 1));
+  EXPECT_EQ(walk.last, fire.first);
+  EXPECT_FALSE(player.SameFrame(walk.first, walk.first + 3)) << "the walk moves";
   // Death poses are held by the keyframe after them, which the blend reads.
   EXPECT_TRUE(spider.SameFrame(178, 179));
   EXPECT_TRUE(soldier.SameFrame(278, 279));

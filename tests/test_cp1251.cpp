@@ -22,3 +22,19 @@ TEST(Cp1251, YoAndUnmappedCharacters) {
   EXPECT_EQ(s[4], '?');
   EXPECT_EQ(s[5], 0);
 }
+
+TEST(Cp1251, BytesAndCodePointsRoundTrip) {
+  for (int b = 1; b < 256; ++b) {
+    if (b == 0x98) continue;  // the one byte without a character
+    const unsigned cp = cp1251::ToCodePoint(static_cast<unsigned char>(b));
+    ASSERT_NE(cp, 0u) << b;
+    EXPECT_EQ(cp1251::FromCodePoint(cp), b) << b;
+  }
+  EXPECT_EQ(cp1251::ToCodePoint(0x98), 0u);
+}
+
+TEST(Cp1251, ToUtf8) {
+  EXPECT_EQ(cp1251::ToUtf8(RU("Ёж abc №")), "Ёж abc №");
+  EXPECT_EQ(cp1251::ToUtf8("\x98"), "?");
+  EXPECT_EQ(cp1251::ToUtf8(nullptr), "");
+}

@@ -305,6 +305,21 @@ TEST_F(World, MedkitAtFullHealthIsTakenAndAmmoHasNoCap) {
   EXPECT_EQ(Player.ammo[0], 1000050);
 }
 
+TEST_F(World, PickupCodeOutsideTheTableIsRemovedWithoutEffect) {
+  // Cells set up by hand can hold codes the map reader would refuse.
+  for (int kind : {-2, MAP_ITEM_KINDS, 1000}) {
+    SCOPED_TRACE(kind);
+    ResetWorld();
+    Player.health = 30;
+    AddCell(0, 0, -1, -1, kind);
+    ProcessLevel();
+    EXPECT_EQ(MapCells[0].itemKind, ITEM_NONE);
+    EXPECT_EQ(Player.health, 30);
+    EXPECT_EQ(Player.ammo[0] + Player.ammo[1] + Player.ammo[2], 0);
+    EXPECT_EQ(HudMessageTimer, 0);
+  }
+}
+
 TEST_F(World, SeveralPickupsInOneTickLeaveTheLastMessage) {
   AddCell(0.2f, 0, -1, -1, 7);
   AddCell(-0.2f, 0, -1, -1, 5);

@@ -73,7 +73,7 @@ void TBullets::Process() {
     SBullet& b = bullets[i];
     if (!b.active) continue;
 
-    if (b.kind == 1) AddPlasma(b.x, b.y);
+    if (b.kind == BULLET_PLASMA) AddPlasma(b.x, b.y);
 
     for (int s = 0; s < b.subSteps; s++) {
       b.x = (float)(b.movingRight ? b.x + BULLET_STEP : b.x - BULLET_STEP);
@@ -84,7 +84,7 @@ void TBullets::Process() {
         if (m != -1) {
           // The monster turns towards whoever shot it.
           Monsters.Damage(m, b.damage, !b.movingRight);
-          if (b.kind == 0) Monsters.AddBlood(b.x, b.y);
+          if (b.kind == BULLET_TRACE) Monsters.AddBlood(b.x, b.y);
           b.active = false;
           break;
         }
@@ -95,14 +95,14 @@ void TBullets::Process() {
       }
 
       if (!CanMoveTo(b.x, b.y, 0.03f, 0.03f, WHO_BULLET)) {
-        if (b.kind == 0) AddSparks(b.x, b.y);
+        if (b.kind == BULLET_TRACE) AddSparks(b.x, b.y);
         b.active = false;
         break;
       }
     }
 
     // A trace covers its whole range in the tick it is processed.
-    if (b.kind == 0) b.active = false;
+    if (b.kind == BULLET_TRACE) b.active = false;
   }
 
   sparks.Process();

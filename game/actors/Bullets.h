@@ -6,10 +6,18 @@
 
 #include "CorvaneEngine.h"
 
+// What a shot is: a trace crosses its whole range in one tick and leaves
+// sparks or blood; plasma and plain projectiles fly until they hit.
+enum BulletKind {
+  BULLET_TRACE = 0,
+  BULLET_PLASMA = 1,
+  BULLET_PLAIN = 2,
+};
+
 struct SBullet {
   float x, y;
   int damage;
-  int kind;          // 0 trace, 1 plasma projectile, 2 plain projectile
+  int kind;          // BulletKind
   int subSteps;      // sub-steps of 0.03 units per tick
   bool movingRight;
   bool fromPlayer;   // player's shots hit monsters, the others hit the player

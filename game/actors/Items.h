@@ -6,7 +6,7 @@
 
 #include "CorvaneEngine.h"
 
-// Slot of the shells drawn inside the shell box (item kind 4).
+// Slot of the shells drawn inside the shell box (ITEM_SHELLS).
 constexpr int ITEM_SHELLS_SLOT = 39;
 constexpr int ITEM_SLOTS = 40;
 

@@ -5,6 +5,7 @@
 #include "actors/Bullets.h"
 #include "actors/Corps.h"
 #include "actors/Player.h"
+#include "actors/SoundCue.h"
 #include "shell/Random.h"
 #include "world/Level.h"
 
@@ -46,13 +47,17 @@ struct SKindInfo {
 
 const SKindInfo kKinds[MONSTER_KINDS_LOADED] = {
     {"data/enemy/spider.mdl", "data/enemy/spider.tga", "data/enemy/spider.txt", 1.0f,
-     false, 0.0f, 0.0f, "data/sounds/dskntdth.wav", "data/sounds/dsplasma.wav", 0.4f, 2, 0, 1},
+     false, 0.0f, 0.0f, "data/sounds/dskntdth.wav", "data/sounds/dsplasma.wav", 0.4f, 2, 0,
+     RANGED_SPIDER},
     {"data/enemy/demon.mdl", "data/enemy/demon.tga", "data/enemy/demon.txt", 2.0f,
-     true, 0.0f, -1.2f, "data/sounds/dssgtdth.wav", "data/sounds/dssgtatk.wav", 0.3f, 3, 8, 0},
+     true, 0.0f, -1.2f, "data/sounds/dssgtdth.wav", "data/sounds/dssgtatk.wav", 0.3f, 3, 8,
+     RANGED_NONE},
     {"data/enemy/soldier.mdl", "data/enemy/soldier.tga", "data/enemy/soldier.txt", 1.1f,
-     true, 0.0f, -0.2f, "data/sounds/SOLDETH3.wav", "data/sounds/Solatck1.wav", 0.3f, 3, 0, 2},
+     true, 0.0f, -0.2f, "data/sounds/SOLDETH3.wav", "data/sounds/Solatck1.wav", 0.3f, 3, 0,
+     RANGED_SOLDIER},
     {"data/enemy/mutant.mdl", "data/enemy/mutant.tga", "data/enemy/mutant.txt", 1.1f,
-     true, 0.0f, -0.4f, "data/sounds/Mutdeth1.wav", "data/sounds/mutatck3.wav", 0.3f, 4, 15, 0},
+     true, 0.0f, -0.4f, "data/sounds/Mutdeth1.wav", "data/sounds/mutatck3.wav", 0.3f, 4, 15,
+     RANGED_NONE},
 };
 
 // Ranged shots by rangedType: sub-steps per tick, damage, bullet kind.
@@ -61,7 +66,8 @@ struct SShotInfo {
     int damage;
     int bulletKind;
 };
-const SShotInfo kShots[3] = {{0, 0, 0}, {25, 5, 1}, {225, 10, 2}};
+const SShotInfo kShots[RANGED_TYPES] = {
+    {0, 0, BULLET_TRACE}, {25, 5, BULLET_PLASMA}, {225, 10, BULLET_PLAIN}};
 
 // Sight line: probe step, number of probes, probe boxes.
 const float kSightStep = 0.15f;
@@ -69,13 +75,6 @@ const int kSightProbes = 100;
 
 char kMove[] = "Move";
 char kAtack[] = "Atack";
-
-// Restarts a sound from its beginning; a sound that failed to load is silent.
-void Restart(TSoundBuffer* sound) {
-    if (!sound) return;
-    sound->SetCurrentPosition(0);
-    sound->Play(0, 0, 0);
-}
 
 }  // namespace
 
@@ -158,9 +157,9 @@ void TMonsters::Process() {
         bool attacking = mon.model.IsAnimation(kAtack);
 
         // The blow lands on the key frame of the attack chosen last tick.
-        if (mon.rangedType == 0 && attacking && mon.model.IsKeyFrame(kAtack)) {
+        if (mon.rangedType == RANGED_NONE && attacking && mon.model.IsKeyFrame(kAtack)) {
             Player.TakeDamage(mon.meleeDamage);
-            Restart(slotAttackSound[i]);
+            RestartSound(slotAttackSound[i]);
         }
 
         if (!attacking) {
@@ -197,7 +196,7 @@ void TMonsters::Process() {
             mon.model.SelectAnimation(kMove);
         }
 
-        if (mon.rangedType != 0) Shoot(i);
+        if (mon.rangedType != RANGED_NONE) Shoot(i);
     }
     blood.Process();
 }
@@ -205,7 +204,7 @@ void TMonsters::Process() {
 void TMonsters::Shoot(int i) {
     if (i < 0 || i >= MONSTER_SLOTS) return;
     SMonsters& mon = monsters[i];
-    if (mon.rangedType < 1 || mon.rangedType > 2) return;
+    if (mon.rangedType < RANGED_SPIDER || mon.rangedType > RANGED_SOLDIER) return;
 
     float step = mon.facingRight ? kSightStep : -kSightStep;
     float probe = mon.x;
@@ -232,7 +231,7 @@ void TMonsters::Shoot(int i) {
         const SShotInfo& shot = kShots[mon.rangedType];
         Bullets.Fire(mon.x, mon.y, mon.facingRight, shot.subSteps, shot.damage, shot.bulletKind,
                      false);
-        Restart(slotAttackSound[i]);
+        RestartSound(slotAttackSound[i]);
     }
 }
 

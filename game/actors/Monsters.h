@@ -14,6 +14,11 @@ const int MONSTER_KINDS_LOADED = 4;
 
 enum { MONSTER_SPIDER = 0, MONSTER_DEMON = 1, MONSTER_SOLDIER = 2, MONSTER_MUTANT = 3 };
 
+// How a monster attacks: by touch, or with the spider's or the soldier's
+// shot along its sight line.
+enum RangedType { RANGED_NONE = 0, RANGED_SPIDER = 1, RANGED_SOLDIER = 2 };
+const int RANGED_TYPES = 3;
+
 // One monster. A slot with health <= 0 is free or dead and is skipped.
 struct SMonsters {
     float x, y;           // world position
@@ -23,7 +28,7 @@ struct SMonsters {
     bool facingRight;     // direction of walking and of the sight line
     int walkSteps;        // walking sub-steps of 0.05 per tick
     int meleeDamage;      // damage per touch attack (0 for shooters)
-    int rangedType;       // 0 touch attacker, 1 spider shot, 2 soldier shot
+    int rangedType;       // RangedType
 };
 
 class TMonsters {

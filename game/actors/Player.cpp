@@ -1,6 +1,8 @@
 #include "actors/Player.h"
 
+#include "PlayerAnimations.h"
 #include "actors/Bullets.h"
+#include "actors/SoundCue.h"
 #include "world/Level.h"
 
 TPlayer Player;
@@ -27,16 +29,23 @@ const int KEY_1 = 49;
 const float MOVE_W = 1.1f;
 const float MOVE_H = 1.0f;
 
+const PlayerAnimation& IDLE = PLAYER_ANIMATIONS[PLAYER_IDLE];
+const PlayerAnimation& WALK = PLAYER_ANIMATIONS[PLAYER_WALK];
+const PlayerAnimation& FIRE = PLAYER_ANIMATIONS[PLAYER_FIRE];
+
 // The frame of the firing animation on which the shot leaves the barrel.
-const float SHOT_FRAME = 48.0f;
+const float SHOT_FRAME = static_cast<float>(FIRE.shot);
+// A movement key breaks off the firing cycle on the frame after the shot.
+const float FIRE_BREAK_FRAME = SHOT_FRAME + 1;
+// In the air the body holds the first walking frame.
+const float AIR_FRAME = static_cast<float>(WALK.first);
 
 bool Held(int key) { return _keys[key] != 0; }
 
-// A sound that failed to load stays null and is skipped.
-void Restart(TSoundBuffer* sound) {
-  if (!sound) return;
-  sound->SetCurrentPosition(0);
-  sound->Play(0, 0, 0);
+// Starts an animation on the body and on the weapon it holds.
+void Animate(TModel& weapon, const PlayerAnimation& a, float speed) {
+  PlayerModel.SetAnimation(a.first, a.last, speed);
+  weapon.SetAnimation(a.first, a.last, speed);
 }
 
 struct WeaponDef {
@@ -97,21 +106,22 @@ void TPlayer::Process() {
   float frame = PlayerModel.frame;
 
   // The shot: exactly one tick of each firing cycle has its frame in
-  // [48, 48 + fireSpeed), since the animation advances by fireSpeed a tick.
+  // [shot, shot + fireSpeed), since the animation advances by fireSpeed a tick.
   if (frame >= SHOT_FRAME && Firing && frame < SHOT_FRAME + weapons[cw].fireSpeed) {
     int ai = weapons[cw].ammoIndex;
     if (ai >= 0 && ai < 6) ammo[ai] -= weapons[cw].ammoCost;
-    Restart(weapons[cw].sound);
+    RestartSound(weapons[cw].sound);
     // The muzzle is where the model stood at the end of the last tick.
     if (PlayerModel.rotZ == 0)
-      Bullets.Fire(PlayerModel.x + 0.8f, PlayerModel.y, true, 1000, weapons[cw].damage, 0, true);
+      Bullets.Fire(PlayerModel.x + 0.8f, PlayerModel.y, true, 1000, weapons[cw].damage,
+                   BULLET_TRACE, true);
     else
       Bullets.Fire(PlayerModel.x - 0.8f, PlayerModel.y + 0.3f, false, 1000, weapons[cw].damage,
-                   0, true);
+                   BULLET_TRACE, true);
   }
 
   // A movement key breaks off the firing cycle at one exact frame.
-  if (frame == 49.0f && Firing && (Held(KEY_LEFT) || Held(KEY_RIGHT) || Held(KEY_UP)))
+  if (frame == FIRE_BREAK_FRAME && Firing && (Held(KEY_LEFT) || Held(KEY_RIGHT) || Held(KEY_UP)))
     Firing = false;
 
   // Weapon choice; a later key wins.
@@ -184,19 +194,16 @@ void TPlayer::Process() {
   cw = currentWeapon;
   if (!Firing && !Jumping) {
     if (Held(KEY_LEFT) || Held(KEY_RIGHT)) {
-      PlayerModel.SetAnimation(40, 46, 0.2f);
-      weaponModels[cw].SetAnimation(40, 46, 0.2f);
+      Animate(weaponModels[cw], WALK, WALK.speed);
     } else {
-      PlayerModel.SetAnimation(0, 39, 0.2f);
-      weaponModels[cw].SetAnimation(0, 39, 0.2f);
+      Animate(weaponModels[cw], IDLE, IDLE.speed);
     }
   }
 
   // HasAmmo goes last: it may step the current weapon down.
   if (!Jumping && Held(KEY_SPACE) && !Firing && !Walking && HasAmmo()) {
     cw = currentWeapon;
-    PlayerModel.SetAnimation(46, 53, weapons[cw].fireSpeed);
-    weaponModels[cw].SetAnimation(46, 53, weapons[cw].fireSpeed);
+    Animate(weaponModels[cw], FIRE, weapons[cw].fireSpeed);
     Firing = true;
   }
   cw = currentWeapon;
@@ -205,7 +212,7 @@ void TPlayer::Process() {
 
   bool cycleEnded = false;
   if (Jumping) {
-    PlayerModel.frame = 40;
+    PlayerModel.frame = AIR_FRAME;
   } else {
     cycleEnded = PlayerModel.ProcessAnimation();
     weaponModels[cw].ProcessAnimation();

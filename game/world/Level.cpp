@@ -16,7 +16,7 @@
 
 SMapCell MapCells[MAX_MAP_CELLS];
 int MapCellCount = 0;
-GLTexture WallTextures[9];
+GLTexture WallTextures[MAP_TEXTURES];
 GLTexture BackTexture = 0;
 float BackScrollFactor = 0.0f;
 TModel BoxModels[10];
@@ -216,7 +216,7 @@ void DrawLevel() {
   for (int i = 0; i < MapCellCount; i++) {
     SMapCell& cell = MapCells[i];
     if (!SphereInFrustum(cell.x, cell.y, 0, 2.0f)) continue;
-    if (cell.wallType != WALL_NONE && cell.textureIndex >= 0 && cell.textureIndex < 9) {
+    if (cell.wallType != WALL_NONE && cell.textureIndex >= 0 && cell.textureIndex < MAP_TEXTURES) {
       Begin3D();
       SetTexture(WallTextures[cell.textureIndex]);
       SetPos3D(cell.x, cell.y, 0);
@@ -229,9 +229,9 @@ void DrawLevel() {
         DrawDoor();
       End3D();
     }
-    if (cell.itemKind != -1) {
+    if (cell.itemKind != ITEM_NONE) {
       Items.DrawItem(cell.x, cell.y + 0.2f, cell.itemKind);
-      if (cell.itemKind == 4) Items.DrawItem(cell.x, cell.y + 0.2f, ITEM_SHELLS_SLOT);
+      if (cell.itemKind == ITEM_SHELLS) Items.DrawItem(cell.x, cell.y + 0.2f, ITEM_SHELLS_SLOT);
     }
     if (cell.boxModel >= 0 && cell.boxModel < 10) {
       BoxModels[cell.boxModel].Move(cell.x, cell.y, 0);
@@ -242,59 +242,61 @@ void DrawLevel() {
 
 // ---------------------------------------------------------------- pickups
 
+namespace {
+
+// What a pickup gives: a weapon slot (-1 none), an amount of one ammunition
+// counter, health up to 100, a key card (-1 none), and the message shown.
+// Guns and ammunition sound as weapons, the rest as items.
+struct SPickup {
+  bool weaponSound;
+  int weapon;
+  int ammoIndex;
+  int ammo;
+  int health;
+  int key;
+  const char* message;
+};
+
+const SPickup& Pickup(int kind) {
+  static const SPickup kPickups[MAP_ITEM_KINDS] = {
+      /* ITEM_MACHINEGUN */ {true, 2, 0, 40, 0, -1, RU("Взят АК47")},
+      /* ITEM_SHOTGUN    */ {true, 1, 1, 30, 0, -1, RU("Взят дробовик")},
+      /* ITEM_MEDKIT     */ {false, -1, 0, 0, 40, -1, RU("Взята аптечка")},
+      /* ITEM_BULLETS    */ {true, -1, 0, 50, 0, -1, RU("Взяты патроны ")},
+      /* ITEM_SHELLS     */ {true, -1, 1, 20, 0, -1, RU("Взята дробь")},
+      /* ITEM_ROCKETS    */ {true, -1, 2, 10, 0, -1, RU("Взяты ракеты")},
+      /* ITEM_BLUE_KEY   */ {false, -1, 0, 0, 0, 0, RU("Взят синий ключ")},
+      /* ITEM_RED_KEY    */ {false, -1, 0, 0, 0, 1, RU("Взят красный ключ")},
+      /* ITEM_YELLOW_KEY */ {false, -1, 0, 0, 0, 2, RU("Взят желтый ключ")},
+  };
+  return kPickups[kind];
+}
+
+}  // namespace
+
 void ProcessLevel() {
   for (int i = 0; i < MapCellCount; i++) {
     SMapCell& cell = MapCells[i];
     const int kind = cell.itemKind;
-    if (kind == -1) continue;
+    if (kind == ITEM_NONE) continue;
     if (!CircleOverlap(cell.x, cell.y, 0.9f, Player.x, Player.y, 0.5f)) continue;
 
-    const bool weaponSound = kind == 0 || kind == 1 || kind == 3 || kind == 4 || kind == 5;
-    PlaySound(weaponSound ? WeaponPickupSound : ItemPickupSound);
-    switch (kind) {
-      case 0:
-        Player.hasWeapon[2] = true;
-        Player.ammo[0] += 40;
-        ShowMessage(RU("Взят АК47"));
-        break;
-      case 1:
-        Player.hasWeapon[1] = true;
-        Player.ammo[1] += 30;
-        ShowMessage(RU("Взят дробовик"));
-        break;
-      case 2:
-        Player.health += 40;
-        if (Player.health > 100) Player.health = 100;
-        ShowMessage(RU("Взята аптечка"));
-        break;
-      case 3:
-        Player.ammo[0] += 50;
-        ShowMessage(RU("Взяты патроны "));
-        break;
-      case 4:
-        Player.ammo[1] += 20;
-        ShowMessage(RU("Взята дробь"));
-        break;
-      case 5:
-        Player.ammo[2] += 10;
-        ShowMessage(RU("Взяты ракеты"));
-        break;
-      case 6:
-        Player.keys[0] = true;
-        ShowMessage(RU("Взят синий ключ"));
-        break;
-      case 7:
-        Player.keys[1] = true;
-        ShowMessage(RU("Взят красный ключ"));
-        break;
-      case 8:
-        Player.keys[2] = true;
-        ShowMessage(RU("Взят желтый ключ"));
-        break;
-      default:
-        break;
+    cell.itemKind = ITEM_NONE;
+    // The reader keeps item codes in range; anything else is just removed.
+    if (kind < 0 || kind >= MAP_ITEM_KINDS) {
+      PlaySound(ItemPickupSound);
+      continue;
     }
-    cell.itemKind = -1;
+    const SPickup& p = Pickup(kind);
+    PlaySound(p.weaponSound ? WeaponPickupSound : ItemPickupSound);
+    if (p.weapon >= 0) Player.hasWeapon[p.weapon] = true;
+    Player.ammo[p.ammoIndex] += p.ammo;
+    if (p.health > 0) {
+      Player.health += p.health;
+      if (Player.health > 100) Player.health = 100;
+    }
+    if (p.key >= 0) Player.keys[p.key] = true;
+    ShowMessage(p.message);
   }
 }
 

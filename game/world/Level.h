@@ -7,23 +7,11 @@
 #include <cstdint>
 
 #include "CorvaneEngine.h"
+#include "MapFormat.h"
 
 // Mover codes for CanMoveTo; a monster passes its own slot index (0..2047).
 constexpr int WHO_PLAYER = -6;
 constexpr int WHO_BULLET = -5;
-
-// The level holds at most this many cells.
-constexpr int MAX_MAP_CELLS = 4096;
-// Size of one record in the map file.
-constexpr int MAP_RECORD_SIZE = 20;
-
-// Wall piece codes of a cell.
-constexpr int WALL_NONE = -1;
-constexpr int WALL_BLOCK = 0;
-constexpr int WALL_PLATFORM = 1;
-constexpr int WALL_DOOR_BLUE = 2;
-constexpr int WALL_DOOR_RED = 3;
-constexpr int WALL_DOOR_YELLOW = 4;
 
 // One map cell. x and y are world units: x the column (moved right for a
 // box), y the negated row (moved for blocks, doors and boxes). A field of
@@ -31,16 +19,16 @@ constexpr int WALL_DOOR_YELLOW = 4;
 struct SMapCell {
   float x;
   float y;
-  int16_t boxModel;      // index into BoxModels, -1 none
-  int16_t actorCode;     // -1 none, 0 player start, 1..4 monster kind + 1
+  int16_t boxModel;      // MapBox: index into BoxModels, BOX_NONE none
+  int16_t actorCode;     // MapActor: ACTOR_NONE, player start, monster kind + 1
   int16_t textureIndex;  // index into WallTextures
-  int16_t itemKind;      // pickup kind 0..8, -1 none or taken
-  int16_t wallType;      // WALL_* code, -1 none or opened door
+  int16_t itemKind;      // MapItem: pickup kind, ITEM_NONE none or taken
+  int16_t wallType;      // MapWall: WALL_NONE none or opened door
 };
 
 extern SMapCell MapCells[MAX_MAP_CELLS];
 extern int MapCellCount;
-extern GLTexture WallTextures[9];
+extern GLTexture WallTextures[MAP_TEXTURES];
 extern GLTexture BackTexture;
 // Pixels of background scroll per world unit of the player's x.
 extern float BackScrollFactor;

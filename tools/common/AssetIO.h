@@ -95,15 +95,23 @@ struct Image {
 
 inline uint8_t ToByte(float v) { return (uint8_t)std::lround(Clamp01(v) * 255.0f); }
 
-// TGA true-colour, 24 bits, rows stored bottom-up (descriptor 0), either
-// uncompressed (type 2) or run-length encoded (type 10).
-inline std::string EncodeTga(const Image& img, bool rle) {
+// The 18-byte header of a 24-bit true-colour TGA, uncompressed (type 2) or
+// run-length encoded (type 10); `topFirst` sets the origin flag for rows
+// stored top row first instead of bottom-up.
+inline std::string TgaHeader(int w, int h, bool rle, bool topFirst) {
   std::string o;
   PutU8(o, 0); PutU8(o, 0); PutU8(o, rle ? 10 : 2);
   for (int i = 0; i < 5; ++i) PutU8(o, 0);
   PutU16(o, 0); PutU16(o, 0);
-  PutU16(o, img.w); PutU16(o, img.h);
-  PutU8(o, 24); PutU8(o, 0);
+  PutU16(o, w); PutU16(o, h);
+  PutU8(o, 24); PutU8(o, topFirst ? 0x20 : 0);
+  return o;
+}
+
+// TGA true-colour, 24 bits, rows stored bottom-up, either uncompressed or
+// run-length encoded.
+inline std::string EncodeTga(const Image& img, bool rle) {
+  std::string o = TgaHeader(img.w, img.h, rle, false);
   std::vector<uint32_t> row(img.w);
   for (int y = img.h - 1; y >= 0; --y) {
     for (int x = 0; x < img.w; ++x) {

@@ -14,26 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "MapFormat.h"
+
 namespace {
 
 struct Cell {
-  int16_t box = -1, actor = -1, tex = 0, item = -1, wall = -1;
+  int16_t box = BOX_NONE, actor = ACTOR_NONE, tex = 0, item = ITEM_NONE, wall = WALL_NONE;
   std::string mark;  // named place, side file only
   bool defined = false;
 };
-
-struct Named {
-  const char* name;
-  int value;
-};
-
-const Named kWalls[] = {{"block", 0}, {"platform", 1}, {"blue", 2}, {"red", 3}, {"yellow", 4}};
-const Named kActors[] = {{"player", 0}, {"spider", 1}, {"demon", 2}, {"soldier", 3}, {"mutant", 4}};
-const Named kItems[] = {{"machinegun", 0}, {"shotgun", 1}, {"medkit", 2},
-                        {"bullets", 3},    {"shells", 4},  {"rockets", 5},
-                        {"bluekey", 6},    {"redkey", 7},  {"yellowkey", 8}};
-const Named kBoxes[] = {{"crate", 0}};
-const int kMaxCells = 4096;
 
 std::string g_source;
 bool g_failed = false;
@@ -44,8 +33,8 @@ void Fail(int line, int column, const std::string& message) {
 }
 
 template <size_t N>
-bool Lookup(const Named (&table)[N], const std::string& word, int* value) {
-  for (const Named& n : table)
+bool Lookup(const MapName (&table)[N], const std::string& word, int* value) {
+  for (const MapName& n : table)
     if (word == n.name) { *value = n.value; return true; }
   return false;
 }
@@ -80,19 +69,20 @@ Cell ParseLegend(const std::string& text, size_t pos, int line) {
     std::string key = field.substr(0, eq), value = field.substr(eq + 1);
     int v = 0;
     if (key == "wall") {
-      if (!Lookup(kWalls, value, &v)) Fail(line, column, "unknown wall '" + value + "' (block, platform, blue, red, yellow)");
+      if (!Lookup(MAP_WALL_NAMES, value, &v)) Fail(line, column, "unknown wall '" + value + "' (block, platform, blue, red, yellow)");
       cell.wall = (int16_t)v; hasWall = true;
     } else if (key == "tex") {
-      if (!ParseSmallInt(value, 0, 8, &v)) Fail(line, column, "wall texture must be 0 to 8, got '" + value + "'");
+      if (!ParseSmallInt(value, 0, MAP_TEXTURES - 1, &v))
+        Fail(line, column, "wall texture must be 0 to " + std::to_string(MAP_TEXTURES - 1) + ", got '" + value + "'");
       cell.tex = (int16_t)v; hasTex = true;
     } else if (key == "actor") {
-      if (!Lookup(kActors, value, &v)) Fail(line, column, "unknown actor '" + value + "'");
+      if (!Lookup(MAP_ACTOR_NAMES, value, &v)) Fail(line, column, "unknown actor '" + value + "'");
       cell.actor = (int16_t)v;
     } else if (key == "item") {
-      if (!Lookup(kItems, value, &v)) Fail(line, column, "unknown item '" + value + "'");
+      if (!Lookup(MAP_ITEM_NAMES, value, &v)) Fail(line, column, "unknown item '" + value + "'");
       cell.item = (int16_t)v;
     } else if (key == "box") {
-      if (!Lookup(kBoxes, value, &v)) Fail(line, column, "unknown box '" + value + "' (crate)");
+      if (!Lookup(MAP_BOX_NAMES, value, &v)) Fail(line, column, "unknown box '" + value + "' (crate)");
       cell.box = (int16_t)v;
     } else if (key == "mark") {
       if (value.empty()) Fail(line, column, "empty mark name");
@@ -105,37 +95,32 @@ Cell ParseLegend(const std::string& text, size_t pos, int line) {
   return cell;
 }
 
-void PutI32(std::string& out, int32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back((char)((uint32_t)v >> (8 * i) & 0xFF));
+void PutI32(char* out, int32_t v) {
+  for (int i = 0; i < 4; ++i) out[i] = (char)((uint32_t)v >> (8 * i) & 0xFF);
 }
-void PutI16(std::string& out, int16_t v) {
-  out.push_back((char)((uint16_t)v & 0xFF));
-  out.push_back((char)((uint16_t)v >> 8));
+void PutI16(char* out, int16_t v) {
+  out[0] = (char)((uint16_t)v & 0xFF);
+  out[1] = (char)((uint16_t)v >> 8);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: levelc SOURCE MAP_OUT MARKS_OUT\n");
-    return 2;
+// The source split into lines, without line ends; false when unreadable.
+bool ReadLines(const char* path, std::vector<std::string>* lines) {
+  FILE* f = std::fopen(path, "rb");
+  if (!f) return false;
+  std::string cur;
+  int c;
+  while ((c = std::fgetc(f)) != EOF) {
+    if (c == '\n') { lines->push_back(cur); cur.clear(); }
+    else if (c != '\r') cur.push_back((char)c);
   }
-  g_source = argv[1];
-  FILE* f = std::fopen(argv[1], "rb");
-  if (!f) { std::fprintf(stderr, "%s: cannot open\n", argv[1]); return 1; }
-  std::vector<std::string> lines;
-  {
-    std::string cur;
-    int c;
-    while ((c = std::fgetc(f)) != EOF) {
-      if (c == '\n') { lines.push_back(cur); cur.clear(); }
-      else if (c != '\r') cur.push_back((char)c);
-    }
-    if (!cur.empty()) lines.push_back(cur);
-    std::fclose(f);
-  }
+  if (!cur.empty()) lines->push_back(cur);
+  std::fclose(f);
+  return true;
+}
 
-  Cell legend[256];
+// Reads the legend lines up to 'map' into legend[] (indexed by character);
+// returns the index of the first map line.
+size_t ReadLegend(const std::vector<std::string>& lines, Cell (&legend)[256]) {
   int legendLine[256] = {};
   size_t i = 0;
   bool inMap = false;
@@ -158,12 +143,31 @@ int main(int argc, char** argv) {
     Fail(line, 1, "expected 'legend C field=value ...', 'map' or a ';' comment");
   }
   if (!inMap) Fail((int)lines.size(), 1, "no 'map' block");
+  return i;
+}
 
-  std::string map;
-  std::string marks = "; name column row world_x world_y\n";
+// Appends one cell's record to the map.
+void PutRecord(std::string& map, int column, int row, const Cell& c) {
+  char rec[MAP_RECORD_SIZE];
+  PutI32(rec + MAP_FIELD_COLUMN, (int32_t)column);
+  PutI32(rec + MAP_FIELD_ROW, (int32_t)row);
+  PutI16(rec + MAP_FIELD_BOX, c.box);
+  PutI16(rec + MAP_FIELD_ACTOR, c.actor);
+  PutI16(rec + MAP_FIELD_TEXTURE, c.tex);
+  PutI16(rec + MAP_FIELD_ITEM, c.item);
+  PutI16(rec + MAP_FIELD_WALL, c.wall);
+  PutI16(rec + MAP_FIELD_SPARE, 0);
+  map.append(rec, sizeof rec);
+}
+
+// Turns the map block (lines[first] up to 'end') into cell records and the
+// named places; checks the player start and the cell limit.
+void CompileMap(const std::vector<std::string>& lines, size_t first, const Cell (&legend)[256],
+                std::string* map, std::string* marks) {
+  *marks = "; name column row world_x world_y\n";
   int cells = 0, players = 0, row = 0;
   bool ended = false;
-  for (; i < lines.size() && !g_failed; ++i, ++row) {
+  for (size_t i = first; i < lines.size() && !g_failed; ++i, ++row) {
     const std::string& t = lines[i];
     int line = (int)i + 1;
     if (t == "end") { ended = true; break; }
@@ -178,48 +182,55 @@ int main(int argc, char** argv) {
       if (!c.mark.empty()) {
         char buf[160];
         std::snprintf(buf, sizeof buf, "%s %d %d %d %d\n", c.mark.c_str(), (int)col, row, (int)col, -row);
-        marks += buf;
+        *marks += buf;
       }
-      if (c.actor == 0) {
+      if (c.actor == ACTOR_PLAYER) {
         ++players;
         char buf[96];
         std::snprintf(buf, sizeof buf, "start %d %d %d %.1f\n", (int)col, row, (int)col, 0.2 - row);
-        marks += buf;
+        *marks += buf;
       }
       // A cell that only names a place has no effect in the game: no record.
       if (c.wall < 0 && c.box < 0 && c.item < 0 && c.actor < 0) continue;
-      if (++cells > kMaxCells) {
-        Fail(line, (int)col + 1, "more than 4096 cells");
+      if (++cells > MAX_MAP_CELLS) {
+        Fail(line, (int)col + 1, "more than " + std::to_string(MAX_MAP_CELLS) + " cells");
         break;
       }
-      PutI32(map, (int32_t)col);
-      PutI32(map, (int32_t)row);
-      PutI16(map, c.box);
-      PutI16(map, c.actor);
-      PutI16(map, c.tex);
-      PutI16(map, c.item);
-      PutI16(map, c.wall);
-      PutI16(map, 0);
+      PutRecord(*map, (int)col, row, c);
     }
   }
   if (!g_failed && !ended) Fail((int)lines.size(), 1, "map block not closed with 'end'");
   if (!g_failed && players == 0) Fail((int)lines.size(), 1, "no player start in the map");
   if (!g_failed && players > 1) Fail((int)lines.size(), 1, "more than one player start in the map");
-  if (g_failed) return 1;
+}
 
-  FILE* out = std::fopen(argv[2], "wb");
-  if (!out || std::fwrite(map.data(), 1, map.size(), out) != map.size()) {
-    std::fprintf(stderr, "%s: cannot write\n", argv[2]);
+bool WriteWhole(const char* path, const std::string& bytes) {
+  FILE* out = std::fopen(path, "wb");
+  if (!out || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) {
+    std::fprintf(stderr, "%s: cannot write\n", path);
     if (out) std::fclose(out);
-    return 1;
+    return false;
   }
   std::fclose(out);
-  out = std::fopen(argv[3], "wb");
-  if (!out || std::fwrite(marks.data(), 1, marks.size(), out) != marks.size()) {
-    std::fprintf(stderr, "%s: cannot write\n", argv[3]);
-    if (out) std::fclose(out);
-    return 1;
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: levelc SOURCE MAP_OUT MARKS_OUT\n");
+    return 2;
   }
-  std::fclose(out);
+  g_source = argv[1];
+  std::vector<std::string> lines;
+  if (!ReadLines(argv[1], &lines)) { std::fprintf(stderr, "%s: cannot open\n", argv[1]); return 1; }
+
+  Cell legend[256];
+  const size_t first = ReadLegend(lines, legend);
+  std::string map, marks;
+  CompileMap(lines, first, legend, &map, &marks);
+  if (g_failed) return 1;
+  if (!WriteWhole(argv[2], map) || !WriteWhole(argv[3], marks)) return 1;
   return 0;
 }

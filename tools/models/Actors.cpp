@@ -2,9 +2,11 @@
 // monster kinds. Each keyframe poses a simple skeleton and emits the same
 // solids in the same order; see SIZES.md for the extents and timelines.
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "Models.h"
+#include "PlayerAnimations.h"
 
 namespace mdl {
 
@@ -27,6 +29,36 @@ float Keys(float t, std::initializer_list<std::pair<float, float>> keys) {
   return prev ? prev->second : 0;
 }
 
+// A skin with the given swatches, in order: swatch i is material i.
+template <size_t N>
+Skin MakeSkin(const Material (&swatches)[N]) {
+  Skin skin;
+  for (const Material& m : swatches) skin.Add(m.pattern, m.r, m.g, m.b);
+  return skin;
+}
+
+// One line of an animation list: the frame range, the key frame (the blow
+// or the shot), the speed in keyframes per tick and the name the game asks
+// for.
+struct AnimRange {
+  int first, last, key;
+  float speed;
+  const char* name;
+};
+
+// The animation list file's text: one line per range.
+template <size_t N>
+std::string AnimationList(const AnimRange (&ranges)[N]) {
+  std::string text;
+  for (size_t i = 0; i < N; ++i) {
+    char line[96];
+    std::snprintf(line, sizeof line, "%s%d %d %d %g %s", i ? "\n" : "", ranges[i].first,
+                  ranges[i].last, ranges[i].key, ranges[i].speed, ranges[i].name);
+    text += line;
+  }
+  return text;
+}
+
 // Two-bone reach: the elbow (or knee) for a limb from s to target t with
 // segment lengths a and b, bending towards `pole`.
 Vec3 Elbow(Vec3 s, Vec3 t, float a, float b, Vec3 pole) {
@@ -46,7 +78,8 @@ Vec3 Elbow(Vec3 s, Vec3 t, float a, float b, Vec3 pole) {
 
 // ------------------------------------------------------------------ biped
 
-struct BipedLook {
+// Proportions of a biped, in the order the actors' tables list them.
+struct BipedShape {
   float ground;        // z of the soles when standing
   float thigh, shin, ankle;
   float hipHalf;       // half distance between the hips (y)
@@ -57,6 +90,10 @@ struct BipedLook {
   float hipW, chestW, torsoD;  // torso half widths: x at hips and chest, y depth
   Vec3 head;           // half extents of the head box
   float neck;
+};
+
+// A biped's proportions and the skin swatch of each of its parts.
+struct BipedLook : BipedShape {
   int matLeg, matBoot, matTorso, matArm, matHand, matHead, matFace, matHeadSide, matBelt;
 };
 
@@ -218,9 +255,9 @@ GunFrame MakeGun(const BodyFrame& bf, Vec3 gripTorso, float pitch) {
 
 // ------------------------------------------------------------------ player
 
-// Shared timeline of the player and its weapons: idle 0..39 (39 repeats 0),
-// walk 40..45 (46 would repeat 40 but is the firing start), fire 46..53
-// (shot leaves at 48, 53 repeats 46), 54 repeats 0.
+// The player and its weapons share one timeline, PLAYER_ANIMATIONS: idle,
+// walk (whose last frame is the first of firing), fire, and a last frame
+// that repeats frame 0.
 namespace {
 
 struct PlayerFrame {
@@ -233,13 +270,16 @@ struct PlayerFrame {
 const float kGround = -1.02f;
 
 PlayerFrame PlayerPose(int f) {
+  const PlayerAnimation& idle = PLAYER_ANIMATIONS[PLAYER_IDLE];
+  const PlayerAnimation& walk = PLAYER_ANIMATIONS[PLAYER_WALK];
+  const PlayerAnimation& fire = PLAYER_ANIMATIONS[PLAYER_FIRE];
   PlayerFrame r;
   BipedPose& p = r.pose;
   r.grip = Vec3(0.3f, -0.06f, 0.26f);
   r.pitch = -12;
   r.flash = 0;
-  if (f < 40 || f >= 54) {
-    float ph = f >= 54 ? 0 : (f % 39) / 39.0f;
+  if (f < walk.first || f > fire.last) {
+    float ph = f > fire.last ? 0 : (f % idle.last) / (float)idle.last;
     float breath = 0.5f - 0.5f * std::cos(2 * kPi * ph);
     p.swingL = 4; p.swingR = -4; p.kneeL = p.kneeR = 6;
     p.lean = 2 + 1.5f * breath;
@@ -247,8 +287,9 @@ PlayerFrame PlayerPose(int f) {
     p.lift = -0.012f * breath;
     r.grip = r.grip + Vec3(0, 0, 0.015f * breath);
     r.pitch = -12 - 3 * breath;
-  } else if (f < 46) {
-    float ph = ((f - 40) % 6) / 6.0f;
+  } else if (f < fire.first) {
+    const int span = walk.last - walk.first;
+    float ph = ((f - walk.first) % span) / (float)span;
     float s = Wave(ph), c = std::cos(2 * kPi * ph);
     p.swingL = 32 * s;
     p.swingR = -32 * s;
@@ -259,63 +300,65 @@ PlayerFrame PlayerPose(int f) {
     r.grip = r.grip + Vec3(0.02f, 0, 0.02f * std::fabs(s));
     r.pitch = -8 + 3 * s;
   } else {
-    // Firing: raise to the shoulder (46-47), shot and recoil (48-49),
-    // settle back (50-53).
-    float t = (float)(f - 46);
+    // Firing: raise to the shoulder (two frames), shot and recoil (two),
+    // settle back to the first pose.
+    float t = (float)(f - fire.first);
     p.swingL = 14; p.swingR = -12; p.kneeL = 14; p.kneeR = 10;
     float recoil = Keys(t, {{1, 0}, {2, 1}, {3, 0.6f}, {5, 0.1f}, {6, 0}});
     p.lean = 4 - 6 * recoil;
     p.headPitch = -4;
     r.grip = Vec3(0.34f - 0.1f * recoil, -0.06f, 0.42f + 0.03f * recoil);
     r.pitch = 0 + 10 * recoil;
-    r.flash = f == 48 ? 1.0f : (f == 49 ? 0.45f : 0.0f);
-    if (f == 53) r.flash = 0;
+    r.flash = f == fire.shot ? 1.0f : (f == fire.shot + 1 ? 0.45f : 0.0f);
+    if (f == fire.last) r.flash = 0;
   }
   return r;
 }
 
-struct PlayerMats {
-  int armour, cloth, boot, glove, helmet, visor, helmetSide, belt, skin;
-  GunMats gun[3];
-};
+// The player's look: swatches in skin order, proportions, and the parts
+// each swatch dresses. Its weapons have skins of their own.
+namespace player_look {
+enum { Armour, Cloth, Boot, Glove, Helmet, Visor, HelmetSide, Belt, SkinTone };
+const Material kSkin[] = {
+    {Pattern::Camo, 0.32f, 0.42f, 0.22f},  {Pattern::Cloth, 0.25f, 0.27f, 0.22f},
+    {Pattern::Metal, 0.16f, 0.14f, 0.12f}, {Pattern::Cloth, 0.18f, 0.16f, 0.14f},
+    {Pattern::Metal, 0.3f, 0.38f, 0.22f},  {Pattern::Visor, 0.3f, 0.38f, 0.22f},
+    {Pattern::HelmetSide, 0.3f, 0.38f, 0.22f}, {Pattern::Plain, 0.3f, 0.22f, 0.12f},
+    {Pattern::Skin, 0.8f, 0.62f, 0.5f}};
+const BipedLook kLook = {
+    {kGround,                // ground
+     0.47f, 0.45f, 0.08f,    // thigh, shin, ankle
+     0.11f, 0.6f,            // hipHalf, torso
+     0.25f, 0.06f,           // shoulderHalf, shoulderDrop
+     0.3f, 0.29f,            // upperArm, foreArm
+     0.075f, 0.06f,          // legW, armW
+     0.14f, 0.17f, 0.2f,     // hipW, chestW, torsoD
+     {0.15f, 0.13f, 0.16f},  // head
+     0.04f},                 // neck
+    Cloth, Boot, Armour, Armour, Glove, Helmet, Visor, HelmetSide, Belt};
+
+// The three weapons: file names, metal and wood tones, and how far along
+// the barrel the left hand holds each.
+const char* const kGunNames[3] = {"mach", "SHOOTGUN", "hyp"};
+const float kGunTones[3][3] = {{0.35f, 0.36f, 0.4f}, {0.3f, 0.3f, 0.32f}, {0.28f, 0.28f, 0.3f}};
+const float kGunWoods[3][3] = {{0.2f, 0.2f, 0.22f}, {0.45f, 0.28f, 0.14f}, {0.5f, 0.3f, 0.12f}};
+const float kForeEnd[3] = {0.3f, 0.4f, 0.36f};
+}  // namespace player_look
 
 }  // namespace
 
 void BuildPlayer(const std::string& dir) {
-  Skin skin;
-  PlayerMats pm;
-  pm.armour = skin.Add(Pattern::Camo, 0.32f, 0.42f, 0.22f);
-  pm.cloth = skin.Add(Pattern::Cloth, 0.25f, 0.27f, 0.22f);
-  pm.boot = skin.Add(Pattern::Metal, 0.16f, 0.14f, 0.12f);
-  pm.glove = skin.Add(Pattern::Cloth, 0.18f, 0.16f, 0.14f);
-  pm.helmet = skin.Add(Pattern::Metal, 0.3f, 0.38f, 0.22f);
-  pm.visor = skin.Add(Pattern::Visor, 0.3f, 0.38f, 0.22f);
-  pm.helmetSide = skin.Add(Pattern::HelmetSide, 0.3f, 0.38f, 0.22f);
-  pm.belt = skin.Add(Pattern::Plain, 0.3f, 0.22f, 0.12f);
-  pm.skin = skin.Add(Pattern::Skin, 0.8f, 0.62f, 0.5f);
-
-  BipedLook L{};
-  L.ground = kGround;
-  L.thigh = 0.47f; L.shin = 0.45f; L.ankle = 0.08f;
-  L.hipHalf = 0.11f; L.torso = 0.6f;
-  L.shoulderHalf = 0.25f; L.shoulderDrop = 0.06f;
-  L.upperArm = 0.3f; L.foreArm = 0.29f;
-  L.legW = 0.075f; L.armW = 0.06f;
-  L.hipW = 0.14f; L.chestW = 0.17f; L.torsoD = 0.2f;
-  L.head = Vec3(0.15f, 0.13f, 0.16f);
-  L.neck = 0.04f;
-  L.matLeg = pm.cloth; L.matBoot = pm.boot; L.matTorso = pm.armour; L.matArm = pm.armour;
-  L.matHand = pm.glove; L.matHead = pm.helmet; L.matFace = pm.visor; L.matHeadSide = pm.helmetSide;
-  L.matBelt = pm.belt;
+  using namespace player_look;
+  Skin skin = MakeSkin(kSkin);
+  const BipedLook& L = kLook;
 
   // Hands: right on the grip, left on the fore end, both in torso space.
-  const float fore[3] = {0.3f, 0.4f, 0.36f};
   auto handsFor = [&](PlayerFrame& pf, int gun) {
     Vec3 d = RotY(Vec3(1, 0, 0), -pf.pitch), u = RotY(Vec3(0, 0, 1), -pf.pitch);
     pf.pose.handR = pf.grip + u * -0.03f;
-    pf.pose.handL = pf.grip + d * fore[gun] + u * 0.01f + Vec3(0, 0.04f, 0);
+    pf.pose.handL = pf.grip + d * kForeEnd[gun] + u * 0.01f + Vec3(0, 0.04f, 0);
   };
-  const int frames = 55;
+  const int frames = PLAYER_MODEL_FRAMES;
   // The body holds its weapon the same way whichever is drawn; the hands
   // sit where the machine pistol's are (the others share grip and fore end
   // within a few centimetres).
@@ -328,15 +371,12 @@ void BuildPlayer(const std::string& dir) {
   WriteModel(dir + "/player/tarva.mdl", body, 1.0f);
   WriteTga(dir + "/player/tuvra.tga", skin.Paint(101), false);
 
-  const char* names[3] = {"mach", "SHOOTGUN", "hyp"};
-  const float tones[3][3] = {{0.35f, 0.36f, 0.4f}, {0.3f, 0.3f, 0.32f}, {0.28f, 0.28f, 0.3f}};
-  const float woods[3][3] = {{0.2f, 0.2f, 0.22f}, {0.45f, 0.28f, 0.14f}, {0.5f, 0.3f, 0.12f}};
   for (int g = 0; g < 3; ++g) {
     Skin gs;
     GunMats k;
-    k.metal = gs.Add(Pattern::Gun, tones[g][0], tones[g][1], tones[g][2]);
+    k.metal = gs.Add(Pattern::Gun, kGunTones[g][0], kGunTones[g][1], kGunTones[g][2]);
     k.dark = gs.Add(Pattern::Metal, 0.12f, 0.12f, 0.13f);
-    k.wood = gs.Add(Pattern::Wood, woods[g][0], woods[g][1], woods[g][2]);
+    k.wood = gs.Add(Pattern::Wood, kGunWoods[g][0], kGunWoods[g][1], kGunWoods[g][2]);
     k.flash = gs.Add(Pattern::Flash, 1, 0.8f, 0.3f);
     k.brass = gs.Add(Pattern::Brass, 0.8f, 0.6f, 0.2f);
     Model gun = Build(gs, frames, [&](Model& m, int f) {
@@ -349,8 +389,8 @@ void BuildPlayer(const std::string& dir) {
       BodyFrame bf = Biped(scratch, L, pf.pose);
       Gun(m, MakeGun(bf, pf.grip, pf.pitch), g, k, pf.flash);
     });
-    WriteModel(dir + "/weapons/" + names[g] + ".mdl", gun, 0);
-    WriteTga(dir + "/weapons/" + names[g] + ".tga", gs.Paint(200 + g), g == 1);
+    WriteModel(dir + "/weapons/" + kGunNames[g] + ".mdl", gun, 0);
+    WriteTga(dir + "/weapons/" + kGunNames[g] + ".tga", gs.Paint(200 + g), g == 1);
     if (g > 0) {
       // The pickups: the same gun standing on its side, hovering above the
       // floor, textured with the same skin.
@@ -366,65 +406,71 @@ void BuildPlayer(const std::string& dir) {
 
 // ------------------------------------------------------------------ soldier
 
+namespace {
+namespace soldier_look {
+enum { Armour, Cloth, Boot, Glove, Helmet, Face, Side, Belt, GunMetal, GunDark, Wood, Flash };
+const Material kSkin[] = {
+    {Pattern::Camo, 0.45f, 0.4f, 0.3f},    {Pattern::Cloth, 0.3f, 0.28f, 0.22f},
+    {Pattern::Metal, 0.12f, 0.1f, 0.09f},  {Pattern::Cloth, 0.15f, 0.14f, 0.12f},
+    {Pattern::Metal, 0.4f, 0.35f, 0.25f},  {Pattern::Visor, 0.55f, 0.42f, 0.35f},
+    {Pattern::HelmetSide, 0.4f, 0.35f, 0.25f}, {Pattern::Plain, 0.25f, 0.18f, 0.1f},
+    {Pattern::Gun, 0.25f, 0.25f, 0.27f},   {Pattern::Metal, 0.1f, 0.1f, 0.11f},
+    {Pattern::Wood, 0.4f, 0.25f, 0.12f},   {Pattern::Flash, 1, 0.8f, 0.3f}};
+// Drawn 0.2 below its position, which stands 1.2 above its floor: the
+// soles are 1.0 below the model origin.
+const BipedLook kLook = {
+    {-1.0f,                  // ground
+     0.5f, 0.48f, 0.08f,     // thigh, shin, ankle
+     0.12f, 0.62f,           // hipHalf, torso
+     0.27f, 0.06f,           // shoulderHalf, shoulderDrop
+     0.32f, 0.3f,            // upperArm, foreArm
+     0.08f, 0.065f,          // legW, armW
+     0.15f, 0.19f, 0.22f,    // hipW, chestW, torsoD
+     {0.14f, 0.13f, 0.15f},  // head
+     0.04f},                 // neck
+    Cloth, Boot, Armour, Cloth, Glove, Helmet, Face, Side, Belt};
+const GunMats kGun = {GunMetal, GunDark, Wood, Flash, GunMetal};
+// Walk (the last frame repeats the first), attack with the shot on its key
+// frame, standing, death held by one more frame.
+const AnimRange kMove = {0, 12, 0, 0.75f, "Move"};
+const AnimRange kAttack = {13, 21, 16, 0.3f, "Atack"};
+const AnimRange kDie = {271, 278, 278, 0.3f, "Die"};
+const AnimRange kAnimations[] = {kMove, kAttack, kDie};
+const int kFrames = kDie.last + 2;
+}  // namespace soldier_look
+}  // namespace
+
 void BuildSoldier(const std::string& dir) {
-  Skin skin;
-  int armour = skin.Add(Pattern::Camo, 0.45f, 0.4f, 0.3f);
-  int cloth = skin.Add(Pattern::Cloth, 0.3f, 0.28f, 0.22f);
-  int boot = skin.Add(Pattern::Metal, 0.12f, 0.1f, 0.09f);
-  int glove = skin.Add(Pattern::Cloth, 0.15f, 0.14f, 0.12f);
-  int helmet = skin.Add(Pattern::Metal, 0.4f, 0.35f, 0.25f);
-  int face = skin.Add(Pattern::Visor, 0.55f, 0.42f, 0.35f);
-  int side = skin.Add(Pattern::HelmetSide, 0.4f, 0.35f, 0.25f);
-  int belt = skin.Add(Pattern::Plain, 0.25f, 0.18f, 0.1f);
-  GunMats k;
-  k.metal = skin.Add(Pattern::Gun, 0.25f, 0.25f, 0.27f);
-  k.dark = skin.Add(Pattern::Metal, 0.1f, 0.1f, 0.11f);
-  k.wood = skin.Add(Pattern::Wood, 0.4f, 0.25f, 0.12f);
-  k.flash = skin.Add(Pattern::Flash, 1, 0.8f, 0.3f);
-  k.brass = k.metal;
+  using namespace soldier_look;
+  Skin skin = MakeSkin(kSkin);
+  const BipedLook& L = kLook;
+  const GunMats& k = kGun;
 
-  BipedLook L{};
-  // Drawn 0.2 below its position, which stands 1.2 above its floor: the
-  // soles are 1.0 below the model origin.
-  L.ground = -1.0f;
-  L.thigh = 0.5f; L.shin = 0.48f; L.ankle = 0.08f;
-  L.hipHalf = 0.12f; L.torso = 0.62f;
-  L.shoulderHalf = 0.27f; L.shoulderDrop = 0.06f;
-  L.upperArm = 0.32f; L.foreArm = 0.3f;
-  L.legW = 0.08f; L.armW = 0.065f;
-  L.hipW = 0.15f; L.chestW = 0.19f; L.torsoD = 0.22f;
-  L.head = Vec3(0.14f, 0.13f, 0.15f);
-  L.neck = 0.04f;
-  L.matLeg = cloth; L.matBoot = boot; L.matTorso = armour; L.matArm = cloth; L.matHand = glove;
-  L.matHead = helmet; L.matFace = face; L.matHeadSide = side; L.matBelt = belt;
-
-  // Timeline: walk 0..12 (12 repeats 0), attack 13..21 (shot at 16, 21
-  // repeats 13), standing 22..270, death 271..278 (279 repeats 278).
-  const int frames = 280;
-  Model m = Build(skin, frames, [&](Model& mm, int f) {
+  Model m = Build(skin, kFrames, [&](Model& mm, int f) {
     BipedPose p;
     Vec3 grip(0.3f, -0.06f, 0.24f);
     float pitch = -14, flash = 0;
-    if (f <= 12) {
-      float ph = (f % 12) / 12.0f, s = Wave(ph), c = std::cos(2 * kPi * ph);
+    if (f <= kMove.last) {
+      float ph = (f % kMove.last) / (float)kMove.last, s = Wave(ph), c = std::cos(2 * kPi * ph);
       p.swingL = 30 * s; p.swingR = -30 * s;
       p.kneeL = 8 + 50 * std::fmax(0.f, c); p.kneeR = 8 + 50 * std::fmax(0.f, -c);
       p.lean = 8; p.headPitch = -6;
       grip = grip + Vec3(0, 0, 0.02f * std::fabs(s));
-    } else if (f <= 21) {
-      float t = (float)(f - 13);
+    } else if (f <= kAttack.last) {
+      float t = (float)(f - kAttack.first);
       float aim = Keys(t, {{0, 0}, {2, 1}, {6, 1}, {8, 0}});
       float recoil = Keys(t, {{2, 0}, {3, 1}, {4, 0.3f}, {5, 0}});
       p.swingL = 16; p.swingR = -12; p.kneeL = 14; p.kneeR = 10;
       p.lean = 4 - 5 * recoil; p.headPitch = -3;
       grip = Vec3(0.3f + 0.04f * aim - 0.1f * recoil, -0.06f, 0.24f + 0.18f * aim + 0.03f * recoil);
       pitch = -14 + 14 * aim + 10 * recoil;
-      flash = f == 16 ? 1.0f : (f == 17 ? 0.4f : 0.0f);
-    } else if (f < 271) {
+      flash = f == kAttack.key ? 1.0f : (f == kAttack.key + 1 ? 0.4f : 0.0f);
+    } else if (f < kDie.first) {
       p.swingL = 4; p.swingR = -4; p.kneeL = p.kneeR = 6; p.lean = 3;
     } else {
       // Hit, knees give, falls on his back.
-      float t = std::fmin((float)(f - 271), 7.f) / 7.0f;
+      const float span = (float)(kDie.last - kDie.first);
+      float t = std::fmin((float)(f - kDie.first), span) / span;
       p.swingL = Keys(t, {{0, 4}, {0.4f, 30}, {1, 10}});
       p.swingR = Keys(t, {{0, -4}, {0.4f, 20}, {1, 5}});
       p.kneeL = Keys(t, {{0, 6}, {0.4f, 70}, {1, 15}});
@@ -440,92 +486,100 @@ void BuildSoldier(const std::string& dir) {
     p.handL = grip + d * 0.38f + Vec3(0, 0.04f, 0.01f);
     BodyFrame bf = Biped(mm, L, p);
     Gun(mm, MakeGun(bf, grip, pitch), 2, k, flash);
-    if (f >= 271) mm.SetLowest(L.ground);
+    if (f >= kDie.first) mm.SetLowest(L.ground);
     mm.Reference(Vec3(0, 0, 1.1f));
   });
   WriteModel(dir + "/enemy/soldier.mdl", m, 1.1f);
   WriteTga(dir + "/enemy/soldier.tga", skin.Paint(401), true);
-  WriteText(dir + "/enemy/soldier.txt",
-            "0 12 0 0.75 Move\n"
-            "13 21 16 0.3 Atack\n"
-            "271 278 278 0.3 Die");
+  WriteText(dir + "/enemy/soldier.txt", AnimationList(kAnimations));
 }
 
 // ------------------------------------------------------------------ spider
 
+namespace {
+namespace spider_look {
+enum { Chitin, Belly, Leg, Eyes, Fang, Glow };
+const Material kSkin[] = {
+    {Pattern::Chitin, 0.3f, 0.22f, 0.28f},     {Pattern::Chitin, 0.5f, 0.3f, 0.15f},
+    {Pattern::Chitin, 0.22f, 0.16f, 0.2f},     {Pattern::SpiderEyes, 0.25f, 0.18f, 0.22f},
+    {Pattern::Metal, 0.75f, 0.7f, 0.55f},      {Pattern::Flash, 0.4f, 0.6f, 1.0f}};
+// Walk (the last frame repeats the first), attack spitting on its key
+// frame (the last repeats the first), standing elsewhere, death held by
+// one more frame.
+const AnimRange kMove = {0, 8, 0, 0.7f, "Move"};
+const AnimRange kAttack = {10, 20, 15, 0.35f, "Atack"};
+const AnimRange kDie = {173, 178, 178, 0.25f, "Die"};
+const AnimRange kAnimations[] = {kMove, kAttack, kDie};
+const int kFrames = kDie.last + 2;
+
+// Drawn at its position, which stands 1.3 above its floor.
+const float kGroundZ = -1.3f;
+const float kHipX[4] = {0.42f, 0.3f, 0.16f, 0.02f};
+const float kFootX[4] = {0.78f, 0.36f, -0.12f, -0.56f};
+const float kUpperLeg = 0.55f, kLowerLeg = 0.72f;
+
+struct SpiderPose {
+  float pitch = 0, lift = 0, roll = 0;
+  Vec3 foot[8];    // 0-3 left (+y) front to back, 4-7 right
+  float fangs = 0, pulse = 0, curl = 0;
+};
+// Standing: every foot on the floor.
+SpiderPose Rest() {
+  SpiderPose p;
+  for (int i = 0; i < 8; ++i) {
+    float s = i < 4 ? 1.f : -1.f;
+    p.foot[i] = Vec3(kFootX[i % 4], s * (0.86f - 0.04f * (i % 4)), kGroundZ);
+  }
+  return p;
+}
+
+// Emits the spider in pose p.
+void Emit(Model& m, const SpiderPose& p) {
+  // Body points before pitch; pitch turns them about the rear (-0.5, 0, -0.7).
+  Vec3 pivot(-0.5f, 0, -0.7f);
+  auto bodyPt = [&](Vec3 v) {
+    v = v + Vec3(0, 0, p.lift);
+    return RotX(RotY(v - pivot, -p.pitch), p.roll) + pivot;
+  };
+  auto bodyDir = [&](Vec3 v) { return RotX(RotY(v, -p.pitch), p.roll); };
+  Frame ceph{bodyPt({0.22f, 0, -0.74f}), bodyDir({0.3f, 0, 0}), bodyDir({0, 0.26f, 0}), bodyDir({0, 0, 0.18f})};
+  m.Ellipsoid(ceph, 5, 8, Chitin);
+  float swell = 1 + 0.12f * p.pulse;
+  Frame abd{bodyPt({-0.42f, 0, -0.62f}), bodyDir({0.44f * swell, 0, 0}), bodyDir({0, 0.36f * swell, 0}),
+            bodyDir({0, 0, 0.32f * swell})};
+  m.Ellipsoid(abd, 6, 10, Belly);
+  Frame head{bodyPt({0.52f, 0, -0.72f}), bodyDir({0.08f, 0, 0}), bodyDir({0, 0.16f, 0}), bodyDir({0, 0, 0.12f})};
+  m.Box(head, Chitin, Eyes);
+  for (int s = -1; s <= 1; s += 2) {
+    Vec3 root = bodyPt({0.58f, s * 0.07f, -0.8f});
+    Vec3 tip = bodyPt({0.72f + 0.04f * p.fangs, s * (0.05f - 0.03f * p.fangs), -0.98f + 0.1f * p.fangs});
+    m.Taper(root, tip, 0.035f, 0.01f, Fang);
+  }
+  // Spit glow in front of the fangs while attacking.
+  m.Ellipsoid(Frame{bodyPt({0.8f, 0, -0.86f}), bodyDir({0.1f * p.pulse, 0, 0}), bodyDir({0, 0.1f * p.pulse, 0}),
+                    bodyDir({0, 0, 0.1f * p.pulse})}, 3, 6, Glow);
+  for (int i = 0; i < 8; ++i) {
+    float s = i < 4 ? 1.f : -1.f;
+    Vec3 hip = bodyPt({kHipX[i % 4], s * 0.18f, -0.76f});
+    Vec3 foot = p.foot[i];
+    // Curling pulls the feet in under the body.
+    Vec3 tuck = bodyPt({kHipX[i % 4] * 0.6f, s * 0.3f, -0.75f});
+    foot = Lerp(foot, tuck, p.curl);
+    Vec3 knee = Elbow(hip, foot, kUpperLeg, kLowerLeg, Vec3(0, s * 0.4f, 1));
+    m.Taper(hip, knee, 0.05f, 0.04f, Leg);
+    m.Taper(knee, foot, 0.04f, 0.015f, Leg);
+  }
+}
+}  // namespace spider_look
+}  // namespace
+
 void BuildSpider(const std::string& dir) {
-  Skin skin;
-  int chitin = skin.Add(Pattern::Chitin, 0.3f, 0.22f, 0.28f);
-  int belly = skin.Add(Pattern::Chitin, 0.5f, 0.3f, 0.15f);
-  int leg = skin.Add(Pattern::Chitin, 0.22f, 0.16f, 0.2f);
-  int eyes = skin.Add(Pattern::SpiderEyes, 0.25f, 0.18f, 0.22f);
-  int fang = skin.Add(Pattern::Metal, 0.75f, 0.7f, 0.55f);
-  int glow = skin.Add(Pattern::Flash, 0.4f, 0.6f, 1.0f);
-
-  // Drawn at its position, which stands 1.3 above its floor.
-  const float ground = -1.3f;
-  const float hipX[4] = {0.42f, 0.3f, 0.16f, 0.02f};
-  const float footX[4] = {0.78f, 0.36f, -0.12f, -0.56f};
-  const float upper = 0.55f, lower = 0.72f;
-
-  struct SpiderPose {
-    float pitch = 0, lift = 0, roll = 0;
-    Vec3 foot[8];    // 0-3 left (+y) front to back, 4-7 right
-    float fangs = 0, pulse = 0, curl = 0;
-  };
-  auto rest = [&]() {
-    SpiderPose p;
-    for (int i = 0; i < 8; ++i) {
-      float s = i < 4 ? 1.f : -1.f;
-      p.foot[i] = Vec3(footX[i % 4], s * (0.86f - 0.04f * (i % 4)), ground);
-    }
-    return p;
-  };
-
-  auto emit = [&](Model& m, const SpiderPose& p) {
-    // Body points before pitch; pitch turns them about the rear (-0.5, 0, -0.7).
-    Vec3 pivot(-0.5f, 0, -0.7f);
-    auto bodyPt = [&](Vec3 v) {
-      v = v + Vec3(0, 0, p.lift);
-      return RotX(RotY(v - pivot, -p.pitch), p.roll) + pivot;
-    };
-    auto bodyDir = [&](Vec3 v) { return RotX(RotY(v, -p.pitch), p.roll); };
-    Frame ceph{bodyPt({0.22f, 0, -0.74f}), bodyDir({0.3f, 0, 0}), bodyDir({0, 0.26f, 0}), bodyDir({0, 0, 0.18f})};
-    m.Ellipsoid(ceph, 5, 8, chitin);
-    float swell = 1 + 0.12f * p.pulse;
-    Frame abd{bodyPt({-0.42f, 0, -0.62f}), bodyDir({0.44f * swell, 0, 0}), bodyDir({0, 0.36f * swell, 0}),
-              bodyDir({0, 0, 0.32f * swell})};
-    m.Ellipsoid(abd, 6, 10, belly);
-    Frame head{bodyPt({0.52f, 0, -0.72f}), bodyDir({0.08f, 0, 0}), bodyDir({0, 0.16f, 0}), bodyDir({0, 0, 0.12f})};
-    m.Box(head, chitin, eyes);
-    for (int s = -1; s <= 1; s += 2) {
-      Vec3 root = bodyPt({0.58f, s * 0.07f, -0.8f});
-      Vec3 tip = bodyPt({0.72f + 0.04f * p.fangs, s * (0.05f - 0.03f * p.fangs), -0.98f + 0.1f * p.fangs});
-      m.Taper(root, tip, 0.035f, 0.01f, fang);
-    }
-    // Spit glow in front of the fangs while attacking.
-    m.Ellipsoid(Frame{bodyPt({0.8f, 0, -0.86f}), bodyDir({0.1f * p.pulse, 0, 0}), bodyDir({0, 0.1f * p.pulse, 0}),
-                      bodyDir({0, 0, 0.1f * p.pulse})}, 3, 6, glow);
-    for (int i = 0; i < 8; ++i) {
-      float s = i < 4 ? 1.f : -1.f;
-      Vec3 hip = bodyPt({hipX[i % 4], s * 0.18f, -0.76f});
-      Vec3 foot = p.foot[i];
-      // Curling pulls the feet in under the body.
-      Vec3 tuck = bodyPt({hipX[i % 4] * 0.6f, s * 0.3f, -0.75f});
-      foot = Lerp(foot, tuck, p.curl);
-      Vec3 knee = Elbow(hip, foot, upper, lower, Vec3(0, s * 0.4f, 1));
-      m.Taper(hip, knee, 0.05f, 0.04f, leg);
-      m.Taper(knee, foot, 0.04f, 0.015f, leg);
-    }
-  };
-
-  // Timeline: walk 0..8 (8 repeats 0), attack 10..20 (spit at 15, 20
-  // repeats 10), standing elsewhere, death 173..178 (179 repeats 178).
-  const int frames = 180;
-  Model m = Build(skin, frames, [&](Model& mm, int f) {
-    SpiderPose p = rest();
-    if (f <= 8) {
-      float ph = (f % 8) / 8.0f;
+  using namespace spider_look;
+  Skin skin = MakeSkin(kSkin);
+  Model m = Build(skin, kFrames, [&](Model& mm, int f) {
+    SpiderPose p = Rest();
+    if (f <= kMove.last) {
+      float ph = (f % kMove.last) / (float)kMove.last;
       for (int i = 0; i < 8; ++i) {
         // Alternating groups of four: left 1 and 3 with right 2 and 4.
         bool groupA = (i < 4) ? (i % 2 == 0) : (i % 2 == 1);
@@ -537,8 +591,8 @@ void BuildSpider(const std::string& dir) {
         p.foot[i] = p.foot[i] + Vec3(dx, 0, dz);
       }
       p.lift = 0.03f * std::fabs(Wave(ph * 2));
-    } else if (f >= 10 && f <= 20) {
-      float t = (float)(f - 10);
+    } else if (f >= kAttack.first && f <= kAttack.last) {
+      float t = (float)(f - kAttack.first);
       float rear = Keys(t, {{0, 0}, {4, 1}, {6, 1}, {10, 0}});
       p.pitch = 22 * rear;
       p.lift = 0.05f * rear;
@@ -547,51 +601,62 @@ void BuildSpider(const std::string& dir) {
       // Front legs leave the ground and reach up.
       for (int i : {0, 4}) p.foot[i] = p.foot[i] + Vec3(0.05f, 0, 0.55f * rear);
       for (int i : {1, 5}) p.foot[i] = p.foot[i] + Vec3(0.05f, 0, 0.15f * rear);
-    } else if (f >= 173) {
-      float t = std::fmin((float)(f - 173), 5.f) / 5.0f;
+    } else if (f >= kDie.first) {
+      const float span = (float)(kDie.last - kDie.first);
+      float t = std::fmin((float)(f - kDie.first), span) / span;
       p.curl = Keys(t, {{0, 0}, {0.6f, 0.8f}, {1, 1}});
       p.roll = Keys(t, {{0, 0}, {0.5f, 12}, {1, 18}});
       p.lift = Keys(t, {{0, 0}, {0.2f, 0.1f}, {1, -0.35f}});
     }
-    emit(mm, p);
+    Emit(mm, p);
     // Dying, the body drops to the floor as the legs fold.
-    if (f > 173) mm.SetLowest(ground);
+    if (f > kDie.first) mm.SetLowest(kGroundZ);
     mm.Reference(Vec3(0, 0, 1.0f));
   });
   WriteModel(dir + "/enemy/spider.mdl", m, 1.0f);
   WriteTga(dir + "/enemy/spider.tga", skin.Paint(301), false);
-  WriteText(dir + "/enemy/spider.txt",
-            "0 8 0 0.7 Move\n"
-            "10 20 15 0.35 Atack\n"
-            "173 178 178 0.25 Die");
+  WriteText(dir + "/enemy/spider.txt", AnimationList(kAnimations));
 }
 
 // ------------------------------------------------------------------ demon
 
-void BuildDemon(const std::string& dir) {
-  Skin skin;
-  int hide = skin.Add(Pattern::Skin, 0.62f, 0.22f, 0.14f);
-  int dark = skin.Add(Pattern::Skin, 0.4f, 0.12f, 0.08f);
-  int face = skin.Add(Pattern::DemonFace, 0.62f, 0.22f, 0.14f);
-  int side = skin.Add(Pattern::DemonSide, 0.62f, 0.22f, 0.14f);
-  int horn = skin.Add(Pattern::Brass, 0.75f, 0.68f, 0.55f);
-  int hoof = skin.Add(Pattern::Metal, 0.15f, 0.1f, 0.08f);
-  int belly = skin.Add(Pattern::Chitin, 0.7f, 0.45f, 0.3f);
+namespace {
+namespace demon_look {
+enum { Hide, Dark, Face, Side, Horn, Hoof, Belly };
+const Material kSkin[] = {
+    {Pattern::Skin, 0.62f, 0.22f, 0.14f},      {Pattern::Skin, 0.4f, 0.12f, 0.08f},
+    {Pattern::DemonFace, 0.62f, 0.22f, 0.14f}, {Pattern::DemonSide, 0.62f, 0.22f, 0.14f},
+    {Pattern::Brass, 0.75f, 0.68f, 0.55f},     {Pattern::Metal, 0.15f, 0.1f, 0.08f},
+    {Pattern::Chitin, 0.7f, 0.45f, 0.3f}};
+// Drawn 1.2 below its position, which stands 1.2 above its floor: the
+// soles are at the model origin.
+const BipedLook kLook = {
+    {0,                      // ground
+     0.45f, 0.42f, 0.11f,    // thigh, shin, ankle
+     0.22f, 0.62f,           // hipHalf, torso
+     0.48f, 0.14f,           // shoulderHalf, shoulderDrop
+     0.44f, 0.44f,           // upperArm, foreArm
+     0.16f, 0.14f,           // legW, armW
+     0.34f, 0.5f, 0.4f,      // hipW, chestW, torsoD
+     {0.22f, 0.2f, 0.16f},   // head
+     0.0f},                  // neck
+    Dark, Hoof, Hide, Hide, Dark, Hide, Face, Side, Belly};
+// Walk and attack, the blow landing on its key frame; the last frame of
+// each repeats its first. The death is a model of its own.
+const AnimRange kMove = {0, 12, 0, 0.75f, "Move"};
+const AnimRange kAttack = {13, 25, 19, 0.4f, "Atack"};
+const AnimRange kAnimations[] = {kMove, kAttack};
+const int kFrames = kAttack.last + 1;
+// The death model: the pose is held from kDeathRest on.
+const int kDeathRest = 11;
+const int kDeathFrames = kDeathRest + 2;
+}  // namespace demon_look
+}  // namespace
 
-  BipedLook L{};
-  // Drawn 1.2 below its position, which stands 1.2 above its floor: the
-  // soles are at the model origin.
-  L.ground = 0;
-  L.thigh = 0.45f; L.shin = 0.42f; L.ankle = 0.11f;
-  L.hipHalf = 0.22f; L.torso = 0.62f;
-  L.shoulderHalf = 0.48f; L.shoulderDrop = 0.14f;
-  L.upperArm = 0.44f; L.foreArm = 0.44f;
-  L.legW = 0.16f; L.armW = 0.14f;
-  L.hipW = 0.34f; L.chestW = 0.5f; L.torsoD = 0.4f;
-  L.head = Vec3(0.22f, 0.2f, 0.16f);
-  L.neck = 0.0f;
-  L.matLeg = dark; L.matBoot = hoof; L.matTorso = hide; L.matArm = hide; L.matHand = dark;
-  L.matHead = hide; L.matFace = face; L.matHeadSide = side; L.matBelt = belly;
+void BuildDemon(const std::string& dir) {
+  using namespace demon_look;
+  Skin skin = MakeSkin(kSkin);
+  const BipedLook& L = kLook;
 
   auto horns = [&](Model& m, const BodyFrame& bf, float headPitch) {
     Vec3 hf = RotY(bf.fwd, headPitch), hu = RotY(bf.up, headPitch);
@@ -600,8 +665,8 @@ void BuildDemon(const std::string& dir) {
       Vec3 root = top + bf.side * (s * 0.14f) + hf * 0.02f - hu * 0.04f;
       Vec3 mid = root + bf.side * (s * 0.12f) + hu * 0.08f - hf * 0.04f;
       Vec3 tip = mid + hu * 0.05f + hf * 0.08f;
-      m.Taper(root, mid, 0.05f, 0.035f, horn);
-      m.Taper(mid, tip, 0.035f, 0.01f, horn);
+      m.Taper(root, mid, 0.05f, 0.035f, Horn);
+      m.Taper(mid, tip, 0.035f, 0.01f, Horn);
     }
   };
   auto standArms = [&](BipedPose& p, float swing) {
@@ -609,18 +674,16 @@ void BuildDemon(const std::string& dir) {
     p.handR = Vec3(0.22f - 0.15f * swing, -0.5f, 0.08f);
   };
 
-  // Timeline: walk 0..12 (12 repeats 0), attack 13..25 (blow lands at
-  // 19, 25 repeats 13).
-  Model m = Build(skin, 26, [&](Model& mm, int f) {
+  Model m = Build(skin, kFrames, [&](Model& mm, int f) {
     BipedPose p;
-    if (f <= 12) {
-      float ph = (f % 12) / 12.0f, s = Wave(ph), c = std::cos(2 * kPi * ph);
+    if (f <= kMove.last) {
+      float ph = (f % kMove.last) / (float)kMove.last, s = Wave(ph), c = std::cos(2 * kPi * ph);
       p.swingL = 26 * s; p.swingR = -26 * s;
       p.kneeL = 10 + 45 * std::fmax(0.f, c); p.kneeR = 10 + 45 * std::fmax(0.f, -c);
       p.lean = 20; p.headPitch = -16;
       standArms(p, -s);
     } else {
-      float t = (float)(f - 13);
+      float t = (float)(f - kAttack.first);
       float raise = Keys(t, {{0, 0}, {4, 1}, {5, 1}, {6, -0.3f}, {9, -0.2f}, {12, 0}});
       p.swingL = 18; p.swingR = -10; p.kneeL = 22; p.kneeR = 12;
       p.lean = 12 - 12 * raise;
@@ -640,14 +703,12 @@ void BuildDemon(const std::string& dir) {
   });
   WriteModel(dir + "/enemy/demon.mdl", m, 2.0f);
   WriteTga(dir + "/enemy/demon.tga", skin.Paint(501), true);
-  WriteText(dir + "/enemy/demon.txt",
-            "0 12 0 0.75 Move\n"
-            "13 25 19 0.4 Atack");
+  WriteText(dir + "/enemy/demon.txt", AnimationList(kAnimations));
 
   // Death model, drawn at the walking demon's scale: staggers back, drops
-  // to its knees and falls on its back (11 rests, 12 repeats it).
-  Model die = Build(skin, 13, [&](Model& mm, int f) {
-    float t = std::fmin((float)f, 11.f) / 11.0f;
+  // to its knees and falls on its back, then rests.
+  Model die = Build(skin, kDeathFrames, [&](Model& mm, int f) {
+    float t = std::fmin((float)f, (float)kDeathRest) / (float)kDeathRest;
     BipedPose p;
     p.swingL = Keys(t, {{0, 5}, {0.4f, 40}, {1, 15}});
     p.swingR = Keys(t, {{0, -5}, {0.4f, 35}, {1, 5}});
@@ -668,44 +729,53 @@ void BuildDemon(const std::string& dir) {
 
 // ------------------------------------------------------------------ mutant
 
+namespace {
+namespace mutant_look {
+enum { Flesh, Sore, Face, Side, Rags, Claw };
+const Material kSkin[] = {
+    {Pattern::Skin, 0.55f, 0.62f, 0.42f},       {Pattern::Chitin, 0.5f, 0.4f, 0.35f},
+    {Pattern::MutantFace, 0.5f, 0.58f, 0.4f},   {Pattern::MutantFace, 0.5f, 0.58f, 0.4f},
+    {Pattern::Cloth, 0.3f, 0.25f, 0.2f},        {Pattern::Teeth, 0.3f, 0.25f, 0.2f}};
+// Drawn 0.4 below its position, which stands 1.2 above its floor: the
+// soles are 0.8 below the model origin.
+const BipedLook kLook = {
+    {-0.8f,                  // ground
+     0.4f, 0.38f, 0.06f,     // thigh, shin, ankle
+     0.12f, 0.58f,           // hipHalf, torso
+     0.26f, 0.05f,           // shoulderHalf, shoulderDrop
+     0.4f, 0.42f,            // upperArm, foreArm
+     0.07f, 0.06f,           // legW, armW
+     0.13f, 0.2f, 0.2f,      // hipW, chestW, torsoD
+     {0.13f, 0.11f, 0.12f},  // head
+     0.05f},                 // neck
+    Rags, Flesh, Flesh, Flesh, Claw, Sore, Face, Side, Rags};
+// Shuffle and swipe, the blow landing on its key frame; the last frame of
+// each repeats its first. The death is held by one more frame.
+const AnimRange kMove = {0, 6, 0, 0.6f, "Move"};
+const AnimRange kAttack = {7, 13, 10, 0.3f, "Atack"};
+const AnimRange kDie = {14, 22, 22, 0.3f, "Die"};
+const AnimRange kAnimations[] = {kMove, kAttack, kDie};
+const int kFrames = kDie.last + 2;
+}  // namespace mutant_look
+}  // namespace
+
 void BuildMutant(const std::string& dir) {
-  Skin skin;
-  int flesh = skin.Add(Pattern::Skin, 0.55f, 0.62f, 0.42f);
-  int sore = skin.Add(Pattern::Chitin, 0.5f, 0.4f, 0.35f);
-  int face = skin.Add(Pattern::MutantFace, 0.5f, 0.58f, 0.4f);
-  int side = skin.Add(Pattern::MutantFace, 0.5f, 0.58f, 0.4f);
-  int rags = skin.Add(Pattern::Cloth, 0.3f, 0.25f, 0.2f);
-  int claw = skin.Add(Pattern::Teeth, 0.3f, 0.25f, 0.2f);
+  using namespace mutant_look;
+  Skin skin = MakeSkin(kSkin);
+  const BipedLook& L = kLook;
 
-  BipedLook L{};
-  // Drawn 0.4 below its position, which stands 1.2 above its floor: the
-  // soles are 0.8 below the model origin.
-  L.ground = -0.8f;
-  L.thigh = 0.4f; L.shin = 0.38f; L.ankle = 0.06f;
-  L.hipHalf = 0.12f; L.torso = 0.58f;
-  L.shoulderHalf = 0.26f; L.shoulderDrop = 0.05f;
-  L.upperArm = 0.4f; L.foreArm = 0.42f;
-  L.legW = 0.07f; L.armW = 0.06f;
-  L.hipW = 0.13f; L.chestW = 0.2f; L.torsoD = 0.2f;
-  L.head = Vec3(0.13f, 0.11f, 0.12f);
-  L.neck = 0.05f;
-  L.matLeg = rags; L.matBoot = flesh; L.matTorso = flesh; L.matArm = flesh; L.matHand = claw;
-  L.matHead = sore; L.matFace = face; L.matHeadSide = side; L.matBelt = rags;
-
-  // Timeline: shuffle 0..6 (6 repeats 0), swipe 7..13 (blow at 10, 13
-  // repeats 7), death 14..22 (23 repeats 22).
-  Model m = Build(skin, 24, [&](Model& mm, int f) {
+  Model m = Build(skin, kFrames, [&](Model& mm, int f) {
     BipedPose p;
     p.lean = 42; p.headPitch = -38;
-    if (f <= 6) {
-      float ph = (f % 6) / 6.0f, s = Wave(ph), c = std::cos(2 * kPi * ph);
+    if (f <= kMove.last) {
+      float ph = (f % kMove.last) / (float)kMove.last, s = Wave(ph), c = std::cos(2 * kPi * ph);
       p.swingL = 28 * s + 10; p.swingR = -28 * s + 10;
       p.kneeL = 25 + 40 * std::fmax(0.f, c); p.kneeR = 25 + 40 * std::fmax(0.f, -c);
       // Long arms swing against the legs, claws near the ground.
       p.handL = Vec3(0.5f - 0.2f * s, 0.3f, -0.05f);
       p.handR = Vec3(0.5f + 0.2f * s, -0.3f, -0.05f);
-    } else if (f <= 13) {
-      float t = (float)(f - 7);
+    } else if (f <= kAttack.last) {
+      float t = (float)(f - kAttack.first);
       float wind = Keys(t, {{0, 0}, {2, 1}, {3, -1}, {4, -0.8f}, {6, 0}});
       p.swingL = 20; p.swingR = -5; p.kneeL = 35; p.kneeR = 30;
       p.lean = 42 - 12 * std::fmax(0.f, wind) + 8 * std::fmax(0.f, -wind);
@@ -714,7 +784,8 @@ void BuildMutant(const std::string& dir) {
       Vec3 hand = Lerp(Vec3(0.5f, -0.3f, -0.05f), Vec3(-0.05f, -0.35f, 0.75f), k);
       p.handR = Lerp(hand, Vec3(0.75f, -0.15f, 0.2f), s);
     } else {
-      float t = std::fmin((float)(f - 14), 8.f) / 8.0f;
+      const float span = (float)(kDie.last - kDie.first);
+      float t = std::fmin((float)(f - kDie.first), span) / span;
       // Knees give, then it pitches forward onto its face.
       p.swingL = Keys(t, {{0, 10}, {0.4f, 50}, {1, 5}});
       p.swingR = Keys(t, {{0, 10}, {0.4f, 45}, {1, 0}});
@@ -727,15 +798,12 @@ void BuildMutant(const std::string& dir) {
       p.handR = Lerp(Vec3(0.5f, -0.3f, -0.05f), Vec3(0.05f, -0.4f, 0.85f), t);
     }
     Biped(mm, L, p);
-    if (f >= 14) mm.SetLowest(L.ground);
+    if (f >= kDie.first) mm.SetLowest(L.ground);
     mm.Reference(Vec3(0, 0, 1.1f));
   });
   WriteModel(dir + "/enemy/mutant.mdl", m, 1.1f);
   WriteTga(dir + "/enemy/mutant.tga", skin.Paint(601), false);
-  WriteText(dir + "/enemy/mutant.txt",
-            "0 6 0 0.6 Move\n"
-            "7 13 10 0.3 Atack\n"
-            "14 22 22 0.3 Die");
+  WriteText(dir + "/enemy/mutant.txt", AnimationList(kAnimations));
 }
 
 }  // namespace mdl

@@ -64,112 +64,141 @@ float Noise(float x, float y, uint32_t seed) {
              Mix(Hash(x0, y0 + 1, seed), Hash(x0 + 1, y0 + 1, seed), fx), fy);
 }
 
-// Paints one swatch; (u, v) in 0..1 with v = 1 at the top.
-void Shade(const Material& m, float u, float v, uint32_t seed, float* out) {
-  float n = 0.6f * Noise(u * 8, v * 8, seed) + 0.4f * Noise(u * 24, v * 24, seed + 9);
-  float r = m.r, g = m.g, b = m.b, k = 0.85f + 0.3f * n;
-  auto dark = [&](float f) { r *= f; g *= f; b *= f; };
-  auto set = [&](float rr, float gg, float bb) { r = rr; g = gg; b = bb; };
-  switch (m.pattern) {
-    case Pattern::Plain: break;
+// A swatch pixel being painted: its colour and a brightness factor that
+// multiplies it at the end.
+struct Pixel {
+  float r, g, b, k;
+  void Dark(float f) { r *= f; g *= f; b *= f; }
+  void Set(float rr, float gg, float bb) { r = rr; g = gg; b = bb; }
+};
+
+// Worn surfaces, whose grain, weave, plates or panels vary the brightness.
+// `n` is the swatch's noise at (u, v). False for any other pattern.
+bool ShadeSurface(Pattern pattern, float u, float v, float n, uint32_t seed, Pixel& px) {
+  switch (pattern) {
+    case Pattern::Plain: return true;
     case Pattern::Metal:
-      k = 0.8f + 0.25f * Noise(u * 40, v * 2, seed) + 0.15f * n;
-      if (u < 0.06f || v < 0.06f || u > 0.94f || v > 0.94f) k *= 1.25f;
-      break;
+      px.k = 0.8f + 0.25f * Noise(u * 40, v * 2, seed) + 0.15f * n;
+      if (u < 0.06f || v < 0.06f || u > 0.94f || v > 0.94f) px.k *= 1.25f;
+      return true;
     case Pattern::Gun:
-      k = 0.8f + 0.2f * Noise(u * 30, v * 3, seed);
-      if (std::fmod(u * 6, 1.0f) < 0.08f) k *= 0.6f;
-      break;
+      px.k = 0.8f + 0.2f * Noise(u * 30, v * 3, seed);
+      if (std::fmod(u * 6, 1.0f) < 0.08f) px.k *= 0.6f;
+      return true;
     case Pattern::Cloth:
-      k = 0.8f + 0.2f * n + 0.1f * (std::fmod((u + v) * 40, 2.0f) < 1 ? 1 : -1);
-      break;
+      px.k = 0.8f + 0.2f * n + 0.1f * (std::fmod((u + v) * 40, 2.0f) < 1 ? 1 : -1);
+      return true;
     case Pattern::Camo: {
       float c = Noise(u * 4, v * 4, seed + 3);
-      if (c > 0.62f) dark(0.6f);
-      else if (c < 0.35f) { r = r * 0.8f + 0.1f; g = g * 0.9f + 0.08f; }
-      break;
+      if (c > 0.62f) px.Dark(0.6f);
+      else if (c < 0.35f) { px.r = px.r * 0.8f + 0.1f; px.g = px.g * 0.9f + 0.08f; }
+      return true;
     }
     case Pattern::Skin:
-      k = 0.85f + 0.25f * n;
-      break;
+      px.k = 0.85f + 0.25f * n;
+      return true;
     case Pattern::Chitin: {
       float plates = std::fmod(v * 5 + 0.2f * Noise(u * 6, v * 3, seed), 1.0f);
-      k = 0.7f + 0.4f * n;
-      if (plates < 0.12f) k *= 0.5f;
-      break;
+      px.k = 0.7f + 0.4f * n;
+      if (plates < 0.12f) px.k *= 0.5f;
+      return true;
     }
+    case Pattern::Wood: {
+      float plank = std::fmod(v * 4, 1.0f);
+      px.k = 0.75f + 0.2f * Noise(u * 3, v * 40, seed) + 0.1f * n;
+      if (plank < 0.06f) px.k *= 0.5f;
+      if (u < 0.08f || u > 0.92f) px.Set(0.35f, 0.3f, 0.25f), px.k = 0.9f + 0.2f * n;
+      return true;
+    }
+    case Pattern::Brass:
+      px.k = 0.8f + 0.4f * std::fabs(std::sin(u * 9.4f));
+      return true;
+    default: return false;
+  }
+}
+
+// Faces: visors, eyes and teeth of the helmets and the creatures. False
+// for any other pattern.
+bool ShadeFace(Pattern pattern, float u, float v, float n, Pixel& px) {
+  switch (pattern) {
     case Pattern::Visor:  // front of a helmet: a glowing visor band
-      if (v > 0.35f && v < 0.62f && u > 0.1f && u < 0.9f) set(0.3f, 0.9f, 1.0f), k = 0.8f + 0.2f * v;
-      break;
+      if (v > 0.35f && v < 0.62f && u > 0.1f && u < 0.9f) px.Set(0.3f, 0.9f, 1.0f), px.k = 0.8f + 0.2f * v;
+      return true;
     case Pattern::HelmetSide:  // side of a helmet: the visor wraps round the front edge
-      if (v > 0.35f && v < 0.62f && u > 0.7f) set(0.3f, 0.9f, 1.0f), k = 1.0f;
-      if (std::hypot(u - 0.4f, v - 0.45f) < 0.12f) dark(0.5f);
-      break;
+      if (v > 0.35f && v < 0.62f && u > 0.7f) px.Set(0.3f, 0.9f, 1.0f), px.k = 1.0f;
+      if (std::hypot(u - 0.4f, v - 0.45f) < 0.12f) px.Dark(0.5f);
+      return true;
     case Pattern::DemonFace:
     case Pattern::DemonSide: {
-      bool side = m.pattern == Pattern::DemonSide;
+      bool side = pattern == Pattern::DemonSide;
       float ex = side ? 0.82f : 0.3f;
       if (std::hypot(u - ex, v - 0.62f) < 0.09f || (!side && std::hypot(u - 0.7f, v - 0.62f) < 0.09f))
-        set(1.0f, 0.85f, 0.1f), k = 1.1f;
+        px.Set(1.0f, 0.85f, 0.1f), px.k = 1.1f;
       if (v < 0.3f && v > 0.12f && (side ? u > 0.6f : true)) {
         bool tooth = std::fmod(u * 8, 1.0f) < 0.5f;
-        if (tooth) set(0.95f, 0.9f, 0.75f); else set(0.2f, 0.02f, 0.02f);
+        if (tooth) px.Set(0.95f, 0.9f, 0.75f); else px.Set(0.2f, 0.02f, 0.02f);
       }
-      break;
+      return true;
     }
     case Pattern::SpiderEyes: {
       const float eyes[4][2] = {{0.3f, 0.6f}, {0.7f, 0.6f}, {0.4f, 0.35f}, {0.6f, 0.35f}};
       for (auto& e : eyes)
-        if (std::hypot(u - e[0], v - e[1]) < 0.1f) set(0.9f, 0.1f, 0.05f), k = 1.2f;
-      break;
+        if (std::hypot(u - e[0], v - e[1]) < 0.1f) px.Set(0.9f, 0.1f, 0.05f), px.k = 1.2f;
+      return true;
     }
     case Pattern::MutantFace:
-      if (std::hypot(u - 0.75f, v - 0.6f) < 0.08f) set(0.8f, 1.0f, 0.2f), k = 1.2f;
-      if (v < 0.28f && u > 0.5f) set(0.3f, 0.05f, 0.05f);
-      if (std::fmod(u * 10 + n, 1.0f) < 0.1f) dark(0.8f);
-      break;
+      if (std::hypot(u - 0.75f, v - 0.6f) < 0.08f) px.Set(0.8f, 1.0f, 0.2f), px.k = 1.2f;
+      if (v < 0.28f && u > 0.5f) px.Set(0.3f, 0.05f, 0.05f);
+      if (std::fmod(u * 10 + n, 1.0f) < 0.1f) px.Dark(0.8f);
+      return true;
     case Pattern::Teeth:
-      if (std::fmod(u * 6, 1.0f) < 0.6f) set(0.95f, 0.92f, 0.8f);
-      break;
+      if (std::fmod(u * 6, 1.0f) < 0.6f) px.Set(0.95f, 0.92f, 0.8f);
+      return true;
+    default: return false;
+  }
+}
+
+// Printed markings of the pickups, and the muzzle flash.
+void ShadeMarking(Pattern pattern, float u, float v, Pixel& px) {
+  switch (pattern) {
     case Pattern::Flash: {
       float d = std::hypot(u - 0.5f, v - 0.5f) * 2;
       float a = Clamp01(1 - d);
-      set(1.0f, 0.9f * a + 0.5f, 0.3f * a + 0.1f);
-      k = 0.7f + 0.5f * a;
-      break;
-    }
-    case Pattern::Wood: {
-      float plank = std::fmod(v * 4, 1.0f);
-      k = 0.75f + 0.2f * Noise(u * 3, v * 40, seed) + 0.1f * n;
-      if (plank < 0.06f) k *= 0.5f;
-      if (u < 0.08f || u > 0.92f) set(0.35f, 0.3f, 0.25f), k = 0.9f + 0.2f * n;
+      px.Set(1.0f, 0.9f * a + 0.5f, 0.3f * a + 0.1f);
+      px.k = 0.7f + 0.5f * a;
       break;
     }
     case Pattern::Cross: {
       bool cross = (std::fabs(u - 0.5f) < 0.12f && std::fabs(v - 0.5f) < 0.32f) ||
                    (std::fabs(v - 0.5f) < 0.12f && std::fabs(u - 0.5f) < 0.32f);
-      if (cross) set(0.9f, 0.08f, 0.08f);
+      if (cross) px.Set(0.9f, 0.08f, 0.08f);
       break;
     }
     case Pattern::Stripes:
-      if (std::fmod((u + v) * 4, 1.0f) < 0.5f) set(0.1f, 0.1f, 0.1f);
+      if (std::fmod((u + v) * 4, 1.0f) < 0.5f) px.Set(0.1f, 0.1f, 0.1f);
       break;
     case Pattern::Card:
-      if (v > 0.72f && v < 0.82f) set(0.1f, 0.1f, 0.1f);
-      if (u > 0.15f && u < 0.4f && v > 0.3f && v < 0.55f) set(0.9f, 0.8f, 0.35f);
-      if (u > 0.5f && u < 0.85f && ((v > 0.45f && v < 0.5f) || (v > 0.35f && v < 0.4f))) set(0.95f, 0.95f, 0.95f);
-      break;
-    case Pattern::Brass:
-      k = 0.8f + 0.4f * std::fabs(std::sin(u * 9.4f));
+      if (v > 0.72f && v < 0.82f) px.Set(0.1f, 0.1f, 0.1f);
+      if (u > 0.15f && u < 0.4f && v > 0.3f && v < 0.55f) px.Set(0.9f, 0.8f, 0.35f);
+      if (u > 0.5f && u < 0.85f && ((v > 0.45f && v < 0.5f) || (v > 0.35f && v < 0.4f))) px.Set(0.95f, 0.95f, 0.95f);
       break;
     case Pattern::Rocket:
-      if (v > 0.8f) set(0.85f, 0.1f, 0.05f);
-      else if (v < 0.12f) set(0.2f, 0.2f, 0.2f);
+      if (v > 0.8f) px.Set(0.85f, 0.1f, 0.05f);
+      else if (v < 0.12f) px.Set(0.2f, 0.2f, 0.2f);
       break;
+    default: break;
   }
-  out[0] = Clamp01(r * k);
-  out[1] = Clamp01(g * k);
-  out[2] = Clamp01(b * k);
+}
+
+// Paints one swatch; (u, v) in 0..1 with v = 1 at the top.
+void Shade(const Material& m, float u, float v, uint32_t seed, float* out) {
+  float n = 0.6f * Noise(u * 8, v * 8, seed) + 0.4f * Noise(u * 24, v * 24, seed + 9);
+  Pixel px{m.r, m.g, m.b, 0.85f + 0.3f * n};
+  if (!ShadeSurface(m.pattern, u, v, n, seed, px) && !ShadeFace(m.pattern, u, v, n, px))
+    ShadeMarking(m.pattern, u, v, px);
+  out[0] = Clamp01(px.r * px.k);
+  out[1] = Clamp01(px.g * px.k);
+  out[2] = Clamp01(px.b * px.k);
 }
 
 }  // namespace

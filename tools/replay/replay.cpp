@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "AssetIO.h"
 #include "CorvaneEngine.h"
 #include "KeyScript.h"
 #include "Recorder.h"
@@ -65,17 +66,10 @@ bool SaveFrame(const std::string& path, int w, int h) {
   for (int y = 0; y < h; y++)
     std::copy(bottomUp.begin() + row * (h - 1 - y), bottomUp.begin() + row * (h - y),
               pixels.begin() + row * y);
-  unsigned char header[18] = {0};
-  header[2] = 2;
-  header[12] = (unsigned char)(w & 0xFF);
-  header[13] = (unsigned char)(w >> 8);
-  header[14] = (unsigned char)(h & 0xFF);
-  header[15] = (unsigned char)(h >> 8);
-  header[16] = 24;
-  header[17] = 0x20;
+  const std::string header = assets::TgaHeader(w, h, false, true);
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
-  bool ok = std::fwrite(header, 1, sizeof header, f) == sizeof header &&
+  bool ok = std::fwrite(header.data(), 1, header.size(), f) == header.size() &&
             std::fwrite(pixels.data(), 1, pixels.size(), f) == pixels.size();
   return std::fclose(f) == 0 && ok;
 }

@@ -83,9 +83,108 @@ Wave Growl(uint32_t seed, float seconds, float f0, float f1, float formant, floa
   });
 }
 
+// The shotgun: a heavy blast, then the pump's two clicks.
+Wave ShotgunBlast() {
+  Wave w = Shot(12, 0.9f, 80, 0.12f, 3000);
+  Rng r(13);
+  for (int k = 0; k < 2; ++k) {
+    int at = (int)((0.5f + 0.15f * k) * kRate);
+    for (int i = 0; i < 600 && at + i < (int)w.size(); ++i)
+      w[at + i] += 0.5f * r.Signed() * std::exp(-i / 80.0f);
+  }
+  return w;
+}
+
+// A door sliding open: a rising rumble with a hiss of air.
+Wave DoorOpen() {
+  Rng r(21);
+  float ph = 0;
+  Wave w = Make(0.8f, [&](float t, float u) {
+    ph += kTwoPi * (55 + 30 * u) / kRate;
+    float rumble = std::sin(ph) + 0.5f * std::sin(ph * 2.01f);
+    float hiss = r.Signed() * Smooth(0.0f, 0.2f, u) * (1 - u);
+    return (0.6f * rumble + 0.5f * hiss) * Env(t, 0.05f, 0.4f);
+  });
+  LowPass(w, 2500);
+  return w;
+}
+
+// A weapon picked up: two metallic clacks.
+Wave WeaponPickup() {
+  Rng r(31);
+  Wave w = Make(0.35f, [&](float t, float) {
+    float a = t < 0.12f ? Env(t, 0.001f, 0.015f) : Env(t - 0.12f, 0.001f, 0.02f);
+    return (r.Signed() * 0.6f + std::sin(kTwoPi * 2400 * t) * 0.5f) * a;
+  });
+  LowPass(w, 7000);
+  return w;
+}
+
+// An item picked up: two rising tones.
+Wave ItemPickup() {
+  return Make(0.3f, [](float t, float) {
+    float f = t < 0.1f ? 880.0f : 1320.0f;
+    float tt = t < 0.1f ? t : t - 0.1f;
+    return (std::sin(kTwoPi * f * t) + 0.3f * std::sin(kTwoPi * 2 * f * t)) * Env(tt, 0.005f, 0.08f);
+  });
+}
+
+// The spider's death: a falling shriek over a burst of noise.
+Wave SpiderDeath() {
+  Wave a = Growl(51, 0.9f, 900, 250, 2200, 0.8f);
+  Rng r(52);
+  for (size_t i = 0; i < a.size(); ++i) a[i] += 0.3f * r.Signed() * std::exp(-(float)i / kRate / 0.3f);
+  return a;
+}
+
+// The mutant's death: a growl with a wet gurgle, the level wobbling at a
+// few hertz.
+Wave MutantDeath() {
+  Wave w = Growl(81, 0.9f, 150, 70, 700, 1.0f);
+  for (size_t i = 0; i < w.size(); ++i) w[i] *= 0.6f + 0.4f * std::sin(kTwoPi * 9 * (float)i / kRate);
+  return w;
+}
+
+// The spider's plasma shot: a falling zap.
+Wave PlasmaShot() {
+  float ph = 0;
+  return Make(0.4f, [&](float t, float u) {
+    ph += kTwoPi * Mix(1800, 300, std::sqrt(u)) / kRate;
+    return (std::sin(ph) + 0.4f * std::sin(ph * 3)) * Env(t, 0.003f, 0.12f);
+  });
+}
+
+// The mutant's swipe: a snarl and the swish of its claws.
+Wave MutantSwipe() {
+  Wave w = Growl(111, 0.45f, 200, 260, 900, 0.7f);
+  Rng r(112);
+  Wave swish = Make(0.45f, [&](float, float u) { return r.Signed() * std::sin(3.14159f * u); });
+  LowPass(swish, 1800);
+  for (size_t i = 0; i < w.size(); ++i) w[i] += 0.8f * swish[i];
+  return w;
+}
+
 struct Sound {
   const char* name;
   std::function<Wave()> make;
+};
+
+// Every effect by file name, in the order they are written.
+const Sound kSounds[] = {
+    {"dspistol", [] { return Shot(11, 0.35f, 140, 0.05f, 5000); }},
+    {"dsshotgn", ShotgunBlast},
+    {"dsbdopn", DoorOpen},
+    {"dswpnup", WeaponPickup},
+    {"dsitemup", ItemPickup},
+    {"dsnoway", [] { return Growl(41, 0.3f, 110, 90, 500, 0.2f); }},
+    {"dskntdth", SpiderDeath},
+    {"dssgtdth", [] { return Growl(61, 1.0f, 95, 45, 420, 0.9f); }},
+    {"SOLDETH3", [] { return Growl(71, 0.8f, 320, 140, 1100, 0.3f); }},
+    {"Mutdeth1", MutantDeath},
+    {"dsplasma", PlasmaShot},
+    {"dssgtatk", [] { return Growl(91, 0.5f, 70, 110, 380, 0.9f); }},
+    {"Solatck1", [] { return Shot(101, 0.4f, 110, 0.07f, 3800); }},
+    {"mutatck3", MutantSwipe},
 };
 
 }  // namespace
@@ -96,81 +195,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string d = std::string(argv[1]) + "/sounds/";
-  const Sound sounds[] = {
-      {"dspistol", [] { return Shot(11, 0.35f, 140, 0.05f, 5000); }},
-      {"dsshotgn", [] {
-         Wave w = Shot(12, 0.9f, 80, 0.12f, 3000);
-         // The pump: two clicks after the blast.
-         Rng r(13);
-         for (int k = 0; k < 2; ++k) {
-           int at = (int)((0.5f + 0.15f * k) * kRate);
-           for (int i = 0; i < 600 && at + i < (int)w.size(); ++i)
-             w[at + i] += 0.5f * r.Signed() * std::exp(-i / 80.0f);
-         }
-         return w;
-       }},
-      {"dsbdopn", [] {
-         Rng r(21);
-         float ph = 0;
-         Wave w = Make(0.8f, [&](float t, float u) {
-           ph += kTwoPi * (55 + 30 * u) / kRate;
-           float rumble = std::sin(ph) + 0.5f * std::sin(ph * 2.01f);
-           float hiss = r.Signed() * Smooth(0.0f, 0.2f, u) * (1 - u);
-           return (0.6f * rumble + 0.5f * hiss) * Env(t, 0.05f, 0.4f);
-         });
-         LowPass(w, 2500);
-         return w;
-       }},
-      {"dswpnup", [] {
-         Rng r(31);
-         Wave w = Make(0.35f, [&](float t, float) {
-           float a = t < 0.12f ? Env(t, 0.001f, 0.015f) : Env(t - 0.12f, 0.001f, 0.02f);
-           return (r.Signed() * 0.6f + std::sin(kTwoPi * 2400 * t) * 0.5f) * a;
-         });
-         LowPass(w, 7000);
-         return w;
-       }},
-      {"dsitemup", [] {
-         return Make(0.3f, [](float t, float) {
-           float f = t < 0.1f ? 880.0f : 1320.0f;
-           float tt = t < 0.1f ? t : t - 0.1f;
-           return (std::sin(kTwoPi * f * t) + 0.3f * std::sin(kTwoPi * 2 * f * t)) * Env(tt, 0.005f, 0.08f);
-         });
-       }},
-      {"dsnoway", [] { return Growl(41, 0.3f, 110, 90, 500, 0.2f); }},
-      {"dskntdth", [] {
-         Wave a = Growl(51, 0.9f, 900, 250, 2200, 0.8f);
-         Rng r(52);
-         for (size_t i = 0; i < a.size(); ++i) a[i] += 0.3f * r.Signed() * std::exp(-(float)i / kRate / 0.3f);
-         return a;
-       }},
-      {"dssgtdth", [] { return Growl(61, 1.0f, 95, 45, 420, 0.9f); }},
-      {"SOLDETH3", [] { return Growl(71, 0.8f, 320, 140, 1100, 0.3f); }},
-      {"Mutdeth1", [] {
-         Wave w = Growl(81, 0.9f, 150, 70, 700, 1.0f);
-         // A wet gurgle: the level wobbles at a few hertz.
-         for (size_t i = 0; i < w.size(); ++i) w[i] *= 0.6f + 0.4f * std::sin(kTwoPi * 9 * (float)i / kRate);
-         return w;
-       }},
-      {"dsplasma", [] {
-         float ph = 0;
-         return Make(0.4f, [&](float t, float u) {
-           ph += kTwoPi * Mix(1800, 300, std::sqrt(u)) / kRate;
-           return (std::sin(ph) + 0.4f * std::sin(ph * 3)) * Env(t, 0.003f, 0.12f);
-         });
-       }},
-      {"dssgtatk", [] { return Growl(91, 0.5f, 70, 110, 380, 0.9f); }},
-      {"Solatck1", [] { return Shot(101, 0.4f, 110, 0.07f, 3800); }},
-      {"mutatck3", [] {
-         Wave w = Growl(111, 0.45f, 200, 260, 900, 0.7f);
-         Rng r(112);
-         Wave swish = Make(0.45f, [&](float, float u) { return r.Signed() * std::sin(3.14159f * u); });
-         LowPass(swish, 1800);
-         for (size_t i = 0; i < w.size(); ++i) w[i] += 0.8f * swish[i];
-         return w;
-       }},
-  };
-  for (const Sound& s : sounds) {
+  for (const Sound& s : kSounds) {
     Wave w = s.make();
     Normalise(w);
     WriteBytes(d + s.name + ".wav", EncodeWav(w, kRate));
