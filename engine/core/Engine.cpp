@@ -722,8 +722,15 @@ int StartEngine(void* hInstance, void* hPrevInstance, char* cmdLine, int nCmdSho
   Uint32 flags = SDL_WINDOW_HIDDEN;
   if (fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
   else flags |= SDL_WINDOW_RESIZABLE;
-  const int windowWidth = g_windowWidth > 0 ? g_windowWidth : width;
-  const int windowHeight = g_windowHeight > 0 ? g_windowHeight : height;
+  int windowWidth = g_windowWidth > 0 ? g_windowWidth : width;
+  int windowHeight = g_windowHeight > 0 ? g_windowHeight : height;
+  SDL_DisplayMode desktop{};
+  if (fullScreen && SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
+    // Sized as the desktop from the start, so the window covers it even
+    // where no window manager applies the full-screen state.
+    windowWidth = desktop.w;
+    windowHeight = desktop.h;
+  }
   const std::string title = Utf8FromCp1251(caption);
   g_window = SDL_CreateWindow(title.c_str(), 0, 0, windowWidth, windowHeight, flags | SDL_WINDOW_OPENGL);
   // No GL-capable visual: the window is still made, and the create step
