@@ -380,6 +380,8 @@ void Shutdown() {
   g_shutdownDone = true;
 
   AddToLog(RU("Завершение работы движка."));
+  // The player sees the game end at once; the release below takes a while.
+  if (g_window) SDL_HideWindow(g_window);
   AddToLog(RU("Освобождение шейдеров."));
   if (cgl::ContextAlive && cgl::glDeleteObjectARB) {
     const int last = _MaxFreeShaders < 2047 ? _MaxFreeShaders : 2047;
