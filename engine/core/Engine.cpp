@@ -145,6 +145,7 @@ struct TScaler {
   GLuint framebuffer = 0;
   GLuint colour = 0;
   GLuint depth = 0;
+  int bufferWidth = 0, bufferHeight = 0;  // the off-screen buffer's (logical) size
   // The picture's place in the drawable, in pixels from the bottom left.
   int drawableWidth = 0, drawableHeight = 0;
   int viewX = 0, viewY = 0, viewWidth = 0, viewHeight = 0;
@@ -203,6 +204,8 @@ bool MakeScaleBuffer(int width, int height) {
     DropScaleBuffer();
     return false;
   }
+  s.bufferWidth = width;
+  s.bufferHeight = height;
   return true;
 }
 
@@ -248,7 +251,7 @@ void PresentScaled() {
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
   s.bindFramebuffer(GL_READ_FRAMEBUFFER, s.framebuffer);
-  s.blitFramebuffer(0, 0, _Zarn_ScreenWidth, _Zarn_ScreenHeight, s.viewX, s.viewY,
+  s.blitFramebuffer(0, 0, s.bufferWidth, s.bufferHeight, s.viewX, s.viewY,
                     s.viewX + s.viewWidth, s.viewY + s.viewHeight, GL_COLOR_BUFFER_BIT, GL_LINEAR);
   glPopAttrib();
 }
