@@ -149,6 +149,7 @@ struct TScaler {
   // The picture's place in the drawable, in pixels from the bottom left.
   int drawableWidth = 0, drawableHeight = 0;
   int viewX = 0, viewY = 0, viewWidth = 0, viewHeight = 0;
+  int logicalWidth = 0, logicalHeight = 0;
   bool scaled = false;  // drawable differs from the logical size
 } g_scaler;
 
@@ -227,6 +228,8 @@ void UpdateDisplay() {
   s.viewHeight = std::max(1, std::min(dh, static_cast<int>(lh * scale + 0.5)));
   s.viewX = (dw - s.viewWidth) / 2;
   s.viewY = (dh - s.viewHeight) / 2;
+  s.logicalWidth = lw;
+  s.logicalHeight = lh;
   s.scaled = dw != lw || dh != lh;
 
   DropScaleBuffer();
@@ -261,15 +264,17 @@ void MouseToLogical(int x, int y, int* lx, int* ly) {
   const TScaler& s = g_scaler;
   *lx = x;
   *ly = y;
-  if (!s.scaled || s.viewWidth <= 0 || s.viewHeight <= 0 || !g_window) return;
+  // Also when the picture fills the drawable: on high-density screens the
+  // window's units are not the drawable's pixels.
+  if (s.viewWidth <= 0 || s.viewHeight <= 0 || !g_window) return;
   int ww = 0, wh = 0;
   SDL_GetWindowSize(g_window, &ww, &wh);
   if (ww <= 0 || wh <= 0) return;
   const double dx = static_cast<double>(x) * s.drawableWidth / ww;
   const double dy = static_cast<double>(y) * s.drawableHeight / wh;
   const int top = s.drawableHeight - s.viewY - s.viewHeight;
-  *lx = static_cast<int>(std::floor((dx - s.viewX) * _Zarn_ScreenWidth / s.viewWidth));
-  *ly = static_cast<int>(std::floor((dy - top) * _Zarn_ScreenHeight / s.viewHeight));
+  *lx = static_cast<int>(std::floor((dx - s.viewX) * s.logicalWidth / s.viewWidth));
+  *ly = static_cast<int>(std::floor((dy - top) * s.logicalHeight / s.viewHeight));
 }
 
 // Window titles and message boxes take UTF-8; the engine's texts are

@@ -20,7 +20,7 @@ const char* const kUsage =
     "  --windowed    play in a window instead of full screen\n"
     "  --size WxH    window size in pixels, e.g. 1280x960 (the picture is scaled;\n"
     "                the game itself always sees 1024 x 768)\n"
-    "  --data DIR    the game's data folder (or a folder holding data/)\n"
+    "  --data DIR    the game's data folder (named data), or a folder holding data/\n"
     "  --help        show this list and exit\n"
     "Without --data the data/ folder is looked for in the working folder, then\n"
     "beside the executable, then in the build's data folder.\n";
