@@ -187,6 +187,8 @@ TEST(TarvsKeys, ATenMillisecondEscapeTapOnAVirtualDisplayQuits) {
   TResult r = RunTarvs({"/bin/bash", script, kTarvs}, WorkFolder(), {}, 120);
   ASSERT_FALSE(r.timedOut);
   if (r.out.rfind("skip:", 0) == 0) GTEST_SKIP() << r.out;
+  // xvfb-run could not start a server at all: nothing was measured.
+  if (r.out.empty()) GTEST_SKIP() << "no virtual display: " << r.err;
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_NE(r.out.find("status=0"), std::string::npos) << r.out << r.err;
   std::printf("%s", r.out.c_str());  // the measured figure, for the record
