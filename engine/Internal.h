@@ -65,7 +65,9 @@ void UpdateFPS();
 // Viewport and 45-degree projection for a new client size (height 0 -> 1).
 void ResizeScene(int width, int height);
 // Windows virtual-key code for an SDL key code, -1 for keys not tracked.
-int VirtualKeyFromSdl(int sdlKey);
+// Keys with no Latin symbol fall back to their scancode's place; keypad
+// keys give digits with NumLock on and navigation codes with it off.
+int VirtualKeyFromSdl(int sdlKey, int scancode = 0, bool numLock = true);
 // Calls Draw / Process / Click on the active menu when one is shown.
 void ActiveMenuDraw();
 void ActiveMenuProcess();

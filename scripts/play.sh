@@ -5,4 +5,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 cd build
-exec ./TARVS
+exec ./TARVS "$@"

@@ -324,3 +324,354 @@ TEST(MessageBox, NeverBlocksWithoutADisplay) {
   EXPECT_NE(err.find("Can't open ScreenShot File!"), std::string::npos);
   EXPECT_NE(err.find("Error"), std::string::npos);
 }
+
+// ------------------------------------------------------------ the tick clock
+namespace {
+
+// Records ticks and frames of a run with a light frame (one triangle); the
+// run ends after `seconds` of ticks. Optionally one frame stalls.
+struct TClockRun {
+  double seconds = 3.4;
+  std::vector<double> tickTimes;  // seconds since the first tick
+  std::string order;              // 'T' per tick, 'F' per frame, 'S' for the stalled frame
+  Clock::time_point first;
+  int stallAtTick = -1;
+  bool stalled = false;
+} g_clock;
+
+void ClockProcess() {
+  const Clock::time_point now = Clock::now();
+  if (g_clock.tickTimes.empty()) g_clock.first = now;
+  const double t = std::chrono::duration<double>(now - g_clock.first).count();
+  g_clock.tickTimes.push_back(t);
+  g_clock.order += 'T';
+  if (t >= g_clock.seconds) QuiteEngine();
+}
+
+void ClockRender() {
+  glBegin(GL_TRIANGLES);
+  glVertex2f(-0.5f, -0.5f);
+  glVertex2f(0.5f, -0.5f);
+  glVertex2f(0.0f, 0.5f);
+  glEnd();
+  if (!g_clock.stalled && g_clock.stallAtTick > 0 &&
+      static_cast<int>(g_clock.tickTimes.size()) >= g_clock.stallAtTick) {
+    g_clock.stalled = true;
+    g_clock.order += 'S';
+    SDL_Delay(200);
+    return;
+  }
+  g_clock.order += 'F';
+}
+
+int TicksBetween(double from, double to) {
+  int n = 0;
+  for (double t : g_clock.tickTimes) n += t >= from && t < to;
+  return n;
+}
+
+void RunClock() {
+  char caption[] = "clock";
+  ASSERT_EQ(StartEngine(nullptr, nullptr, nullptr, 0, ClockProcess, Nothing, ClockRender, false,
+                        false, 320, 240, caption),
+            1);
+}
+
+}  // namespace
+
+class TickClockTest : public LifecycleTest {
+ protected:
+  void SetUp() override {
+    LifecycleTest::SetUp();
+    g_clock = TClockRun();
+  }
+};
+
+TEST_F(TickClockTest, FiftyTicksASecondWithALightFrame) {
+  RunClock();
+  EXPECT_NEAR(TicksBetween(0.2, 3.2), 150, 6);
+  // Ticks and frames alternate at worst: never two ticks without a frame.
+  EXPECT_EQ(g_clock.order.find("TT"), std::string::npos);
+  EXPECT_GT(std::count(g_clock.order.begin(), g_clock.order.end(), 'F'), 150);
+}
+
+TEST_F(TickClockTest, FiftyTicksASecondOnASingleThreadedRasteriser) {
+  // Read when the GL driver starts; ctest runs each test in its own process.
+  setenv("LP_NUM_THREADS", "0", 1);
+  RunClock();
+  unsetenv("LP_NUM_THREADS");
+  EXPECT_NEAR(TicksBetween(0.2, 3.2), 150, 6);
+}
+
+TEST_F(TickClockTest, AStalledFrameIsFollowedByOneTickThenAFrameAndTheRateRecovers) {
+  g_clock.stallAtTick = 20;
+  g_clock.seconds = 2.0;
+  RunClock();
+  ASSERT_TRUE(g_clock.stalled);
+  const size_t stall = g_clock.order.find('S');
+  ASSERT_LT(stall + 2, g_clock.order.size());
+  EXPECT_EQ(g_clock.order.substr(stall, 3), "STF") << "missed ticks are dropped, not burst";
+  // No burst anywhere after the stall either.
+  EXPECT_EQ(g_clock.order.find("TT"), std::string::npos);
+  const double stalledAt = g_clock.tickTimes[19];
+  EXPECT_NEAR(TicksBetween(stalledAt + 0.3, stalledAt + 1.3), 50, 2);
+  // After the 200 ms stall: its one tick, then ticks 20 ms apart (a burst of
+  // the ten missed ticks would put about twelve here).
+  EXPECT_LE(TicksBetween(stalledAt + 0.001, stalledAt + 0.25), 4) << "missed ticks dropped";
+}
+
+// ------------------------------------------------------------ latched input
+namespace {
+
+int g_tick = 0;
+std::vector<std::string> g_inputFaults;
+
+void Expect(bool ok, const char* what) {
+  if (!ok) g_inputFaults.push_back(std::to_string(g_tick) + ": " + what);
+}
+
+void PushKeyMod(Uint32 type, SDL_Keycode key, Uint16 mod) {
+  SDL_Event e{};
+  e.type = type;
+  e.key.keysym.sym = key;
+  e.key.keysym.mod = mod;
+  SDL_PushEvent(&e);
+}
+
+void PushButton(Uint32 type, Uint8 button) {
+  SDL_Event e{};
+  e.type = type;
+  e.button.button = button;
+  SDL_PushEvent(&e);
+}
+
+// Events pushed in tick N are all dispatched before tick N + 1.
+void LatchProcess() {
+  ++g_tick;
+  switch (g_tick) {
+    case 1:  // taps: down and up before the next tick
+      PushKey(SDL_KEYDOWN, SDLK_SPACE);
+      PushKey(SDL_KEYUP, SDLK_SPACE);
+      PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
+      PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
+      PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE);
+      PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_MIDDLE);
+      PushKey(SDL_KEYDOWN, SDLK_LEFT);  // held from here to tick 5
+      PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT);
+      break;
+    case 2:
+      Expect(_keys[32] == 1, "tapped Space seen by the next tick");
+      Expect(_MouseButton[0] && _MouseButton[1], "tapped buttons seen by the next tick");
+      Expect(_keys[37] == 1 && _MouseButton[2], "held key and button set");
+      // System keys: Alt itself, F10, and anything with Alt down.
+      PushKeyMod(SDL_KEYDOWN, SDLK_LALT, KMOD_LALT);
+      PushKeyMod(SDL_KEYDOWN, SDLK_x, KMOD_LALT);
+      PushKeyMod(SDL_KEYDOWN, SDLK_F10, KMOD_NONE);
+      PushKeyMod(SDL_KEYDOWN, SDLK_RETURN, KMOD_RALT);
+      break;
+    case 3:
+      Expect(_keys[32] == 0, "a tap is seen by exactly one tick");
+      Expect(!_MouseButton[0] && !_MouseButton[1], "tapped buttons clear after one tick");
+      Expect(_keys[37] == 1 && _MouseButton[2], "held key and button stay set");
+      Expect(_keys[18] == 0 && _keys['X'] == 0 && _keys[121] == 0 && _keys[13] == 0,
+             "system keys never reach _keys");
+      // Released while Alt is down: the key must not stick.
+      PushKeyMod(SDL_KEYUP, SDLK_LEFT, KMOD_LALT);
+      PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT);
+      break;
+    case 4:
+      Expect(_keys[37] == 0 && !_MouseButton[2], "a held key clears on its release");
+      // Down, up, down again before a tick: held afterwards.
+      PushKey(SDL_KEYDOWN, SDLK_a);
+      PushKey(SDL_KEYUP, SDLK_a);
+      PushKey(SDL_KEYDOWN, SDLK_a);
+      break;
+    case 5:
+    case 6:
+      Expect(_keys['A'] == 1, "pressed again before the tick: held");
+      if (g_tick == 6) QuiteEngine();
+      break;
+    default:
+      Expect(false, "tick after the quit");
+      break;
+  }
+}
+
+}  // namespace
+
+TEST_F(LifecycleTest, TapsBetweenTicksAreSeenByExactlyOneTickAndSystemKeysNever) {
+  g_tick = 0;
+  g_inputFaults.clear();
+  char caption[] = "latch";
+  ASSERT_EQ(StartEngine(nullptr, nullptr, nullptr, 0, LatchProcess, Nothing, Nothing, false, false,
+                        160, 120, caption),
+            1);
+  EXPECT_EQ(g_tick, 6);
+  for (const std::string& fault : g_inputFaults) ADD_FAILURE() << fault;
+}
+
+TEST(VirtualKeys, KeypadPunctuationLocksAndLayoutsMapToWindowsCodes) {
+  // Keypad: digits with NumLock on, the navigation keys with it off.
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_KP_0, 0, true), 96);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_KP_9, 0, true), 105);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_KP_8, 0, false), 38);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_KP_4, 0, false), 37);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_KP_1, 0, false), 35);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_KP_PERIOD, 0, true), 110);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_KP_PERIOD, 0, false), 46);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_KP_MULTIPLY), 106);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_KP_PLUS), 107);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_KP_MINUS), 109);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_KP_DIVIDE), 111);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_KP_ENTER), 13);
+  // Punctuation: the OEM codes.
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_SEMICOLON), 186);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_EQUALS), 187);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_COMMA), 188);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_MINUS), 189);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_PERIOD), 190);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_SLASH), 191);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_BACKQUOTE), 192);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_LEFTBRACKET), 219);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_BACKSLASH), 220);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_RIGHTBRACKET), 221);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_QUOTE), 222);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_LESS, SDL_SCANCODE_NONUSBACKSLASH), 226);
+  // Locks, Pause, Print Screen, the Windows keys.
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_CAPSLOCK), 20);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_NUMLOCKCLEAR), 144);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_SCROLLLOCK), 145);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_PAUSE), 19);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_PRINTSCREEN), 44);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_LGUI), 91);
+  EXPECT_EQ(core::VirtualKeyFromSdl(SDLK_RGUI), 92);
+  // A Cyrillic layout: the key's place names it, as the US layout has it.
+  EXPECT_EQ(core::VirtualKeyFromSdl(0x444 /* ф */, SDL_SCANCODE_A), 'A');
+  EXPECT_EQ(core::VirtualKeyFromSdl(0x436 /* ж */, SDL_SCANCODE_SEMICOLON), 186);
+  EXPECT_EQ(core::VirtualKeyFromSdl(0x436, 0), -1);
+}
+
+// ------------------------------------------------------------ logical screen
+namespace {
+
+// One scaled run: each frame fills the logical screen dark blue with a red
+// bar along the right edge; the frame after that reads the window's own
+// picture back, a tick takes a screenshot, and the run ends.
+struct TScaleRun {
+  int frames = 0;
+  int screenW = 0, screenH = 0;
+  GLint viewport[4] = {};
+  double aspect = 0.0;
+  std::vector<unsigned char> window;  // RGBA of the window's picture
+  int windowW = 0, windowH = 0;
+  int mouseX = -1, mouseY = -1;
+  bool shotTaken = false;
+} g_scale;
+
+void ScaleRender() {
+  ++g_scale.frames;
+  if (g_scale.frames == 3 && g_scale.window.empty()) {
+    // The window's picture of the last frame, read from the default buffer
+    // (the offscreen driver's swap leaves it in place).
+    auto bind = reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(SDL_GL_GetProcAddress("glBindFramebuffer"));
+    GLint previous = 0;
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
+    bind(GL_READ_FRAMEBUFFER, 0);
+    g_scale.window.resize(static_cast<size_t>(g_scale.windowW) * g_scale.windowH * 4);
+    glReadPixels(0, 0, g_scale.windowW, g_scale.windowH, GL_RGBA, GL_UNSIGNED_BYTE,
+                 g_scale.window.data());
+    bind(GL_READ_FRAMEBUFFER, previous);
+  }
+  g_scale.screenW = _Zarn_ScreenWidth;
+  g_scale.screenH = _Zarn_ScreenHeight;
+  glGetIntegerv(GL_VIEWPORT, g_scale.viewport);
+  GLfloat m[16];
+  glGetFloatv(GL_PROJECTION_MATRIX, m);
+  g_scale.aspect = m[5] / m[0];
+  glClearColor(0.0f, 0.0f, 0.4f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+  Begin2D();
+  SetColor(1, 0, 0, 1);
+  DrawRectangle(_Zarn_ScreenWidth - 16, 0, 16, _Zarn_ScreenHeight);
+  End2D();
+}
+
+void ScaleProcess() {
+  if (g_scale.frames < 4) return;
+  if (!g_scale.shotTaken) {
+    _ScreenPause = true;
+    MakeScreenShoot();
+    g_scale.shotTaken = true;
+    // The middle of the window is the middle of the logical screen.
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.x = g_scale.windowW / 2;
+    e.motion.y = g_scale.windowH / 2;
+    SDL_PushEvent(&e);
+    return;
+  }
+  g_scale.mouseX = _MousePosX;
+  g_scale.mouseY = _MousePosY;
+  QuiteEngine();
+}
+
+// Window pixel (x from the left, y from the top).
+testutil::Pixel WindowPixel(int x, int y) {
+  const size_t i = (static_cast<size_t>(g_scale.windowH - 1 - y) * g_scale.windowW + x) * 4;
+  return {g_scale.window[i], g_scale.window[i + 1], g_scale.window[i + 2]};
+}
+
+bool IsRed(testutil::Pixel p) { return p.r > 200 && p.g < 40 && p.b < 40; }
+bool IsBlack(testutil::Pixel p) { return p.r < 10 && p.g < 10 && p.b < 10; }
+bool IsBlue(testutil::Pixel p) { return p.r < 10 && p.g < 10 && p.b > 80; }
+
+void RunScaled(int windowW, int windowH) {
+  g_scale = TScaleRun();
+  g_scale.windowW = windowW;
+  g_scale.windowH = windowH;
+  SetWindowSize(windowW, windowH);
+  char caption[] = "scaled";
+  const int result = StartEngine(nullptr, nullptr, nullptr, 0, ScaleProcess, Nothing, ScaleRender,
+                                 false, false, 1024, 768, caption);
+  SetWindowSize(0, 0);
+  ASSERT_EQ(result, 1);
+  EXPECT_EQ(g_scale.screenW, 1024);
+  EXPECT_EQ(g_scale.screenH, 768);
+  EXPECT_EQ(g_scale.viewport[2], 1024);
+  EXPECT_EQ(g_scale.viewport[3], 768);
+  EXPECT_NEAR(g_scale.aspect, 1024.0 / 768.0, 1e-4);
+  EXPECT_EQ(g_scale.mouseX, 512);
+  EXPECT_EQ(g_scale.mouseY, 384);
+  const std::string tga = testutil::ReadFile("Screen0.tga");
+  ASSERT_EQ(tga.size(), 18u + 1024 * 768 * 3) << "screenshots keep the logical size";
+  // Bottom-up BGR: the last pixel of the first row is on the red bar.
+  EXPECT_EQ(static_cast<unsigned char>(tga[18 + 1023 * 3 + 2]), 255);
+  ASSERT_EQ(g_scale.window.size(), static_cast<size_t>(windowW) * windowH * 4);
+}
+
+}  // namespace
+
+TEST_F(LifecycleTest, AWideWindowShowsTheWholeLogicalScreenBetweenBlackBars) {
+  RunScaled(1920, 1080);
+  if (HasFatalFailure()) return;
+  // 1024 x 768 scaled by 1080 / 768 is 1440 wide, centred: bars of 240.
+  EXPECT_TRUE(IsBlack(WindowPixel(100, 540)));
+  EXPECT_TRUE(IsBlack(WindowPixel(1820, 540)));
+  EXPECT_TRUE(IsBlue(WindowPixel(960, 540)));
+  EXPECT_TRUE(IsBlue(WindowPixel(250, 5)));
+  // The bar at the logical right edge ends at the picture's right edge.
+  EXPECT_TRUE(IsRed(WindowPixel(1670, 540)));
+  EXPECT_TRUE(IsRed(WindowPixel(1670, 1075)));
+  EXPECT_TRUE(IsBlue(WindowPixel(1640, 540)));
+  EXPECT_TRUE(IsBlack(WindowPixel(1685, 540)));
+}
+
+TEST_F(LifecycleTest, ASmallWindowShowsTheWholeLogicalScreenScaledDown) {
+  RunScaled(800, 600);
+  if (HasFatalFailure()) return;
+  // Same aspect: the picture fills the window, the red bar at its right.
+  EXPECT_TRUE(IsRed(WindowPixel(795, 300)));
+  EXPECT_TRUE(IsBlue(WindowPixel(770, 300)));
+  EXPECT_TRUE(IsBlue(WindowPixel(2, 2)));
+}

@@ -2,17 +2,25 @@
 // device, the loop with its two clocks (a 20 ms game tick and a frame drawn
 // whenever no event waits), the input globals and the shutdown sequence.
 //
-// The platform layer is SDL2. The tick timer runs on SDL's timer thread and
-// only pushes an event into the one queue, at most one at a time, so all
-// game code runs on the thread that called StartEngine, one step at a time.
+// The platform layer is SDL2. Everything runs on the thread that called
+// StartEngine: the loop keeps its own monotonic tick deadline instead of a
+// timer thread, so ticks arrive at 50 a second however fast or slow the
+// frames are drawn.
+//
+// The game draws at its logical size (the one given to StartEngine) whatever
+// the window or desktop is: when the window's drawable differs, frames go to
+// an off-screen buffer of the logical size that is scaled into the window
+// with black bars at every swap.
 #include "Internal.h"
 #include "Cp1251.h"
 
 #include <GL/glu.h>
+#include <GL/glext.h>
 #include <SDL2/SDL.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -37,14 +45,15 @@ void (*InitCallback)() = nullptr;
 namespace {
 
 const char* const kLogName = "EngineLog.txt";
-const Uint32 kTickMs = 20;
+const long long kTickNs = 20000000;  // one game tick, 20 ms
 
 SDL_Window* g_window = nullptr;
 SDL_GLContext g_context = nullptr;
-SDL_TimerID g_timer = 0;
-Uint32 g_tickEvent = static_cast<Uint32>(-1);
-std::atomic<bool> g_tickPending{false};
+bool g_ticking = false;  // the tick clock runs (from the first shown frame to shutdown)
 bool g_fullScreen = false;
+bool g_finishAfterSwap = false;  // the driver's swap does not wait for the GL work
+int g_windowWidth = 0;           // windowed size asked for; 0: the logical size
+int g_windowHeight = 0;
 bool g_quitPosted = false;
 bool g_shutdownDone = false;
 bool g_running = false;  // between window creation and the end of the loop
@@ -66,16 +75,206 @@ double SecondsSinceBoot() {
   return static_cast<double>(ms) * 0.001;
 }
 
-// Runs on SDL's timer thread: queue one tick unless one is still waiting,
-// so a slow frame never produces a burst of ticks afterwards.
-Uint32 TickTimer(Uint32 interval, void*) {
-  bool expected = false;
-  if (g_tickPending.compare_exchange_strong(expected, true)) {
-    SDL_Event e{};
-    e.type = g_tickEvent;
-    if (SDL_PushEvent(&e) <= 0) g_tickPending = false;
+long long NowNs() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<long long>(ts.tv_sec) * 1000000000ll + ts.tv_nsec;
+}
+
+// ------------------------------------------------------------ input latches
+// A key or button that goes down and up between two ticks would never be
+// seen by the game, which reads the globals once per tick. A press is
+// therefore latched: its entry stays set until the next tick has run, and a
+// release that comes before that tick takes effect just after it.
+bool g_keyHeld[256];
+bool g_keyLatched[256];  // pressed since the last tick
+bool g_buttonHeld[3];
+bool g_buttonLatched[3];
+
+void PressKey(int vk) {
+  _keys[vk] = 1;
+  g_keyHeld[vk] = true;
+  g_keyLatched[vk] = true;
+}
+
+void ReleaseKey(int vk) {
+  g_keyHeld[vk] = false;
+  if (!g_keyLatched[vk]) _keys[vk] = 0;
+}
+
+// After each tick: releases that waited for it take effect.
+void ClearLatches() {
+  for (int vk = 0; vk < 256; ++vk) {
+    if (!g_keyLatched[vk]) continue;
+    g_keyLatched[vk] = false;
+    if (!g_keyHeld[vk]) _keys[vk] = 0;
   }
-  return interval;
+  for (int b = 0; b < 3; ++b) {
+    if (!g_buttonLatched[b]) continue;
+    g_buttonLatched[b] = false;
+    if (!g_buttonHeld[b]) _MouseButton[b] = false;
+  }
+}
+
+void ResetInput() {
+  for (int vk = 0; vk < 256; ++vk) g_keyHeld[vk] = g_keyLatched[vk] = false;
+  for (int b = 0; b < 3; ++b) g_buttonHeld[b] = g_buttonLatched[b] = false;
+}
+
+// Alt, F10 and anything pressed while Alt is held belong to the system's
+// own handling (menus, window manager shortcuts), not to the game.
+bool IsSystemKey(SDL_Keycode key, Uint16 mod) {
+  return (mod & KMOD_ALT) != 0 || key == SDLK_LALT || key == SDLK_RALT || key == SDLK_F10;
+}
+
+// ------------------------------------------------------------ logical screen
+// When the drawable is not the logical size, the frame is drawn into this
+// off-screen buffer of the logical size and scaled into the window. The
+// framebuffer entry points are looked up here: nothing else needs them.
+struct TScaler {
+  PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
+  PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
+  PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
+  PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
+  PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
+  PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
+  PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
+  PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
+  PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
+  PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
+  GLuint framebuffer = 0;
+  GLuint colour = 0;
+  GLuint depth = 0;
+  int bufferWidth = 0, bufferHeight = 0;  // the off-screen buffer's (logical) size
+  // The picture's place in the drawable, in pixels from the bottom left.
+  int drawableWidth = 0, drawableHeight = 0;
+  int viewX = 0, viewY = 0, viewWidth = 0, viewHeight = 0;
+  int logicalWidth = 0, logicalHeight = 0;
+  bool scaled = false;  // drawable differs from the logical size
+} g_scaler;
+
+bool LoadScalerEntryPoints() {
+  TScaler& s = g_scaler;
+  if (s.blitFramebuffer) return true;
+#define CORVANE_FBO_ENTRY(field, type, name) s.field = reinterpret_cast<type>(SDL_GL_GetProcAddress(name));
+  CORVANE_FBO_ENTRY(genFramebuffers, PFNGLGENFRAMEBUFFERSPROC, "glGenFramebuffers")
+  CORVANE_FBO_ENTRY(deleteFramebuffers, PFNGLDELETEFRAMEBUFFERSPROC, "glDeleteFramebuffers")
+  CORVANE_FBO_ENTRY(bindFramebuffer, PFNGLBINDFRAMEBUFFERPROC, "glBindFramebuffer")
+  CORVANE_FBO_ENTRY(framebufferRenderbuffer, PFNGLFRAMEBUFFERRENDERBUFFERPROC, "glFramebufferRenderbuffer")
+  CORVANE_FBO_ENTRY(checkFramebufferStatus, PFNGLCHECKFRAMEBUFFERSTATUSPROC, "glCheckFramebufferStatus")
+  CORVANE_FBO_ENTRY(genRenderbuffers, PFNGLGENRENDERBUFFERSPROC, "glGenRenderbuffers")
+  CORVANE_FBO_ENTRY(deleteRenderbuffers, PFNGLDELETERENDERBUFFERSPROC, "glDeleteRenderbuffers")
+  CORVANE_FBO_ENTRY(bindRenderbuffer, PFNGLBINDRENDERBUFFERPROC, "glBindRenderbuffer")
+  CORVANE_FBO_ENTRY(renderbufferStorage, PFNGLRENDERBUFFERSTORAGEPROC, "glRenderbufferStorage")
+  CORVANE_FBO_ENTRY(blitFramebuffer, PFNGLBLITFRAMEBUFFERPROC, "glBlitFramebuffer")
+#undef CORVANE_FBO_ENTRY
+  const bool all = s.genFramebuffers && s.deleteFramebuffers && s.bindFramebuffer &&
+                   s.framebufferRenderbuffer && s.checkFramebufferStatus && s.genRenderbuffers &&
+                   s.deleteRenderbuffers && s.bindRenderbuffer && s.renderbufferStorage &&
+                   s.blitFramebuffer;
+  if (!all) s.blitFramebuffer = nullptr;
+  return all;
+}
+
+void DropScaleBuffer() {
+  TScaler& s = g_scaler;
+  if (s.framebuffer) {
+    s.bindFramebuffer(GL_FRAMEBUFFER, 0);
+    s.deleteFramebuffers(1, &s.framebuffer);
+  }
+  if (s.colour) s.deleteRenderbuffers(1, &s.colour);
+  if (s.depth) s.deleteRenderbuffers(1, &s.depth);
+  s.framebuffer = s.colour = s.depth = 0;
+}
+
+bool MakeScaleBuffer(int width, int height) {
+  TScaler& s = g_scaler;
+  if (!LoadScalerEntryPoints()) return false;
+  s.genRenderbuffers(1, &s.colour);
+  s.bindRenderbuffer(GL_RENDERBUFFER, s.colour);
+  s.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+  s.genRenderbuffers(1, &s.depth);
+  s.bindRenderbuffer(GL_RENDERBUFFER, s.depth);
+  s.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+  s.bindRenderbuffer(GL_RENDERBUFFER, 0);
+  s.genFramebuffers(1, &s.framebuffer);
+  s.bindFramebuffer(GL_FRAMEBUFFER, s.framebuffer);
+  s.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, s.colour);
+  s.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, s.depth);
+  if (s.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+    DropScaleBuffer();
+    return false;
+  }
+  s.bufferWidth = width;
+  s.bufferHeight = height;
+  return true;
+}
+
+// Reads the drawable's size and places the logical picture in it: as large
+// as fits, aspect kept, centred. Draws into the off-screen buffer when the
+// sizes differ, straight into the window when they match.
+void UpdateDisplay() {
+  if (!cgl::ContextAlive || !g_window) return;
+  TScaler& s = g_scaler;
+  const int lw = _Zarn_ScreenWidth > 0 ? _Zarn_ScreenWidth : 1;
+  const int lh = _Zarn_ScreenHeight > 0 ? _Zarn_ScreenHeight : 1;
+  int dw = 0, dh = 0;
+  SDL_GL_GetDrawableSize(g_window, &dw, &dh);
+  if (dw <= 0 || dh <= 0) return;  // minimised: keep what there is
+  s.drawableWidth = dw;
+  s.drawableHeight = dh;
+  const double scale = std::min(static_cast<double>(dw) / lw, static_cast<double>(dh) / lh);
+  s.viewWidth = std::max(1, std::min(dw, static_cast<int>(lw * scale + 0.5)));
+  s.viewHeight = std::max(1, std::min(dh, static_cast<int>(lh * scale + 0.5)));
+  s.viewX = (dw - s.viewWidth) / 2;
+  s.viewY = (dh - s.viewHeight) / 2;
+  s.logicalWidth = lw;
+  s.logicalHeight = lh;
+  s.scaled = dw != lw || dh != lh;
+
+  DropScaleBuffer();
+  if (s.scaled && !MakeScaleBuffer(lw, lh)) {
+    // No off-screen buffer: draw into the picture's place in the window.
+    AddToLog(RU("Масштабирование кадра недоступно, кадр рисуется прямо в окно."));
+    core::ResizeScene(lw, lh);
+    glViewport(s.viewX, s.viewY, s.viewWidth, s.viewHeight);
+    return;
+  }
+  core::ResizeScene(lw, lh);
+}
+
+// Scales the finished frame into the window: black bars, the picture in
+// the middle, then the off-screen buffer is bound again for the next frame.
+void PresentScaled() {
+  TScaler& s = g_scaler;
+  if (!s.framebuffer) return;
+  glPushAttrib(GL_COLOR_BUFFER_BIT | GL_SCISSOR_BIT);
+  glDisable(GL_SCISSOR_TEST);
+  s.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  s.bindFramebuffer(GL_READ_FRAMEBUFFER, s.framebuffer);
+  s.blitFramebuffer(0, 0, s.bufferWidth, s.bufferHeight, s.viewX, s.viewY,
+                    s.viewX + s.viewWidth, s.viewY + s.viewHeight, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+  glPopAttrib();
+}
+
+// Window coordinates of the mouse to the logical screen's pixels.
+void MouseToLogical(int x, int y, int* lx, int* ly) {
+  const TScaler& s = g_scaler;
+  *lx = x;
+  *ly = y;
+  // Also when the picture fills the drawable: on high-density screens the
+  // window's units are not the drawable's pixels.
+  if (s.viewWidth <= 0 || s.viewHeight <= 0 || !g_window) return;
+  int ww = 0, wh = 0;
+  SDL_GetWindowSize(g_window, &ww, &wh);
+  if (ww <= 0 || wh <= 0) return;
+  const double dx = static_cast<double>(x) * s.drawableWidth / ww;
+  const double dy = static_cast<double>(y) * s.drawableHeight / wh;
+  const int top = s.drawableHeight - s.viewY - s.viewHeight;
+  *lx = static_cast<int>(std::floor((dx - s.viewX) * s.logicalWidth / s.viewWidth));
+  *ly = static_cast<int>(std::floor((dy - top) * s.logicalHeight / s.viewHeight));
 }
 
 // Window titles and message boxes take UTF-8; the engine's texts are
@@ -153,9 +352,8 @@ void CreateStep() {
 
   OpenSoundDevice();
 
-  int width = 0, height = 0;
-  SDL_GL_GetDrawableSize(g_window, &width, &height);
-  InitGL(width, height);
+  // The game sees its logical size whatever the window is.
+  InitGL(_Zarn_ScreenWidth, _Zarn_ScreenHeight);
 }
 
 // The shutdown sequence; runs at most once per engine run.
@@ -164,6 +362,8 @@ void Shutdown() {
   g_shutdownDone = true;
 
   AddToLog(RU("Завершение работы движка."));
+  // The player sees the game end at once; the release below takes a while.
+  if (g_window) SDL_HideWindow(g_window);
   AddToLog(RU("Освобождение шейдеров."));
   if (cgl::ContextAlive && cgl::glDeleteObjectARB) {
     const int last = _MaxFreeShaders < 2047 ? _MaxFreeShaders : 2047;
@@ -176,13 +376,13 @@ void Shutdown() {
   AddToLog(RU("Освобождено %d текстур"), _MaxFreeTextures + 1);
   AddToLog(RU("Освобождено %d шейдеров"), (_MaxFreeShaders + 1) / 3);
 
-  if (g_timer) SDL_RemoveTimer(g_timer);
-  g_timer = 0;
+  g_ticking = false;
   AddToLog(RU("Убили таймер"));
 
   CloseSoundDevice();
   AddToLog(RU("Освободили DirectSound"));
 
+  if (cgl::ContextAlive) DropScaleBuffer();
   cgl::ContextAlive = false;
   if (g_context) SDL_GL_MakeCurrent(g_window, nullptr);
   AddToLog(RU("Сменили hDC контекст"));
@@ -196,38 +396,53 @@ void Shutdown() {
 }
 
 void SetMouseButton(Uint8 button, bool down) {
-  if (button == SDL_BUTTON_LEFT) {
-    _MouseButton[0] = down;
-    if (!down) core::ActiveMenuClick();
-  } else if (button == SDL_BUTTON_MIDDLE) {
-    _MouseButton[1] = down;
-  } else if (button == SDL_BUTTON_RIGHT) {
-    _MouseButton[2] = down;
+  int b = -1;
+  if (button == SDL_BUTTON_LEFT) b = 0;
+  else if (button == SDL_BUTTON_MIDDLE) b = 1;
+  else if (button == SDL_BUTTON_RIGHT) b = 2;
+  if (b < 0) return;
+  g_buttonHeld[b] = down;
+  if (down) {
+    _MouseButton[b] = true;
+    g_buttonLatched[b] = true;
+  } else if (!g_buttonLatched[b]) {
+    _MouseButton[b] = false;
   }
+  if (b == 0 && !down) core::ActiveMenuClick();
 }
 
 void Tick() {
   if (_GameOn && g_process) g_process();
   core::ActiveMenuProcess();
+  ClearLatches();
 }
 
 void Dispatch(const SDL_Event& e) {
-  if (e.type == g_tickEvent) {
-    g_tickPending = false;
-    Tick();
-    return;
-  }
   switch (e.type) {
-    case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-      const int vk = core::VirtualKeyFromSdl(e.key.keysym.sym);
-      if (vk >= 0) _keys[vk] = e.type == SDL_KEYDOWN ? 1 : 0;
+    case SDL_KEYDOWN: {
+      if (IsSystemKey(e.key.keysym.sym, e.key.keysym.mod)) break;
+      const bool numLock = (e.key.keysym.mod & KMOD_NUM) != 0;
+      const int vk = core::VirtualKeyFromSdl(e.key.keysym.sym, e.key.keysym.scancode, numLock);
+      if (vk >= 0) PressKey(vk);
       break;
     }
-    case SDL_MOUSEMOTION:
-      _MousePosX = static_cast<int>(static_cast<Uint32>(e.motion.x) & 0xFFFFu);
-      _MousePosY = static_cast<int>(static_cast<Uint32>(e.motion.y) & 0xFFFFu);
+    case SDL_KEYUP: {
+      // Always honoured, so a key released while Alt is down never sticks.
+      // Keypad keys are released under both of their NumLock codes.
+      const bool numLock = (e.key.keysym.mod & KMOD_NUM) != 0;
+      const int vk = core::VirtualKeyFromSdl(e.key.keysym.sym, e.key.keysym.scancode, numLock);
+      if (vk >= 0) ReleaseKey(vk);
+      const int other = core::VirtualKeyFromSdl(e.key.keysym.sym, e.key.keysym.scancode, !numLock);
+      if (other >= 0 && other != vk) ReleaseKey(other);
       break;
+    }
+    case SDL_MOUSEMOTION: {
+      int x = 0, y = 0;
+      MouseToLogical(e.motion.x, e.motion.y, &x, &y);
+      _MousePosX = static_cast<int>(static_cast<Uint32>(x) & 0xFFFFu);
+      _MousePosY = static_cast<int>(static_cast<Uint32>(y) & 0xFFFFu);
+      break;
+    }
     case SDL_MOUSEBUTTONDOWN:
       SetMouseButton(e.button.button, true);
       break;
@@ -236,7 +451,7 @@ void Dispatch(const SDL_Event& e) {
       break;
     case SDL_WINDOWEVENT:
       if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-        if (cgl::ContextAlive) core::ResizeScene(e.window.data1, e.window.data2);
+        UpdateDisplay();
       } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
         Shutdown();
       }
@@ -249,33 +464,65 @@ void Dispatch(const SDL_Event& e) {
   }
 }
 
+void DrawAndSwap() {
+  core::DrawFrame();
+  if (g_quitPosted) return;
+  core::ActiveMenuDraw();
+  if (!cgl::ContextAlive) return;
+  PresentScaled();
+  SDL_GL_SwapWindow(g_window);
+  // Where the swap returns at once, queued frames would pile up without end.
+  if (g_finishAfterSwap) glFinish();
+  if (g_scaler.framebuffer) g_scaler.bindFramebuffer(GL_FRAMEBUFFER, g_scaler.framebuffer);
+}
+
+// Events first; with the queue empty, one tick when its deadline has passed
+// and a frame has been drawn since the last tick, otherwise one frame. The
+// deadline moves on by one period per tick, so short delays are made up;
+// after a stall of a whole period or more the missed ticks are dropped.
 void RunLoop() {
   SDL_Event e;
+  long long deadline = NowNs() + kTickNs;
+  bool drawnSinceTick = true;
   for (;;) {
     if (g_quitPosted) return;
     if (SDL_PollEvent(&e)) {
       Dispatch(e);
       continue;
     }
-    core::DrawFrame();
-    if (g_quitPosted) return;
-    core::ActiveMenuDraw();
-    if (cgl::ContextAlive) SDL_GL_SwapWindow(g_window);
+    const long long now = NowNs();
+    if (g_ticking && drawnSinceTick && now >= deadline) {
+      Tick();
+      drawnSinceTick = false;
+      deadline += kTickNs;
+      if (now - deadline >= kTickNs) deadline += ((now - deadline) / kTickNs + 1) * kTickNs;
+      continue;
+    }
+    DrawAndSwap();
+    drawnSinceTick = true;
   }
 }
 
 // Releases whatever is left once the loop has ended (start-up failures skip
 // the shutdown sequence) so the process, or a later run, starts clean.
 void ReleasePlatform() {
-  if (g_timer) SDL_RemoveTimer(g_timer);
-  g_timer = 0;
+  g_ticking = false;
   CloseSoundDevice();
+  if (cgl::ContextAlive) DropScaleBuffer();
   DropContext();
+  g_scaler = TScaler();
   if (g_window) SDL_DestroyWindow(g_window);
   g_window = nullptr;
-  SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
   g_running = false;
-  g_tickPending = false;
+}
+
+// True when SDL fell back to a driver that shows nothing although the user
+// asked for no such driver: the game would run unseen until killed.
+bool NoRealDisplay() {
+  if (SDL_GetHint(SDL_HINT_VIDEODRIVER)) return false;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return !driver || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
 }
 
 }  // namespace
@@ -313,14 +560,26 @@ void ResizeScene(int width, int height) {
   glMatrixMode(GL_MODELVIEW);
 }
 
-int VirtualKeyFromSdl(int key) {
+int VirtualKeyFromSdl(int key, int scancode, bool numLock) {
   if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
   if (key >= SDLK_0 && key <= SDLK_9) return key;
   if (key >= SDLK_F1 && key <= SDLK_F12) return 112 + (key - SDLK_F1);
+  if (key >= SDLK_F13 && key <= SDLK_F24) return 124 + (key - SDLK_F13);
+  // The keypad: digits and the decimal point with NumLock on, the
+  // navigation keys printed on them with it off.
+  if (key >= SDLK_KP_1 && key <= SDLK_KP_9) {
+    static const int kNavigation[9] = {35, 40, 34, 37, 12, 39, 36, 38, 33};
+    return numLock ? 97 + (key - SDLK_KP_1) : kNavigation[key - SDLK_KP_1];
+  }
+  if (key == SDLK_KP_0) return numLock ? 96 : 45;
+  if (key == SDLK_KP_PERIOD || key == SDLK_KP_DECIMAL) return numLock ? 110 : 46;
   switch (key) {
     case SDLK_BACKSPACE: return 8;
     case SDLK_TAB: return 9;
+    case SDLK_CLEAR:
+    case SDLK_KP_CLEAR: return 12;
     case SDLK_RETURN:
+    case SDLK_RETURN2:
     case SDLK_KP_ENTER: return 13;
     case SDLK_LSHIFT:
     case SDLK_RSHIFT: return 16;
@@ -329,6 +588,7 @@ int VirtualKeyFromSdl(int key) {
     case SDLK_LALT:
     case SDLK_RALT: return 18;
     case SDLK_PAUSE: return 19;
+    case SDLK_CAPSLOCK: return 20;
     case SDLK_ESCAPE: return 27;
     case SDLK_SPACE: return 32;
     case SDLK_PAGEUP: return 33;
@@ -339,8 +599,51 @@ int VirtualKeyFromSdl(int key) {
     case SDLK_UP: return 38;
     case SDLK_RIGHT: return 39;
     case SDLK_DOWN: return 40;
+    case SDLK_PRINTSCREEN: return 44;
     case SDLK_INSERT: return 45;
     case SDLK_DELETE: return 46;
+    case SDLK_LGUI: return 91;
+    case SDLK_RGUI: return 92;
+    case SDLK_APPLICATION: return 93;
+    case SDLK_KP_MULTIPLY: return 106;
+    case SDLK_KP_PLUS: return 107;
+    case SDLK_KP_MINUS: return 109;
+    case SDLK_KP_DIVIDE: return 111;
+    case SDLK_NUMLOCKCLEAR: return 144;
+    case SDLK_SCROLLLOCK: return 145;
+    case SDLK_SEMICOLON: return 186;
+    case SDLK_EQUALS:
+    case SDLK_PLUS: return 187;
+    case SDLK_COMMA: return 188;
+    case SDLK_MINUS: return 189;
+    case SDLK_PERIOD: return 190;
+    case SDLK_SLASH: return 191;
+    case SDLK_BACKQUOTE: return 192;
+    case SDLK_LEFTBRACKET: return 219;
+    case SDLK_BACKSLASH: return 220;
+    case SDLK_RIGHTBRACKET: return 221;
+    case SDLK_QUOTE: return 222;
+    default: break;
+  }
+  // Keys whose symbol is not Latin (a Cyrillic layout, say) are named by
+  // their place on the keyboard, as the US layout has it.
+  if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) return 'A' + (scancode - SDL_SCANCODE_A);
+  if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) return '1' + (scancode - SDL_SCANCODE_1);
+  switch (scancode) {
+    case SDL_SCANCODE_0: return '0';
+    case SDL_SCANCODE_SEMICOLON: return 186;
+    case SDL_SCANCODE_EQUALS: return 187;
+    case SDL_SCANCODE_COMMA: return 188;
+    case SDL_SCANCODE_MINUS: return 189;
+    case SDL_SCANCODE_PERIOD: return 190;
+    case SDL_SCANCODE_SLASH: return 191;
+    case SDL_SCANCODE_GRAVE: return 192;
+    case SDL_SCANCODE_LEFTBRACKET: return 219;
+    case SDL_SCANCODE_BACKSLASH:
+    case SDL_SCANCODE_NONUSHASH: return 220;
+    case SDL_SCANCODE_RIGHTBRACKET: return 221;
+    case SDL_SCANCODE_APOSTROPHE: return 222;
+    case SDL_SCANCODE_NONUSBACKSLASH: return 226;
     default: return -1;
   }
 }
@@ -366,20 +669,25 @@ int StartEngine(void* hInstance, void* hPrevInstance, char* cmdLine, int nCmdSho
   core::InitCallback = init;
   g_quitPosted = false;
   g_shutdownDone = false;
-  g_tickPending = false;
+  g_ticking = false;
   g_frameCount = 0.0f;
   g_lastFpsUpdate = 0.0;
+  ResetInput();
 
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     AddToLog(RU("Ошибка регистрации класса окна."));
     return 0;
   }
-  if (g_tickEvent == static_cast<Uint32>(-1)) g_tickEvent = SDL_RegisterEvents(1);
-  if (g_tickEvent == static_cast<Uint32>(-1)) {
-    AddToLog(RU("Ошибка регистрации класса окна."));
-    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
+  if (NoRealDisplay()) {
+    std::fprintf(stderr,
+                 "No display to show the game on (no X11 or Wayland session found); "
+                 "set DISPLAY, or SDL_VIDEODRIVER=offscreen to run without one.\n");
+    AddToLog(RU("Ошибка создания окна."));
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return 0;
   }
+  const char* driver = SDL_GetCurrentVideoDriver();
+  g_finishAfterSwap = driver && std::strcmp(driver, "offscreen") == 0;
 
   // 32-bit colour, 16-bit depth, double buffer; the engine draws with the
   // fixed-function pipeline, so the context is a compatibility one.
@@ -391,39 +699,41 @@ int StartEngine(void* hInstance, void* hPrevInstance, char* cmdLine, int nCmdSho
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
 
+  // Full screen keeps the desktop's own mode (no mode switch: many displays
+  // refuse the logical size); a window is resizable. Either way the
+  // logical picture is scaled into it.
   g_fullScreen = fullScreen;
   Uint32 flags = SDL_WINDOW_HIDDEN;
-  if (fullScreen) flags |= SDL_WINDOW_FULLSCREEN;
+  if (fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+  else flags |= SDL_WINDOW_RESIZABLE;
+  int windowWidth = g_windowWidth > 0 ? g_windowWidth : width;
+  int windowHeight = g_windowHeight > 0 ? g_windowHeight : height;
+  SDL_DisplayMode desktop{};
+  if (fullScreen && SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
+    // Sized as the desktop from the start, so the window covers it even
+    // where no window manager applies the full-screen state.
+    windowWidth = desktop.w;
+    windowHeight = desktop.h;
+  }
   const std::string title = Utf8FromCp1251(caption);
-  g_window = SDL_CreateWindow(title.c_str(), 0, 0, width, height, flags | SDL_WINDOW_OPENGL);
+  g_window = SDL_CreateWindow(title.c_str(), 0, 0, windowWidth, windowHeight, flags | SDL_WINDOW_OPENGL);
   // No GL-capable visual: the window is still made, and the create step
   // reports the missing pixel format.
-  if (!g_window) g_window = SDL_CreateWindow(title.c_str(), 0, 0, width, height, flags);
+  if (!g_window) g_window = SDL_CreateWindow(title.c_str(), 0, 0, windowWidth, windowHeight, flags);
   if (!g_window) {
     AddToLog(RU("Ошибка создания окна."));
-    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return 0;
   }
-  if (fullScreen) {
-    SDL_DisplayMode mode{};
-    mode.format = SDL_PIXELFORMAT_RGB888;
-    mode.w = width;
-    mode.h = height;
-    SDL_SetWindowDisplayMode(g_window, &mode);  // a refused mode is ignored
-    SDL_ShowCursor(SDL_DISABLE);
-  }
+  if (fullScreen) SDL_ShowCursor(SDL_DISABLE);
   g_running = true;
 
   CreateStep();
 
   SDL_ShowWindow(g_window);
   SDL_RaiseWindow(g_window);
-  if (cgl::ContextAlive && !g_quitPosted) {
-    int w = 0, h = 0;
-    SDL_GL_GetDrawableSize(g_window, &w, &h);
-    core::ResizeScene(w, h);
-  }
-  if (!g_quitPosted) g_timer = SDL_AddTimer(kTickMs, TickTimer, nullptr);
+  if (!g_quitPosted) UpdateDisplay();
+  g_ticking = !g_quitPosted;
 
   RunLoop();
   ReleasePlatform();
@@ -431,6 +741,16 @@ int StartEngine(void* hInstance, void* hPrevInstance, char* cmdLine, int nCmdSho
 }
 
 void QuiteEngine() { Shutdown(); }
+
+void SetWindowSize(int width, int height) {
+  if (width <= 0 || height <= 0) width = height = 0;
+  g_windowWidth = width;
+  g_windowHeight = height;
+  if (!g_window || g_fullScreen) return;
+  SDL_SetWindowSize(g_window, width > 0 ? width : _Zarn_ScreenWidth,
+                    height > 0 ? height : _Zarn_ScreenHeight);
+  UpdateDisplay();
+}
 
 void ChangeWindowCaption(const char* text) {
   if (g_window) SDL_SetWindowTitle(g_window, Utf8FromCp1251(text).c_str());

@@ -548,6 +548,9 @@ CORVANE_API int StartEngine(void* hInstance, void* hPrevInstance, char* cmdLine,
 // Closes the engine window: the whole shutdown sequence has run when this
 // returns; the loop ends at its next turn. Code after the call still runs.
 CORVANE_API void QuiteEngine();
+// Window size in pixels (0 x 0: the logical size given to StartEngine);
+// takes effect at the next StartEngine, or at once in a running window.
+CORVANE_API void SetWindowSize(int width, int height);
 CORVANE_API void ChangeWindowCaption(const char* text);
 CORVANE_API void PauseGame();   // _GameOn = false: process callback skipped
 CORVANE_API void ResumeGame();  // _GameOn = true
@@ -556,8 +559,8 @@ CORVANE_API void ShowMenu(int index);  // _ActiveMenu = index (-1: none)
 // Key state indexed by Windows virtual-key code (letters: upper-case ASCII,
 // 13 Enter, 27 Escape, 32 Space, 37..40 arrows); 1 while held.
 CORVANE_API extern int _keys[256];
-CORVANE_API extern int _MousePosX;          // client pixels from the left
-CORVANE_API extern int _MousePosY;          // client pixels from the top
+CORVANE_API extern int _MousePosX;          // logical-screen pixels from the left
+CORVANE_API extern int _MousePosY;          // logical-screen pixels from the top
 CORVANE_API extern bool _MouseButton[3];    // left, middle, right
 CORVANE_API extern float _FPS;              // frames in the last ~1 s interval
 CORVANE_API extern int _Zarn_ScreenWidth;   // size asked of StartEngine
