@@ -123,6 +123,7 @@ TEST_F(ParticleTicks, FullPoolDropsAndFreedSlotsAreReused) {
   // The first free slot takes the next particle.
   ps.particles[1234].life = 0;
   ps.particles[3000].life = -7;
+  ps.RescanFreeSlots();
   ps.Add(Particle(-1, -1, 0, 0, 0, 1, 99));
   EXPECT_EQ(ps.particles[1234].life, 99);
   EXPECT_EQ(ps.particles[3000].life, -7);

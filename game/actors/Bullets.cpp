@@ -1,11 +1,13 @@
 #include "actors/Bullets.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "actors/Monsters.h"
 #include "actors/Player.h"
 #include "shell/Random.h"
 #include "world/Level.h"
+#include "world/WorldIndex.h"
 
 TBullets Bullets;
 
@@ -67,7 +69,32 @@ void TBullets::Fire(float x, float y, bool right, int subSteps, int damage, int 
   // Table full: the shot is dropped.
 }
 
+namespace {
+
+// Boxes of a shot: against walls, against monsters (tested 0.3 below the
+// line of fire) and against the player.
+const float kWallBox = 0.03f;
+const float kMonsterBox = 0.01f;
+const float kPlayerBox = 0.05f;
+
+// What lies along the row of the shot being flown.
+int RowCells[MAX_MAP_CELLS];
+int RowMonsters[MONSTER_SLOTS];
+
+float Advance(float x, bool right) {
+  return (float)(right ? x + BULLET_STEP : x - BULLET_STEP);
+}
+
+}  // namespace
+
+// Nothing but the shot itself moves while it flies, so its whole path is
+// known up front: every sub-step lies between the first and the last
+// position (each addition moves it the same way or not at all). What can be
+// hit along that stretch of its row is gathered once; a shot with nothing
+// there jumps to its last position, and one with something there is
+// stepped through with the same tests, in the same order, as always.
 void TBullets::Process() {
+  SyncWorldIndex();
   const int n = ScannedSlots(slotCount);
   for (int i = 0; i < n; i++) {
     SBullet& b = bullets[i];
@@ -75,29 +102,70 @@ void TBullets::Process() {
 
     if (b.kind == 1) AddPlasma(b.x, b.y);
 
-    for (int s = 0; s < b.subSteps; s++) {
-      b.x = (float)(b.movingRight ? b.x + BULLET_STEP : b.x - BULLET_STEP);
+    if (b.subSteps > 0) {
+      const float first = Advance(b.x, b.movingRight);
+      float last = first;
+      for (int s = 1; s < b.subSteps; s++) last = Advance(last, b.movingRight);
+      const double lo = b.movingRight ? first : last;
+      const double hi = b.movingRight ? last : first;
+      const float monsterY = (float)(b.y - 0.3);
 
+      int cells = 0;
+      int monsters = 0;
+      bool playerNear = false;
+      const double wallHalf = kWallBox / 2.0;
+      cells = GatherCellsNear(lo - wallHalf, hi + wallHalf, b.y - wallHalf, b.y + wallHalf,
+                              RowCells);
       if (b.fromPlayer) {
-        // Monsters are hit a little below the line of fire.
-        int m = Monsters.FindAt(b.x, (float)(b.y - 0.3), 0.01f);
-        if (m != -1) {
-          // The monster turns towards whoever shot it.
-          Monsters.Damage(m, b.damage, !b.movingRight);
-          if (b.kind == 0) Monsters.AddBlood(b.x, b.y);
-          b.active = false;
-          break;
-        }
-      } else if (Player.Touches(b.x, b.y, 0.05f, 0.05f)) {
-        Player.TakeDamage(b.damage);
-        b.active = false;
-        break;
+        const double half = kMonsterBox / 2.0;
+        monsters = GatherMonstersNear(lo - half, hi + half, monsterY - half, monsterY + half,
+                                      -1, RowMonsters);
+      } else {
+        const double half = kPlayerBox / 2.0;
+        const double margin = 0.01 + 4.0e-6 * (std::fabs(lo) + std::fabs(hi) + std::fabs(b.y));
+        playerNear = Player.x + 0.9 + half + margin >= lo &&
+                     Player.x - 0.9 - half - margin <= hi &&
+                     std::fabs(static_cast<double>(Player.y) - b.y) <= 0.5 + half + margin;
       }
 
-      if (!CanMoveTo(b.x, b.y, 0.03f, 0.03f, WHO_BULLET)) {
-        if (b.kind == 0) AddSparks(b.x, b.y);
-        b.active = false;
-        break;
+      if (cells == 0 && monsters == 0 && !playerNear) {
+        b.x = last;
+      } else {
+        for (int s = 0; s < b.subSteps; s++) {
+          b.x = Advance(b.x, b.movingRight);
+
+          if (b.fromPlayer) {
+            // The lowest slot hit, as the monster search finds it.
+            int m = -1;
+            for (int k = 0; k < monsters; k++) {
+              const int j = RowMonsters[k];
+              if (m >= 0 && j > m) continue;
+              const SMonsters& mon = Monsters.monsters[j];
+              if (BoxOverlap(mon.x, mon.y, 1.0f, 2.0f, b.x, monsterY, kMonsterBox, kMonsterBox))
+                m = j;
+            }
+            if (m != -1) {
+              // The monster turns towards whoever shot it.
+              Monsters.Damage(m, b.damage, !b.movingRight);
+              if (b.kind == 0) Monsters.AddBlood(b.x, b.y);
+              b.active = false;
+              break;
+            }
+          } else if (playerNear && Player.Touches(b.x, b.y, kPlayerBox, kPlayerBox)) {
+            Player.TakeDamage(b.damage);
+            b.active = false;
+            break;
+          }
+
+          bool wall = false;
+          for (int k = 0; k < cells && !wall; k++)
+            wall = CellBlocks(RowCells[k], b.x, b.y, kWallBox, kWallBox);
+          if (wall) {
+            if (b.kind == 0) AddSparks(b.x, b.y);
+            b.active = false;
+            break;
+          }
+        }
       }
     }
 

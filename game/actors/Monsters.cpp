@@ -1,12 +1,15 @@
 // Monsters: placement, patrol, touch and ranged attacks, damage, blood.
 #include "actors/Monsters.h"
 
+#include <cmath>
+
 #include "Cp1251.h"
 #include "actors/Bullets.h"
 #include "actors/Corps.h"
 #include "actors/Player.h"
 #include "shell/Random.h"
 #include "world/Level.h"
+#include "world/WorldIndex.h"
 
 TMonsters Monsters;
 int MonsterCount = 0;
@@ -77,6 +80,54 @@ void Restart(TSoundBuffer* sound) {
     sound->Play(0, 0, 0);
 }
 
+// Candidate lists of the sight line and of FindAt.
+int SightCells[MAX_MAP_CELLS];
+int SightMonsters[MONSTER_SLOTS];
+int HitCandidates[MONSTER_SLOTS];
+
+// Walks the probes of monster `i`'s sight line from x along its row: true
+// when a probe reaches the player before any is blocked by a wall or
+// another monster. Each probe is the
+// collision query of a 0.07 box followed by the player test of a 0.08 box;
+// the sweep gathers what lies along the row once and tests only that.
+bool SightLine(int i, float x, float y, float step) {
+    const float kProbe = 0.07f;
+    const float kEye = 0.08f;
+    float probe = x;
+    if (!(std::fabs(x) < 1.0e6f) || !(std::fabs(y) < 1.0e6f)) {
+        // Far off the map the row bound below would not hold; ask probe by probe.
+        for (int n = 0; n < kSightProbes; n++) {
+            probe += step;
+            if (!CanMoveTo(probe, y, kProbe, kProbe, i)) return false;
+            if (Player.Touches(probe, y, kEye, kEye)) return true;
+        }
+        return false;
+    }
+    // Each float addition strays from the exact step by at most an ulp.
+    const double ulp = (std::fabs(static_cast<double>(x)) + 16.0) * (1.0 / 8388608.0);
+    const double reach = kSightProbes * (kSightStep + ulp);
+    const double lo = step > 0 ? x : x - reach;
+    const double hi = step > 0 ? x + reach : x;
+    const double half = kEye / 2.0;
+    const int cells = GatherCellsNear(lo - half, hi + half, y - half, y + half, SightCells);
+    const int monsters = GatherMonstersNear(lo - half, hi + half, y - half, y + half, i,
+                                            SightMonsters);
+    const double margin = 0.01 + 4.0e-6 * (std::fabs(lo) + std::fabs(hi) + std::fabs(y));
+    const double px = Player.x, py = Player.y;
+    const bool playerNear = px + 0.9 + half + margin >= lo && px - 0.9 - half - margin <= hi &&
+                            std::fabs(py - y) <= 0.5 + half + margin;
+    if (cells == 0 && monsters == 0 && !playerNear) return false;
+    for (int n = 0; n < kSightProbes; n++) {
+        probe += step;
+        for (int k = 0; k < cells; k++)
+            if (CellBlocks(SightCells[k], probe, y, kProbe, kProbe)) return false;
+        for (int k = 0; k < monsters; k++)
+            if (MonsterBlocks(SightMonsters[k], probe, y, kProbe, kProbe, i)) return false;
+        if (playerNear && Player.Touches(probe, y, kEye, kEye)) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void TMonsters::Init() {
@@ -145,10 +196,13 @@ void TMonsters::Add(float x, float y, int kind) {
     mon.meleeDamage = info.meleeDamage;
     mon.rangedType = info.rangedType;
 
+    MonsterMoved(slot);
+
     AddToLog(RU("добавлена модель %d, координаты (%.2f,%.2f), номер её %d"), kind, x, y, slot);
 }
 
 void TMonsters::Process() {
+    SyncWorldIndex();
     int count = MonsterCount < MONSTER_SLOTS ? MonsterCount : MONSTER_SLOTS;
     for (int i = 0; i < count; i++) {
         SMonsters& mon = monsters[i];
@@ -186,6 +240,7 @@ void TMonsters::Process() {
                 else
                     mon.x -= kStep;
             }
+            MonsterMoved(i);
         }
 
         mon.model.Move(mon.x, mon.y, 0);
@@ -207,18 +262,8 @@ void TMonsters::Shoot(int i) {
     SMonsters& mon = monsters[i];
     if (mon.rangedType < 1 || mon.rangedType > 2) return;
 
-    float step = mon.facingRight ? kSightStep : -kSightStep;
-    float probe = mon.x;
-    bool seen = false;
-    for (int n = 0; n < kSightProbes; n++) {
-        probe += step;
-        if (!CanMoveTo(probe, mon.y, 0.07f, 0.07f, i)) return;
-        if (Player.Touches(probe, mon.y, 0.08f, 0.08f)) {
-            seen = true;
-            break;
-        }
-    }
-    if (!seen) return;
+    const float step = mon.facingRight ? kSightStep : -kSightStep;
+    if (!SightLine(i, mon.x, mon.y, step)) return;
 
     if (Player.x >= mon.x) {
         mon.facingRight = true;
@@ -237,13 +282,18 @@ void TMonsters::Shoot(int i) {
 }
 
 int TMonsters::FindAt(float x, float y, float size) {
-    int count = MonsterCount < MONSTER_SLOTS ? MonsterCount : MONSTER_SLOTS;
-    for (int i = 0; i < count; i++) {
+    const double half = std::fabs(static_cast<double>(size)) / 2;
+    const int n = GatherMonsters(x - half, x + half, y - half, y + half, HitCandidates, false);
+    // The lowest live slot that overlaps, as a scan from slot 0 would find.
+    int found = -1;
+    for (int k = 0; k < n; k++) {
+        const int i = HitCandidates[k];
+        if (found >= 0 && i > found) continue;
         const SMonsters& mon = monsters[i];
         if (mon.health <= 0) continue;
-        if (BoxOverlap(mon.x, mon.y, kHitW, kHitH, x, y, size, size)) return i;
+        if (BoxOverlap(mon.x, mon.y, kHitW, kHitH, x, y, size, size)) found = i;
     }
-    return -1;
+    return found;
 }
 
 void TMonsters::Damage(int i, int amount, bool facing) {

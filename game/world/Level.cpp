@@ -13,6 +13,7 @@
 #include "actors/Monsters.h"
 #include "actors/Player.h"
 #include "hud/Hud.h"
+#include "world/WorldIndex.h"
 
 SMapCell MapCells[MAX_MAP_CELLS];
 int MapCellCount = 0;
@@ -135,6 +136,7 @@ void ComputeBackScroll() {
 
 void LoadLevel(const char* path) {
   ReadLevelCells(path);
+  RebuildWorldIndex();
 
   BackTexture = LoadTexture(Path("data/textures/BACK.tga"));
   char name[64];
@@ -243,6 +245,8 @@ void DrawLevel() {
 // ---------------------------------------------------------------- pickups
 
 void ProcessLevel() {
+  // The tick starts here: take in cells and monsters placed by hand.
+  SyncWorldIndex();
   for (int i = 0; i < MapCellCount; i++) {
     SMapCell& cell = MapCells[i];
     const int kind = cell.itemKind;
@@ -317,41 +321,65 @@ bool CircleOverlap(float x1, float y1, float r1, float x2, float y2, float r2) {
   return std::sqrt(dx * dx + dy * dy) < static_cast<double>(r1) + r2;
 }
 
-bool CanMoveTo(float x, float y, float w, float h, int who) {
+namespace {
+
+// The test of one cell against a box w x h centred on (x, y): true when the
+// cell stops it. The player opens doors whose key card it holds (and hears
+// about the ones it lacks); for everyone else doors stay shut.
+bool CellStops(SMapCell& cell, float x, float y, float w, float h, int who) {
   static const char* const kNeedKey[3] = {RU("Нужен синий ключ"), RU("Нужен красный ключ"),
                                           RU("Нужен желтый ключ")};
-  for (int i = 0; i < MapCellCount; i++) {
-    SMapCell& cell = MapCells[i];
-    const int wall = cell.wallType;
-    if (wall == WALL_BLOCK) {
-      if (BoxOverlap(x, y, w, h, cell.x, cell.y, 1.4f, 2.0f)) return false;
-    } else if (wall == WALL_PLATFORM) {
-      if (BoxOverlap(x, y, w, h, cell.x, cell.y, 1.5f, 1.3f)) return false;
-    } else if (wall >= WALL_DOOR_BLUE) {
-      if (BoxOverlap(x, y, w, h, cell.x, cell.y, 1.3f, 3.2f)) {
-        // Only the player opens doors; a wall code without a key card is a
-        // door that never opens.
-        if (who != WHO_PLAYER || wall > WALL_DOOR_YELLOW) return false;
-        const int key = wall - WALL_DOOR_BLUE;
-        if (!Player.keys[key]) {
-          ShowMessage(kNeedKey[key]);
-          PlaySound(NoWaySound);
-          return false;
-        }
-        cell.wallType = WALL_NONE;
-        Effects.Add(cell.x, cell.y, cell.textureIndex);
-        PlaySound(DoorOpenSound);
+  const int wall = cell.wallType;
+  if (wall == WALL_BLOCK) {
+    if (BoxOverlap(x, y, w, h, cell.x, cell.y, 1.4f, 2.0f)) return true;
+  } else if (wall == WALL_PLATFORM) {
+    if (BoxOverlap(x, y, w, h, cell.x, cell.y, 1.5f, 1.3f)) return true;
+  } else if (wall >= WALL_DOOR_BLUE) {
+    if (BoxOverlap(x, y, w, h, cell.x, cell.y, 1.3f, 3.2f)) {
+      // A wall code without a key card is a door that never opens.
+      if (who != WHO_PLAYER || wall > WALL_DOOR_YELLOW) return true;
+      const int key = wall - WALL_DOOR_BLUE;
+      if (!Player.keys[key]) {
+        ShowMessage(kNeedKey[key]);
+        PlaySound(NoWaySound);
+        return true;
       }
+      cell.wallType = WALL_NONE;
+      Effects.Add(cell.x, cell.y, cell.textureIndex);
+      PlaySound(DoorOpenSound);
     }
-    if (cell.boxModel == 0 && BoxOverlap(x, y, w, h, cell.x, cell.y, 2.5f, 3.0f)) return false;
   }
+  return cell.boxModel == 0 && BoxOverlap(x, y, w, h, cell.x, cell.y, 2.5f, 3.0f);
+}
+
+// Candidate lists of the queries; no query runs inside another.
+int CellCandidates[MAX_MAP_CELLS];
+int MonsterCandidates[MONSTER_SLOTS];
+
+}  // namespace
+
+bool CellBlocks(int i, float x, float y, float w, float h) {
+  return CellStops(MapCells[i], x, y, w, h, WHO_BULLET);
+}
+
+bool MonsterBlocks(int j, float x, float y, float w, float h, int who) {
+  const SMonsters& m = Monsters.monsters[j];
+  return m.health > 0 && j != who && BoxOverlap(x, y, w, h, m.x, m.y, 1.6f, 2.4f);
+}
+
+bool CanMoveTo(float x, float y, float w, float h, int who) {
+  const double halfW = std::fabs(static_cast<double>(w)) / 2;
+  const double halfH = std::fabs(static_cast<double>(h)) / 2;
+  const double minX = x - halfW, maxX = x + halfW, minY = y - halfH, maxY = y + halfH;
+  // The player's queries open doors and show messages, so its cells are
+  // visited in table order; for everyone else the answer is all that counts.
+  const int cells = GatherCells(minX, maxX, minY, maxY, CellCandidates, who == WHO_PLAYER);
+  for (int k = 0; k < cells; k++)
+    if (CellStops(MapCells[CellCandidates[k]], x, y, w, h, who)) return false;
   if (who != WHO_BULLET) {
-    const int count = MonsterCount < MONSTER_SLOTS ? MonsterCount : MONSTER_SLOTS;
-    for (int j = 0; j < count; j++) {
-      const SMonsters& m = Monsters.monsters[j];
-      if (m.health > 0 && j != who && BoxOverlap(x, y, w, h, m.x, m.y, 1.6f, 2.4f))
-        return false;
-    }
+    const int monsters = GatherMonsters(minX, maxX, minY, maxY, MonsterCandidates, false);
+    for (int k = 0; k < monsters; k++)
+      if (MonsterBlocks(MonsterCandidates[k], x, y, w, h, who)) return false;
   }
   return true;
 }

@@ -70,6 +70,11 @@ void ProcessLevel();
 // WHO_PLAYER, WHO_BULLET or a monster slot. The player's queries open
 // doors whose key card it holds and report missing cards.
 bool CanMoveTo(float x, float y, float w, float h, int who);
+// The parts of CanMoveTo for callers that already hold candidates: whether
+// cell `i` stops the box for anyone but the player (no doors open), and
+// whether the live monster in slot `j`, other than `who`, stops it.
+bool CellBlocks(int i, float x, float y, float w, float h);
+bool MonsterBlocks(int j, float x, float y, float w, float h, int who);
 // True when two centred boxes overlap with positive area.
 bool BoxOverlap(float x1, float y1, float w1, float h1,
                 float x2, float y2, float w2, float h2);
