@@ -172,7 +172,7 @@ void BM_FullTablesTick(benchmark::State& state) {
     state.counters["shots"] = shots;
     RestoreShipped();
 }
-BENCHMARK(BM_FullTablesTick)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_FullTablesTick)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(30);
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "actors/Bullets.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -85,6 +86,49 @@ float Advance(float x, bool right) {
   return (float)(right ? x + BULLET_STEP : x - BULLET_STEP);
 }
 
+// Last position of every shot in flight, worked out in groups of shots
+// side by side: each shot's chain of additions waits on itself, so several
+// at once keep the processor busy. Adding -step is subtracting step.
+float LastX[sizeof(((TBullets*)nullptr)->bullets) / sizeof(SBullet)];
+
+int FlyOrder[sizeof(((TBullets*)nullptr)->bullets) / sizeof(SBullet)];
+
+void FlyAll(const SBullet* bullets, int n) {
+  // Shots of like range share a group, so no lane idles long.
+  int count = 0;
+  for (int i = 0; i < n; i++)
+    if (bullets[i].active && bullets[i].subSteps > 0) FlyOrder[count++] = i;
+  std::stable_sort(FlyOrder, FlyOrder + count,
+                   [&](int a, int b) { return bullets[a].subSteps < bullets[b].subSteps; });
+  const int kLanes = 8;
+  for (int first = 0; first < count; first += kLanes) {
+    const int lanes = count - first < kLanes ? count - first : kLanes;
+    float x[kLanes];
+    double step[kLanes];
+    int steps[kLanes];
+    int longest = 0;
+    for (int l = 0; l < kLanes; l++) {
+      if (l >= lanes) {
+        x[l] = 0;
+        step[l] = 0;
+        steps[l] = 0;
+        continue;
+      }
+      const SBullet& b = bullets[FlyOrder[first + l]];
+      x[l] = b.x;
+      step[l] = b.movingRight ? BULLET_STEP : -BULLET_STEP;
+      steps[l] = b.subSteps;
+      if (b.subSteps > longest) longest = b.subSteps;
+    }
+    for (int s = 0; s < longest; s++)
+      for (int l = 0; l < kLanes; l++) {
+        const float next = (float)(x[l] + step[l]);
+        x[l] = s < steps[l] ? next : x[l];
+      }
+    for (int l = 0; l < lanes; l++) LastX[FlyOrder[first + l]] = x[l];
+  }
+}
+
 }  // namespace
 
 // Nothing but the shot itself moves while it flies, so its whole path is
@@ -96,6 +140,7 @@ float Advance(float x, bool right) {
 void TBullets::Process() {
   SyncWorldIndex();
   const int n = ScannedSlots(slotCount);
+  FlyAll(bullets, n);
   for (int i = 0; i < n; i++) {
     SBullet& b = bullets[i];
     if (!b.active) continue;
@@ -104,8 +149,7 @@ void TBullets::Process() {
 
     if (b.subSteps > 0) {
       const float first = Advance(b.x, b.movingRight);
-      float last = first;
-      for (int s = 1; s < b.subSteps; s++) last = Advance(last, b.movingRight);
+      const float last = LastX[i];
       const double lo = b.movingRight ? first : last;
       const double hi = b.movingRight ? last : first;
       const float monsterY = (float)(b.y - 0.3);

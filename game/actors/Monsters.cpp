@@ -80,49 +80,80 @@ void Restart(TSoundBuffer* sound) {
     sound->Play(0, 0, 0);
 }
 
-// Candidate lists of the sight line and of FindAt.
-int SightCells[MAX_MAP_CELLS];
-int SightMonsters[MONSTER_SLOTS];
+// Beyond this distance from the origin the stretch bounds below are not
+// trusted; nor for more walking sub-steps than kMaxWalkSteps.
+const float kFarOff = 1.0e6f;
+const int kMaxWalkSteps = 64;
+
+// Candidates of FindAt.
 int HitCandidates[MONSTER_SLOTS];
+
+// What can stop a box near one monster, gathered once for a stretch of its
+// row and then asked position by position, with the answer the collision
+// query gives (for a monster nothing has side effects, so the order of
+// the tests does not matter). Far off the map, or for a stretch too long
+// to bound, it asks the collision query itself.
+struct SNearby {
+    int cells = 0;
+    int monsters = 0;
+    bool direct = false;
+    int cellList[MAX_MAP_CELLS];
+    int monsterList[MONSTER_SLOTS];
+
+    void Gather(int self, double lo, double hi, double ylo, double yhi) {
+        direct = false;
+        cells = GatherCellsNear(lo, hi, ylo, yhi, cellList);
+        monsters = GatherMonstersNear(lo, hi, ylo, yhi, self, monsterList);
+    }
+    // The walking sub-steps of one tick and their edge probes.
+    void GatherWalk(int self, float x, float y, int steps) {
+        direct = !(std::fabs(x) < kFarOff) || !(std::fabs(y) < kFarOff) || steps > kMaxWalkSteps;
+        if (direct) return;
+        // Each float addition strays from the exact step by at most an ulp.
+        const double ulp = (std::fabs(static_cast<double>(x)) + 16.0) * (1.0 / 8388608.0);
+        const double reach = steps * (kStep + ulp) + kEdgeProbe + kStep + kBodyW / 2.0 + ulp;
+        Gather(self, x - reach, x + reach, y - 0.3 - kBodyH / 2.0, y + kBodyH / 2.0);
+    }
+    bool Free(float x, float y, float w, float h, int self) const {
+        if (direct) return CanMoveTo(x, y, w, h, self);
+        for (int k = 0; k < cells; k++)
+            if (CellBlocks(cellList[k], x, y, w, h)) return false;
+        for (int k = 0; k < monsters; k++)
+            if (MonsterBlocks(monsterList[k], x, y, w, h, self)) return false;
+        return true;
+    }
+};
+
+SNearby Near;
 
 // Walks the probes of monster `i`'s sight line from x along its row: true
 // when a probe reaches the player before any is blocked by a wall or
-// another monster. Each probe is the
-// collision query of a 0.07 box followed by the player test of a 0.08 box;
-// the sweep gathers what lies along the row once and tests only that.
+// another monster. Each probe is the collision query of a 0.07 box
+// followed by the player test of a 0.08 box.
 bool SightLine(int i, float x, float y, float step) {
     const float kProbe = 0.07f;
     const float kEye = 0.08f;
     float probe = x;
-    if (!(std::fabs(x) < 1.0e6f) || !(std::fabs(y) < 1.0e6f)) {
-        // Far off the map the row bound below would not hold; ask probe by probe.
-        for (int n = 0; n < kSightProbes; n++) {
-            probe += step;
-            if (!CanMoveTo(probe, y, kProbe, kProbe, i)) return false;
-            if (Player.Touches(probe, y, kEye, kEye)) return true;
-        }
-        return false;
-    }
-    // Each float addition strays from the exact step by at most an ulp.
-    const double ulp = (std::fabs(static_cast<double>(x)) + 16.0) * (1.0 / 8388608.0);
-    const double reach = kSightProbes * (kSightStep + ulp);
-    const double lo = step > 0 ? x : x - reach;
-    const double hi = step > 0 ? x + reach : x;
     const double half = kEye / 2.0;
-    const int cells = GatherCellsNear(lo - half, hi + half, y - half, y + half, SightCells);
-    const int monsters = GatherMonstersNear(lo - half, hi + half, y - half, y + half, i,
-                                            SightMonsters);
+    double lo = 0, hi = 0;
+    if (std::fabs(x) < kFarOff && std::fabs(y) < kFarOff) {
+        const double ulp = (std::fabs(static_cast<double>(x)) + 16.0) * (1.0 / 8388608.0);
+        const double reach = kSightProbes * (kSightStep + ulp);
+        lo = step > 0 ? x : x - reach;
+        hi = step > 0 ? x + reach : x;
+        Near.Gather(i, lo - half, hi + half, y - half, y + half);
+    } else {
+        Near.direct = true;
+    }
     const double margin = 0.01 + 4.0e-6 * (std::fabs(lo) + std::fabs(hi) + std::fabs(y));
     const double px = Player.x, py = Player.y;
-    const bool playerNear = px + 0.9 + half + margin >= lo && px - 0.9 - half - margin <= hi &&
-                            std::fabs(py - y) <= 0.5 + half + margin;
-    if (cells == 0 && monsters == 0 && !playerNear) return false;
+    const bool playerNear = Near.direct || (px + 0.9 + half + margin >= lo &&
+                                            px - 0.9 - half - margin <= hi &&
+                                            std::fabs(py - y) <= 0.5 + half + margin);
+    if (!Near.direct && Near.cells == 0 && Near.monsters == 0 && !playerNear) return false;
     for (int n = 0; n < kSightProbes; n++) {
         probe += step;
-        for (int k = 0; k < cells; k++)
-            if (CellBlocks(SightCells[k], probe, y, kProbe, kProbe)) return false;
-        for (int k = 0; k < monsters; k++)
-            if (MonsterBlocks(SightMonsters[k], probe, y, kProbe, kProbe, i)) return false;
+        if (!Near.Free(probe, y, kProbe, kProbe, i)) return false;
         if (playerNear && Player.Touches(probe, y, kEye, kEye)) return true;
     }
     return false;
@@ -218,19 +249,20 @@ void TMonsters::Process() {
         }
 
         if (!attacking) {
+            Near.GatherWalk(i, mon.x, mon.y, mon.walkSteps);
             for (int s = 0; s < mon.walkSteps; s++) {
                 if (mon.facingRight) {
-                    if (!CanMoveTo(mon.x + kStep, mon.y, kBodyW, kBodyH, i))
+                    if (!Near.Free(mon.x + kStep, mon.y, kBodyW, kBodyH, i))
                         mon.facingRight = false;  // wall or monster ahead
-                    else if (CanMoveTo(mon.x + kEdgeProbe, mon.y - 0.3f, kBodyW, kBodyH, i))
+                    else if (Near.Free(mon.x + kEdgeProbe, mon.y - 0.3f, kBodyW, kBodyH, i))
                         mon.facingRight = false;  // no floor ahead: an edge
                     else
                         mon.model.rotZ = 0;
                 }
                 if (!mon.facingRight) {
-                    if (!CanMoveTo(mon.x - kStep, mon.y, kBodyW, kBodyH, i))
+                    if (!Near.Free(mon.x - kStep, mon.y, kBodyW, kBodyH, i))
                         mon.facingRight = true;
-                    else if (CanMoveTo(mon.x - kEdgeProbe, mon.y - 0.3f, kBodyW, kBodyH, i))
+                    else if (Near.Free(mon.x - kEdgeProbe, mon.y - 0.3f, kBodyW, kBodyH, i))
                         mon.facingRight = true;
                     else
                         mon.model.rotZ = 180;

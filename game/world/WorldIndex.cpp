@@ -18,11 +18,9 @@ const double kMinBucket = 2.0;
 // Positions beyond this are left out when choosing the grid's extent (they
 // still land in the border buckets).
 const double kFar = 1.0e7;
-// Largest half-sizes of a collision box around an item's centre: a cell's
-// box is 2.5 x 3.0 and a door 1.3 x 3.2; a monster blocks movers with
-// 1.6 x 2.4 and is hit by shots with 1.0 x 2.0.
-const double kCellReachX = 1.25;
-const double kCellReachY = 1.6;
+// Largest half-sizes of a collision box around an item's centre: a monster
+// blocks movers with 1.6 x 2.4 and is hit by shots with 1.0 x 2.0. For the
+// cells it is the largest of the pieces the table holds (see CellReach).
 const double kMonsterReachX = 0.8;
 const double kMonsterReachY = 1.2;
 // When more than this share of the cells moved, the grid's extent is
@@ -67,6 +65,30 @@ struct SGeometry {
 };
 
 SGeometry Geometry;
+double CellReachX = 0.0;
+double CellReachY = 0.0;
+
+// Half-sizes of the boxes CanMoveTo tests for a cell's wall piece and box;
+// false for a cell that stops nothing.
+bool CellReach(const SMapCell& cell, double& rx, double& ry) {
+  rx = -1;
+  ry = -1;
+  if (cell.wallType == WALL_BLOCK) {
+    rx = 0.7;
+    ry = 1.0;
+  } else if (cell.wallType == WALL_PLATFORM) {
+    rx = 0.75;
+    ry = 0.65;
+  } else if (cell.wallType >= WALL_DOOR_BLUE) {
+    rx = 0.65;
+    ry = 1.6;
+  }
+  if (cell.boxModel == 0) {
+    rx = std::max(rx, 1.25);
+    ry = std::max(ry, 1.5);
+  }
+  return rx >= 0;
+}
 
 // One grid of N items kept in per-bucket lists, each in ascending item
 // order. bucketOf is -1 for an item in no list.
@@ -223,10 +245,25 @@ void ChooseGeometry() {
   Geometry.rows = std::min(kMaxSide, static_cast<int>(spanY / size) + 1);
 }
 
+// The widest piece in the table; pieces only shrink while playing (a door
+// that opens), so this holds until cells are changed by hand.
+void MeasureCellReach() {
+  CellReachX = 0.0;
+  CellReachY = 0.0;
+  const int n = CellTableCount();
+  for (int i = 0; i < n; i++) {
+    double rx, ry;
+    if (!CellReach(MapCells[i], rx, ry)) continue;
+    CellReachX = std::max(CellReachX, rx);
+    CellReachY = std::max(CellReachY, ry);
+  }
+}
+
 void RebuildCells() {
   const int n = CellTableCount();
   CellGrid.Clear(n);
   for (int i = 0; i < n; i++) CellGrid.Place(i, MapCells[i].x, MapCells[i].y);
+  MeasureCellReach();
 }
 
 void RebuildMonsters() {
@@ -265,12 +302,21 @@ void RebuildWorldIndex() {
 void SyncWorldIndex() {
   FollowCounts();
   int moved = 0;
-  for (int i = 0; i < CellGrid.count; i++)
-    if (CellGrid.Moved(i, MapCells[i].x, MapCells[i].y)) moved++;
+  double reachX = 0.0, reachY = 0.0;
+  for (int i = 0; i < CellGrid.count; i++) {
+    const SMapCell& cell = MapCells[i];
+    if (CellGrid.Moved(i, cell.x, cell.y)) moved++;
+    double rx, ry;
+    if (!CellReach(cell, rx, ry)) continue;
+    reachX = std::max(reachX, rx);
+    reachY = std::max(reachY, ry);
+  }
   if (moved * kRebuildShare > CellGrid.count) {
     RebuildWorldIndex();
     return;
   }
+  CellReachX = reachX;
+  CellReachY = reachY;
   if (moved > 0) {
     for (int i = 0; i < CellGrid.count; i++)
       if (CellGrid.Moved(i, MapCells[i].x, MapCells[i].y))
@@ -291,7 +337,7 @@ void MonsterMoved(int slot) {
 
 int GatherCells(double minX, double maxX, double minY, double maxY, int* out, bool sorted) {
   FollowCounts();
-  return CellGrid.Gather(minX, maxX, minY, maxY, kCellReachX, kCellReachY, out, sorted);
+  return CellGrid.Gather(minX, maxX, minY, maxY, CellReachX, CellReachY, out, sorted);
 }
 
 int GatherMonsters(double minX, double maxX, double minY, double maxY, int* out, bool sorted) {
@@ -306,23 +352,8 @@ int GatherCellsNear(double minX, double maxX, double minY, double maxY, int* out
   int kept = 0;
   for (int k = 0; k < n; k++) {
     const SMapCell& cell = MapCells[out[k]];
-    // Half-sizes of the boxes CanMoveTo tests for each wall piece and a box.
-    double rx = -1, ry = -1;
-    if (cell.wallType == WALL_BLOCK) {
-      rx = 0.7;
-      ry = 1.0;
-    } else if (cell.wallType == WALL_PLATFORM) {
-      rx = 0.75;
-      ry = 0.65;
-    } else if (cell.wallType >= WALL_DOOR_BLUE) {
-      rx = 0.65;
-      ry = 1.6;
-    }
-    if (cell.boxModel == 0) {
-      rx = std::max(rx, 1.25);
-      ry = std::max(ry, 1.5);
-    }
-    if (rx < 0) continue;
+    double rx, ry;
+    if (!CellReach(cell, rx, ry)) continue;
     if (Reaches(cell.x, cell.y, rx, ry, minX, maxX, minY, maxY, margin)) out[kept++] = out[k];
   }
   return kept;

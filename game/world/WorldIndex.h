@@ -15,8 +15,9 @@
 // - every query notices a changed cell or monster count and rebuilds;
 // - SyncWorldIndex (called at the start of each tick's modules) notices
 //   positions written straight into the tables and re-buckets them.
-// Code that moves cells or monsters by hand and then queries at once,
-// without a tick in between, calls SyncWorldIndex itself.
+// Code that moves cells, gives them wider pieces, or moves monsters by hand
+// and then queries at once, without a tick in between, calls
+// SyncWorldIndex itself.
 #ifndef TARVS_WORLD_INDEX_H
 #define TARVS_WORLD_INDEX_H
 
