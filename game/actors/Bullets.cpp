@@ -79,7 +79,7 @@ const float kMonsterBox = 0.01f;
 const float kPlayerBox = 0.05f;
 
 // What lies along the row of the shot being flown.
-int RowCells[MAX_MAP_CELLS];
+SBlockBox RowWalls[MAX_BLOCK_BOXES];
 int RowMonsters[MONSTER_SLOTS];
 
 float Advance(float x, bool right) {
@@ -154,12 +154,11 @@ void TBullets::Process() {
       const double hi = b.movingRight ? last : first;
       const float monsterY = (float)(b.y - 0.3);
 
-      int cells = 0;
       int monsters = 0;
       bool playerNear = false;
       const double wallHalf = kWallBox / 2.0;
-      cells = GatherCellsNear(lo - wallHalf, hi + wallHalf, b.y - wallHalf, b.y + wallHalf,
-                              RowCells);
+      const int walls = GatherBlockBoxes(lo - wallHalf, hi + wallHalf, b.y - wallHalf,
+                                         b.y + wallHalf, false, -1, RowWalls);
       if (b.fromPlayer) {
         const double half = kMonsterBox / 2.0;
         monsters = GatherMonstersNear(lo - half, hi + half, monsterY - half, monsterY + half,
@@ -172,7 +171,7 @@ void TBullets::Process() {
                      std::fabs(static_cast<double>(Player.y) - b.y) <= 0.5 + half + margin;
       }
 
-      if (cells == 0 && monsters == 0 && !playerNear) {
+      if (walls == 0 && monsters == 0 && !playerNear) {
         b.x = last;
       } else {
         for (int s = 0; s < b.subSteps; s++) {
@@ -201,10 +200,7 @@ void TBullets::Process() {
             break;
           }
 
-          bool wall = false;
-          for (int k = 0; k < cells && !wall; k++)
-            wall = CellBlocks(RowCells[k], b.x, b.y, kWallBox, kWallBox);
-          if (wall) {
+          if (OverlapsAny(RowWalls, walls, b.x, b.y, kWallBox, kWallBox)) {
             if (b.kind == 0) AddSparks(b.x, b.y);
             b.active = false;
             break;

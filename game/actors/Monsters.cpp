@@ -94,16 +94,13 @@ int HitCandidates[MONSTER_SLOTS];
 // the tests does not matter). Far off the map, or for a stretch too long
 // to bound, it asks the collision query itself.
 struct SNearby {
-    int cells = 0;
-    int monsters = 0;
+    int boxes = 0;
     bool direct = false;
-    int cellList[MAX_MAP_CELLS];
-    int monsterList[MONSTER_SLOTS];
+    SBlockBox box[MAX_BLOCK_BOXES];
 
     void Gather(int self, double lo, double hi, double ylo, double yhi) {
         direct = false;
-        cells = GatherCellsNear(lo, hi, ylo, yhi, cellList);
-        monsters = GatherMonstersNear(lo, hi, ylo, yhi, self, monsterList);
+        boxes = GatherBlockBoxes(lo, hi, ylo, yhi, true, self, box);
     }
     // The walking sub-steps of one tick and their edge probes.
     void GatherWalk(int self, float x, float y, int steps) {
@@ -116,11 +113,7 @@ struct SNearby {
     }
     bool Free(float x, float y, float w, float h, int self) const {
         if (direct) return CanMoveTo(x, y, w, h, self);
-        for (int k = 0; k < cells; k++)
-            if (CellBlocks(cellList[k], x, y, w, h)) return false;
-        for (int k = 0; k < monsters; k++)
-            if (MonsterBlocks(monsterList[k], x, y, w, h, self)) return false;
-        return true;
+        return !OverlapsAny(box, boxes, x, y, w, h);
     }
 };
 
@@ -150,7 +143,7 @@ bool SightLine(int i, float x, float y, float step) {
     const bool playerNear = Near.direct || (px + 0.9 + half + margin >= lo &&
                                             px - 0.9 - half - margin <= hi &&
                                             std::fabs(py - y) <= 0.5 + half + margin);
-    if (!Near.direct && Near.cells == 0 && Near.monsters == 0 && !playerNear) return false;
+    if (!Near.direct && Near.boxes == 0 && !playerNear) return false;
     for (int n = 0; n < kSightProbes; n++) {
         probe += step;
         if (!Near.Free(probe, y, kProbe, kProbe, i)) return false;

@@ -304,15 +304,6 @@ void ProcessLevel() {
 
 // ---------------------------------------------------------------- collision
 
-bool BoxOverlap(float x1, float y1, float w1, float h1,
-                float x2, float y2, float w2, float h2) {
-  const float l1 = x1 - w1 / 2;
-  const float l2 = x2 - w2 / 2;
-  const float b1 = y1 - h1 / 2;
-  const float b2 = y2 - h2 / 2;
-  return l2 + w2 > l1 && l1 + w1 > l2 && b2 + h2 > b1 && b1 + h1 > b2;
-}
-
 bool CircleOverlap(float x1, float y1, float r1, float x2, float y2, float r2) {
   // Worked in double so that a distance of exactly r1 + r2 stays a miss
   // instead of rounding either way in float.
@@ -323,6 +314,13 @@ bool CircleOverlap(float x1, float y1, float r1, float x2, float y2, float r2) {
 
 namespace {
 
+// Sizes of the boxes that stop movers: per wall piece, a box, a monster.
+const float kBlockW = 1.4f, kBlockH = 2.0f;
+const float kPlatformW = 1.5f, kPlatformH = 1.3f;
+const float kDoorW = 1.3f, kDoorH = 3.2f;
+const float kBoxW = 2.5f, kBoxH = 3.0f;
+const float kMonsterW = 1.6f, kMonsterH = 2.4f;
+
 // The test of one cell against a box w x h centred on (x, y): true when the
 // cell stops it. The player opens doors whose key card it holds (and hears
 // about the ones it lacks); for everyone else doors stay shut.
@@ -331,11 +329,11 @@ bool CellStops(SMapCell& cell, float x, float y, float w, float h, int who) {
                                           RU("Нужен желтый ключ")};
   const int wall = cell.wallType;
   if (wall == WALL_BLOCK) {
-    if (BoxOverlap(x, y, w, h, cell.x, cell.y, 1.4f, 2.0f)) return true;
+    if (BoxOverlap(x, y, w, h, cell.x, cell.y, kBlockW, kBlockH)) return true;
   } else if (wall == WALL_PLATFORM) {
-    if (BoxOverlap(x, y, w, h, cell.x, cell.y, 1.5f, 1.3f)) return true;
+    if (BoxOverlap(x, y, w, h, cell.x, cell.y, kPlatformW, kPlatformH)) return true;
   } else if (wall >= WALL_DOOR_BLUE) {
-    if (BoxOverlap(x, y, w, h, cell.x, cell.y, 1.3f, 3.2f)) {
+    if (BoxOverlap(x, y, w, h, cell.x, cell.y, kDoorW, kDoorH)) {
       // A wall code without a key card is a door that never opens.
       if (who != WHO_PLAYER || wall > WALL_DOOR_YELLOW) return true;
       const int key = wall - WALL_DOOR_BLUE;
@@ -349,7 +347,12 @@ bool CellStops(SMapCell& cell, float x, float y, float w, float h, int who) {
       PlaySound(DoorOpenSound);
     }
   }
-  return cell.boxModel == 0 && BoxOverlap(x, y, w, h, cell.x, cell.y, 2.5f, 3.0f);
+  return cell.boxModel == 0 && BoxOverlap(x, y, w, h, cell.x, cell.y, kBoxW, kBoxH);
+}
+
+bool MonsterBlocks(int j, float x, float y, float w, float h, int who) {
+  const SMonsters& m = Monsters.monsters[j];
+  return m.health > 0 && j != who && BoxOverlap(x, y, w, h, m.x, m.y, kMonsterW, kMonsterH);
 }
 
 // Candidate lists of the queries; no query runs inside another.
@@ -358,13 +361,28 @@ int MonsterCandidates[MONSTER_SLOTS];
 
 }  // namespace
 
-bool CellBlocks(int i, float x, float y, float w, float h) {
-  return CellStops(MapCells[i], x, y, w, h, WHO_BULLET);
-}
-
-bool MonsterBlocks(int j, float x, float y, float w, float h, int who) {
-  const SMonsters& m = Monsters.monsters[j];
-  return m.health > 0 && j != who && BoxOverlap(x, y, w, h, m.x, m.y, 1.6f, 2.4f);
+int GatherBlockBoxes(double minX, double maxX, double minY, double maxY, bool withMonsters,
+                     int exclude, SBlockBox* out) {
+  int n = 0;
+  const int cells = GatherCellsNear(minX, maxX, minY, maxY, CellCandidates);
+  for (int k = 0; k < cells; k++) {
+    const SMapCell& cell = MapCells[CellCandidates[k]];
+    const int wall = cell.wallType;
+    if (wall == WALL_BLOCK)
+      out[n++] = SBlockBox{cell.x, cell.y, kBlockW, kBlockH};
+    else if (wall == WALL_PLATFORM)
+      out[n++] = SBlockBox{cell.x, cell.y, kPlatformW, kPlatformH};
+    else if (wall >= WALL_DOOR_BLUE)
+      out[n++] = SBlockBox{cell.x, cell.y, kDoorW, kDoorH};
+    if (cell.boxModel == 0) out[n++] = SBlockBox{cell.x, cell.y, kBoxW, kBoxH};
+  }
+  if (!withMonsters) return n;
+  const int monsters = GatherMonstersNear(minX, maxX, minY, maxY, exclude, MonsterCandidates);
+  for (int k = 0; k < monsters; k++) {
+    const SMonsters& m = Monsters.monsters[MonsterCandidates[k]];
+    out[n++] = SBlockBox{m.x, m.y, kMonsterW, kMonsterH};
+  }
+  return n;
 }
 
 bool CanMoveTo(float x, float y, float w, float h, int who) {
