@@ -19,10 +19,16 @@ const double kMinBucket = 2.0;
 // still land in the border buckets).
 const double kFar = 1.0e7;
 // Largest half-sizes of a collision box around an item's centre: a monster
-// blocks movers with 1.6 x 2.4 and is hit by shots with 1.0 x 2.0. For the
-// cells it is the largest of the pieces the table holds (see CellReach).
+// blocks movers with 1.6 x 2.4 and is hit by shots with 1.0 x 2.0. Cells
+// live in two grids: platforms alone (1.5 x 1.3), the bulk of most levels,
+// and everything taller or wider (a box is 2.5 x 3.0, a door 1.3 x 3.2),
+// so that a query along a row does not meet every floor cell below it.
 const double kMonsterReachX = 0.8;
 const double kMonsterReachY = 1.2;
+const double kFlatReachX = 0.75;
+const double kFlatReachY = 0.65;
+const double kTallReachX = 1.25;
+const double kTallReachY = 1.6;
 // When more than this share of the cells moved, the grid's extent is
 // chosen afresh rather than re-bucketing them one by one.
 const int kRebuildShare = 4;
@@ -44,7 +50,20 @@ double Margin(double minX, double maxX, double minY, double maxY) {
   return 0.01 + 4.0e-6 * (size + 4.0);
 }
 
-// Shared placement of the buckets of both grids.
+void SortSmall(int* out, int n) {
+  if (n >= kInsertionSortLimit) {
+    std::sort(out, out + n);
+    return;
+  }
+  for (int k = 1; k < n; k++) {
+    const int v = out[k];
+    int j = k;
+    for (; j > 0 && out[j - 1] > v; j--) out[j] = out[j - 1];
+    out[j] = v;
+  }
+}
+
+// Shared placement of the buckets of every grid.
 struct SGeometry {
   double originX = 0.0;
   double originY = 0.0;
@@ -65,8 +84,6 @@ struct SGeometry {
 };
 
 SGeometry Geometry;
-double CellReachX = 0.0;
-double CellReachY = 0.0;
 
 // Half-sizes of the boxes CanMoveTo tests for a cell's wall piece and box;
 // false for a cell that stops nothing.
@@ -138,12 +155,14 @@ struct SGrid {
     bucketOf[i] = b;
   }
 
-  // Records the item's position and moves it to the bucket it now lies in.
-  void Place(int i, float x, float y) {
+  // Records the item's position and moves it to the bucket it now lies in
+  // (to none when it is not `on` this grid).
+  void Place(int i, float x, float y, bool on = true) {
     snapX[i] = x;
     snapY[i] = y;
     // A position that is not a number overlaps nothing.
-    const int b = (x == x && y == y) ? Geometry.Row(y) * Geometry.cols + Geometry.Col(x) : -1;
+    const int b =
+        (on && x == x && y == y) ? Geometry.Row(y) * Geometry.cols + Geometry.Col(x) : -1;
     if (b == bucketOf[i]) return;
     Unlink(i);
     if (b >= 0) Link(i, b);
@@ -172,23 +191,13 @@ struct SGrid {
         for (; i >= 0; i = next[i]) out[n++] = i;
       }
     }
-    if (sorted && lists > 1) {
-      if (n < kInsertionSortLimit) {
-        for (int k = 1; k < n; k++) {
-          const int v = out[k];
-          int j = k;
-          for (; j > 0 && out[j - 1] > v; j--) out[j] = out[j - 1];
-          out[j] = v;
-        }
-      } else {
-        std::sort(out, out + n);
-      }
-    }
+    if (sorted && lists > 1) SortSmall(out, n);
     return n;
   }
 };
 
-SGrid<MAX_MAP_CELLS> CellGrid;
+SGrid<MAX_MAP_CELLS> CellGrids[2];  // 0 platforms alone, 1 every other piece
+int CellClass[MAX_MAP_CELLS];        // grid of each cell, -1 when it stops nothing
 SGrid<MONSTER_SLOTS> MonsterGrid;
 
 // Whether a box of half-sizes (rx, ry) at (x, y) can reach [minX, maxX] x
@@ -245,25 +254,32 @@ void ChooseGeometry() {
   Geometry.rows = std::min(kMaxSide, static_cast<int>(spanY / size) + 1);
 }
 
-// The widest piece in the table; pieces only shrink while playing (a door
-// that opens), so this holds until cells are changed by hand.
-void MeasureCellReach() {
-  CellReachX = 0.0;
-  CellReachY = 0.0;
-  const int n = CellTableCount();
-  for (int i = 0; i < n; i++) {
-    double rx, ry;
-    if (!CellReach(MapCells[i], rx, ry)) continue;
-    CellReachX = std::max(CellReachX, rx);
-    CellReachY = std::max(CellReachY, ry);
-  }
+// Which cell grid a cell belongs in, -1 for a cell that stops nothing (an
+// opened door, a decoration).
+int ClassOf(const SMapCell& cell) {
+  double rx, ry;
+  if (!CellReach(cell, rx, ry)) return -1;
+  return rx <= kFlatReachX && ry <= kFlatReachY ? 0 : 1;
+}
+
+void PlaceCell(int i) {
+  const SMapCell& cell = MapCells[i];
+  const int cls = ClassOf(cell);
+  CellGrids[0].Place(i, cell.x, cell.y, cls == 0);
+  CellGrids[1].Place(i, cell.x, cell.y, cls == 1);
+  CellClass[i] = cls;
+}
+
+bool CellMoved(int i) {
+  const SMapCell& cell = MapCells[i];
+  return CellGrids[0].Moved(i, cell.x, cell.y) || ClassOf(cell) != CellClass[i];
 }
 
 void RebuildCells() {
   const int n = CellTableCount();
-  CellGrid.Clear(n);
-  for (int i = 0; i < n; i++) CellGrid.Place(i, MapCells[i].x, MapCells[i].y);
-  MeasureCellReach();
+  CellGrids[0].Clear(n);
+  CellGrids[1].Clear(n);
+  for (int i = 0; i < n; i++) PlaceCell(i);
 }
 
 void RebuildMonsters() {
@@ -276,7 +292,7 @@ void RebuildMonsters() {
 // count (a new level) rebuilds everything; more monsters are placed one by
 // one, fewer rebuild the monster grid.
 void FollowCounts() {
-  if (CellGrid.count != CellTableCount()) {
+  if (CellGrids[0].count != CellTableCount()) {
     RebuildWorldIndex();
     return;
   }
@@ -301,26 +317,17 @@ void RebuildWorldIndex() {
 
 void SyncWorldIndex() {
   FollowCounts();
+  const int cells = CellGrids[0].count;
   int moved = 0;
-  double reachX = 0.0, reachY = 0.0;
-  for (int i = 0; i < CellGrid.count; i++) {
-    const SMapCell& cell = MapCells[i];
-    if (CellGrid.Moved(i, cell.x, cell.y)) moved++;
-    double rx, ry;
-    if (!CellReach(cell, rx, ry)) continue;
-    reachX = std::max(reachX, rx);
-    reachY = std::max(reachY, ry);
-  }
-  if (moved * kRebuildShare > CellGrid.count) {
+  for (int i = 0; i < cells; i++)
+    if (CellMoved(i)) moved++;
+  if (moved * kRebuildShare > cells) {
     RebuildWorldIndex();
     return;
   }
-  CellReachX = reachX;
-  CellReachY = reachY;
   if (moved > 0) {
-    for (int i = 0; i < CellGrid.count; i++)
-      if (CellGrid.Moved(i, MapCells[i].x, MapCells[i].y))
-        CellGrid.Place(i, MapCells[i].x, MapCells[i].y);
+    for (int i = 0; i < cells; i++)
+      if (CellMoved(i)) PlaceCell(i);
   }
   for (int i = 0; i < MonsterGrid.count; i++) {
     const SMonsters& m = Monsters.monsters[i];
@@ -337,7 +344,10 @@ void MonsterMoved(int slot) {
 
 int GatherCells(double minX, double maxX, double minY, double maxY, int* out, bool sorted) {
   FollowCounts();
-  return CellGrid.Gather(minX, maxX, minY, maxY, CellReachX, CellReachY, out, sorted);
+  int n = CellGrids[0].Gather(minX, maxX, minY, maxY, kFlatReachX, kFlatReachY, out, false);
+  n += CellGrids[1].Gather(minX, maxX, minY, maxY, kTallReachX, kTallReachY, out + n, false);
+  if (sorted && n > 1) SortSmall(out, n);
+  return n;
 }
 
 int GatherMonsters(double minX, double maxX, double minY, double maxY, int* out, bool sorted) {
