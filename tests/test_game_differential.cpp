@@ -331,12 +331,14 @@ TEST_F(Differential, ShotsAcrossFloatSpacingBoundariesAgree) {
   Player.x = -5000;
   Player.y = 5000;
   int s = 0;
-  for (int p = -3; p <= 12; p++) {
+  for (int p = -3; p <= 23; p++) {
     const float edge = std::ldexp(1.0f, p);
     for (int k = -40; k <= 40; k += 3) {
       for (int sign = -1; sign <= 1; sign += 2) {
         const float x = sign * std::nextafter(edge, 0.0f) + 0.01f * k;
         Bullets.Fire(x, 1000.0f + s % 50, (k & 1) != 0, 225, 1, 2, false);
+        // A long flight from the same start, across several spans.
+        Bullets.Fire(x, 2000.0f + s % 50, (k & 2) != 0, 1 + 997 * (k + 41), 1, 2, false);
         s++;
       }
     }

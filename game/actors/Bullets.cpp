@@ -1,6 +1,5 @@
 #include "actors/Bullets.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -86,47 +85,55 @@ float Advance(float x, bool right) {
   return (float)(right ? x + BULLET_STEP : x - BULLET_STEP);
 }
 
-// Last position of every shot in flight, worked out in groups of shots
-// side by side: each shot's chain of additions waits on itself, so several
-// at once keep the processor busy. Adding -step is subtracting step.
-float LastX[sizeof(((TBullets*)nullptr)->bullets) / sizeof(SBullet)];
-
-int FlyOrder[sizeof(((TBullets*)nullptr)->bullets) / sizeof(SBullet)];
-
-void FlyAll(const SBullet* bullets, int n) {
-  // Shots of like range share a group, so no lane idles long.
-  int count = 0;
-  for (int i = 0; i < n; i++)
-    if (bullets[i].active && bullets[i].subSteps > 0) FlyOrder[count++] = i;
-  std::stable_sort(FlyOrder, FlyOrder + count,
-                   [&](int a, int b) { return bullets[a].subSteps < bullets[b].subSteps; });
-  const int kLanes = 8;
-  for (int first = 0; first < count; first += kLanes) {
-    const int lanes = count - first < kLanes ? count - first : kLanes;
-    float x[kLanes];
-    double step[kLanes];
-    int steps[kLanes];
-    int longest = 0;
-    for (int l = 0; l < kLanes; l++) {
-      if (l >= lanes) {
-        x[l] = 0;
-        step[l] = 0;
-        steps[l] = 0;
-        continue;
-      }
-      const SBullet& b = bullets[FlyOrder[first + l]];
-      x[l] = b.x;
-      step[l] = b.movingRight ? BULLET_STEP : -BULLET_STEP;
-      steps[l] = b.subSteps;
-      if (b.subSteps > longest) longest = b.subSteps;
+// Where a shot stands after `steps` sub-steps: exactly the float of `steps`
+// repeated additions, worked out in strides. Between two powers of two
+// floats are evenly spaced, and x + step rounds the same way from every
+// float there (the double sum lands the same distance past x, and only a
+// sum exactly halfway between two floats would round by x's last bit), so
+// while the sums stay inside one such span every sub-step moves the shot
+// by the same amount. Near zero, at the edge of a span and on a halfway
+// sum the sub-steps are taken one at a time.
+float AdvanceSteps(float x, bool right, int steps) {
+  const double step = right ? BULLET_STEP : -BULLET_STEP;
+  while (steps > 0) {
+    const double from = x;
+    const double size = std::fabs(from);
+    if (!(size >= 1.0) || !(size < 1.0e30)) {
+      x = (float)(from + step);
+      steps--;
+      continue;
     }
-    for (int s = 0; s < longest; s++)
-      for (int l = 0; l < kLanes; l++) {
-        const float next = (float)(x[l] + step[l]);
-        x[l] = s < steps[l] ? next : x[l];
-      }
-    for (int l = 0; l < lanes; l++) LastX[FlyOrder[first + l]] = x[l];
+    const int e = std::ilogb(size);
+    const double lo = std::ldexp(1.0, e);
+    const double hi = 2 * lo;
+    const double halfUlp = std::ldexp(1.0, e - 24);
+    const double sum = from + step;
+    const float next = (float)sum;
+    const double halves = (sum - from) / halfUlp;
+    const double move = (double)next - from;
+    if (move == 0) return x;  // each further sub-step rounds back to x
+    if (halves == std::floor(halves) && std::fmod(halves, 2.0) != 0) {
+      x = next;
+      steps--;
+      continue;
+    }
+    // Sub-steps i = 0 .. n-1 start at |x| + i * |move| (growing) or
+    // |x| - i * |move| (shrinking); each sum must stay in [lo, hi).
+    const bool growing = (move > 0) == (from > 0);
+    const double room = growing ? (hi - BULLET_STEP - size) : (size - BULLET_STEP - lo);
+    // One sub-step fewer than the room allows keeps clear of rounding in
+    // this bound; the edge is then crossed one sub-step at a time.
+    double n = std::floor(room / std::fabs(move)) + (growing ? 0 : 1) - 1;
+    if (n > steps) n = steps;
+    if (n < 2) {
+      x = next;
+      steps--;
+      continue;
+    }
+    x = (float)(from + n * move);
+    steps -= (int)n;
   }
+  return x;
 }
 
 }  // namespace
@@ -140,7 +147,6 @@ void FlyAll(const SBullet* bullets, int n) {
 void TBullets::Process() {
   SyncWorldIndex();
   const int n = ScannedSlots(slotCount);
-  FlyAll(bullets, n);
   for (int i = 0; i < n; i++) {
     SBullet& b = bullets[i];
     if (!b.active) continue;
@@ -149,7 +155,7 @@ void TBullets::Process() {
 
     if (b.subSteps > 0) {
       const float first = Advance(b.x, b.movingRight);
-      const float last = LastX[i];
+      const float last = AdvanceSteps(first, b.movingRight, b.subSteps - 1);
       const double lo = b.movingRight ? first : last;
       const double hi = b.movingRight ? last : first;
       const float monsterY = (float)(b.y - 0.3);

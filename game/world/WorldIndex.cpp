@@ -118,6 +118,7 @@ struct SGrid {
   float snapX[N];
   float snapY[N];
   int count = 0;
+  int linked = 0;  // items in some bucket
 
   SGrid() { Clear(0); }
 
@@ -125,6 +126,7 @@ struct SGrid {
     for (int& h : head) h = -1;
     for (int i = 0; i < N; i++) bucketOf[i] = -1;
     count = n;
+    linked = 0;
   }
 
   void Unlink(int i) {
@@ -136,6 +138,7 @@ struct SGrid {
       head[b] = next[i];
     if (next[i] >= 0) prev[next[i]] = prev[i];
     bucketOf[i] = -1;
+    linked--;
   }
 
   void Link(int i, int b) {
@@ -153,6 +156,7 @@ struct SGrid {
       head[b] = i;
     if (after >= 0) prev[after] = i;
     bucketOf[i] = b;
+    linked++;
   }
 
   // Records the item's position and moves it to the bucket it now lies in
@@ -175,7 +179,7 @@ struct SGrid {
   int Gather(double minX, double maxX, double minY, double maxY, double reachX,
              double reachY, int* out, bool sorted) const {
     // A box with a side that is not a number overlaps nothing.
-    if (!(minX <= maxX) || !(minY <= maxY)) return 0;
+    if (linked == 0 || !(minX <= maxX) || !(minY <= maxY)) return 0;
     const double margin = Margin(minX, maxX, minY, maxY);
     const int c0 = Geometry.Col(minX - reachX - margin);
     const int c1 = Geometry.Col(maxX + reachX + margin);
