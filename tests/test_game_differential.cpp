@@ -33,16 +33,23 @@ namespace {
 
 typedef std::vector<unsigned char> Bytes;
 
+// Copies `n` objects at `p` into `b` (save) or back out of it.
 template <typename T>
-Bytes Save(const T* p, size_t n) {
-  Bytes b(sizeof(T) * n);
-  std::memcpy(b.data(), static_cast<const void*>(p), b.size());
-  return b;
+void CopyBytes(bool save, Bytes& b, T* p, size_t n) {
+  if (save) {
+    b.resize(sizeof(T) * n);
+    std::memcpy(b.data(), static_cast<const void*>(p), b.size());
+  } else {
+    std::memcpy(static_cast<void*>(p), b.data(), b.size());
+  }
 }
 
 template <typename T>
-void Load(T* p, const Bytes& b) {
-  std::memcpy(static_cast<void*>(p), b.data(), b.size());
+void Value(bool save, T& kept, T& live) {
+  if (save)
+    kept = live;
+  else
+    live = kept;
 }
 
 struct SPool {
@@ -51,17 +58,11 @@ struct SPool {
   Bytes freeSlots;
   int firstFreeWord;
 
-  void Take(const TParticlesSystem& s) {
-    particles = Save(s.particles, TParticlesSystem::MaxParticles);
-    liveCount = s.liveCount;
-    freeSlots = Save(s.freeSlots, TParticlesSystem::MaxParticles / 64);
-    firstFreeWord = s.firstFreeWord;
-  }
-  void Give(TParticlesSystem& s) const {
-    Load(s.particles, particles);
-    s.liveCount = liveCount;
-    Load(s.freeSlots, freeSlots);
-    s.firstFreeWord = firstFreeWord;
+  void Transfer(bool save, TParticlesSystem& s) {
+    CopyBytes(save, particles, s.particles, TParticlesSystem::MaxParticles);
+    Value(save, liveCount, s.liveCount);
+    CopyBytes(save, freeSlots, s.freeSlots, TParticlesSystem::MaxParticles / 64);
+    Value(save, firstFreeWord, s.firstFreeWord);
   }
 };
 
@@ -83,67 +84,42 @@ struct SWorld {
   Bytes effects;
   int effectCount;
   Bytes corpses;
-  std::string hud;
+  Bytes hud;
   int hudTimer;
   float camera;
   int random[2] = {0, 0};
 
-  void Take() {
-    cellCount = MapCellCount;
-    cells = Save(MapCells, MAX_MAP_CELLS);
-    monsterCount = MonsterCount;
+  // Copies the game's state in (save) or puts it back.
+  void Transfer(bool save) {
+    Value(save, cellCount, MapCellCount);
+    CopyBytes(save, cells, MapCells, MAX_MAP_CELLS);
+    Value(save, monsterCount, MonsterCount);
     const int live = MonsterCount < MONSTER_SLOTS ? MonsterCount : MONSTER_SLOTS;
-    monsters = Save(Monsters.monsters, live > 0 ? live : 0);
-    bullets = Save(Bullets.bullets, 4096);
-    sparks.Take(Bullets.sparks);
-    plasma.Take(Bullets.plasma);
-    blood.Take(Monsters.blood);
-    player = Save(&Player, 1);
-    playerModel = Save(&PlayerModel, 1);
-    items = Save(&Items, 1);
-    itemSpin = ItemSpinAngle;
-    walkStep = WalkStep;
-    jumpStep = JumpStep;
-    maxFall = MaxFallSteps;
-    jumpCount = JumpCount;
-    jumping = Jumping;
-    firing = Firing;
-    walking = Walking;
-    effects = Save(Effects.effects, EFFECT_SLOTS);
-    effectCount = Effects.count;
-    corpses = Save(&Corps, 1);
-    hud.assign(HudMessage);
-    hudTimer = HudMessageTimer;
-    camera = CameraHeight;
+    CopyBytes(save, monsters, Monsters.monsters, live > 0 ? live : 0);
+    CopyBytes(save, bullets, Bullets.bullets, 4096);
+    sparks.Transfer(save, Bullets.sparks);
+    plasma.Transfer(save, Bullets.plasma);
+    blood.Transfer(save, Monsters.blood);
+    CopyBytes(save, player, &Player, 1);
+    CopyBytes(save, playerModel, &PlayerModel, 1);
+    CopyBytes(save, items, &Items, 1);
+    Value(save, itemSpin, ItemSpinAngle);
+    Value(save, walkStep, WalkStep);
+    Value(save, jumpStep, JumpStep);
+    Value(save, maxFall, MaxFallSteps);
+    Value(save, jumpCount, JumpCount);
+    Value(save, jumping, Jumping);
+    Value(save, firing, Firing);
+    Value(save, walking, Walking);
+    CopyBytes(save, effects, Effects.effects, EFFECT_SLOTS);
+    Value(save, effectCount, Effects.count);
+    CopyBytes(save, corpses, &Corps, 1);
+    CopyBytes(save, hud, HudMessage, HUD_MESSAGE_MAX + 1);
+    Value(save, hudTimer, HudMessageTimer);
+    Value(save, camera, CameraHeight);
   }
-
-  void Give() const {
-    MapCellCount = cellCount;
-    Load(MapCells, cells);
-    MonsterCount = monsterCount;
-    Load(Monsters.monsters, monsters);
-    Load(Bullets.bullets, bullets);
-    sparks.Give(Bullets.sparks);
-    plasma.Give(Bullets.plasma);
-    blood.Give(Monsters.blood);
-    Load(&Player, player);
-    Load(&PlayerModel, playerModel);
-    Load(&Items, items);
-    ItemSpinAngle = itemSpin;
-    WalkStep = walkStep;
-    JumpStep = jumpStep;
-    MaxFallSteps = maxFall;
-    JumpCount = jumpCount;
-    Jumping = jumping;
-    Firing = firing;
-    Walking = walking;
-    Load(Effects.effects, effects);
-    Effects.count = effectCount;
-    Load(&Corps, corpses);
-    std::strcpy(HudMessage, hud.c_str());
-    HudMessageTimer = hudTimer;
-    CameraHeight = camera;
-  }
+  void Take() { Transfer(true); }
+  void Give() { Transfer(false); }
 };
 
 // Names the first part of the state where the two differ; empty when none.

@@ -292,14 +292,9 @@ void RebuildMonsters() {
   for (int i = 0; i < n; i++) MonsterGrid.Place(i, Monsters.monsters[i].x, Monsters.monsters[i].y);
 }
 
-// Brings the grids' item counts in line with the tables: a changed cell
-// count (a new level) rebuilds everything; more monsters are placed one by
-// one, fewer rebuild the monster grid.
-void FollowCounts() {
-  if (CellGrids[0].count != CellTableCount()) {
-    RebuildWorldIndex();
-    return;
-  }
+// Brings the monster grid's count in line with the table: more monsters are
+// placed one by one, fewer rebuild the grid.
+void FollowMonsterCount() {
   const int monsters = MonsterTableCount();
   if (MonsterGrid.count == monsters) return;
   if (MonsterGrid.count > monsters) {
@@ -309,6 +304,15 @@ void FollowCounts() {
   for (int i = MonsterGrid.count; i < monsters; i++)
     MonsterGrid.Place(i, Monsters.monsters[i].x, Monsters.monsters[i].y);
   MonsterGrid.count = monsters;
+}
+
+// A changed cell count (a new level) rebuilds everything.
+void FollowCounts() {
+  if (CellGrids[0].count != CellTableCount()) {
+    RebuildWorldIndex();
+    return;
+  }
+  FollowMonsterCount();
 }
 
 }  // namespace
@@ -340,7 +344,9 @@ void SyncWorldIndex() {
 }
 
 void MonsterMoved(int slot) {
-  FollowCounts();
+  // Placing monsters while cells are still being read must not rebuild the
+  // cell grids each time; the first query after the reading does.
+  FollowMonsterCount();
   if (slot < 0 || slot >= MonsterGrid.count) return;
   const SMonsters& m = Monsters.monsters[slot];
   MonsterGrid.Place(slot, m.x, m.y);
