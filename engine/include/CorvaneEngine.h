@@ -455,6 +455,7 @@ public:
   void Draw();
 
 private:
+  // Sets the slot's bit in freeSlots and lowers firstFreeWord to it.
   void MarkFree(int slot);
 };
 

@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -360,6 +361,26 @@ int CellCandidates[MAX_MAP_CELLS];
 int MonsterCandidates[MONSTER_SLOTS];
 
 }  // namespace
+
+bool CellReach(const SMapCell& cell, double& rx, double& ry) {
+  rx = -1;
+  ry = -1;
+  if (cell.wallType == WALL_BLOCK) {
+    rx = kBlockW / 2.0;
+    ry = kBlockH / 2.0;
+  } else if (cell.wallType == WALL_PLATFORM) {
+    rx = kPlatformW / 2.0;
+    ry = kPlatformH / 2.0;
+  } else if (cell.wallType >= WALL_DOOR_BLUE) {
+    rx = kDoorW / 2.0;
+    ry = kDoorH / 2.0;
+  }
+  if (cell.boxModel == 0) {
+    rx = std::max(rx, kBoxW / 2.0);
+    ry = std::max(ry, kBoxH / 2.0);
+  }
+  return rx >= 0;
+}
 
 int GatherBlockBoxes(double minX, double maxX, double minY, double maxY, bool withMonsters,
                      int exclude, SBlockBox* out) {

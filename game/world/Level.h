@@ -81,6 +81,10 @@ inline bool BoxOverlap(float x1, float y1, float w1, float h1,
   return l2 + w2 > l1 && l1 + w1 > l2 && b2 + h2 > b1 && b1 + h1 > b2;
 }
 
+// Half-sizes of the largest box with which a cell stops anyone but the
+// player (its wall piece or its box); false when it stops nothing.
+bool CellReach(const SMapCell& cell, double& rx, double& ry);
+
 // A box that stops whatever overlaps it.
 struct SBlockBox {
   float x, y, w, h;

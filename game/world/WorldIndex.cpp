@@ -29,7 +29,7 @@ const double kFlatReachX = 0.75;
 const double kFlatReachY = 0.65;
 const double kTallReachX = 1.25;
 const double kTallReachY = 1.6;
-// When more than this share of the cells moved, the grid's extent is
+// When more than one in kRebuildShare cells moved, the grid's extent is
 // chosen afresh rather than re-bucketing them one by one.
 const int kRebuildShare = 4;
 // Lists shorter than this are sorted by insertion.
@@ -84,28 +84,6 @@ struct SGeometry {
 };
 
 SGeometry Geometry;
-
-// Half-sizes of the boxes CanMoveTo tests for a cell's wall piece and box;
-// false for a cell that stops nothing.
-bool CellReach(const SMapCell& cell, double& rx, double& ry) {
-  rx = -1;
-  ry = -1;
-  if (cell.wallType == WALL_BLOCK) {
-    rx = 0.7;
-    ry = 1.0;
-  } else if (cell.wallType == WALL_PLATFORM) {
-    rx = 0.75;
-    ry = 0.65;
-  } else if (cell.wallType >= WALL_DOOR_BLUE) {
-    rx = 0.65;
-    ry = 1.6;
-  }
-  if (cell.boxModel == 0) {
-    rx = std::max(rx, 1.25);
-    ry = std::max(ry, 1.5);
-  }
-  return rx >= 0;
-}
 
 // One grid of N items kept in per-bucket lists, each in ascending item
 // order. bucketOf is -1 for an item in no list.
