@@ -179,7 +179,7 @@ struct SGrid {
 };
 
 SGrid<MAX_MAP_CELLS> CellGrids[2];  // 0 platforms alone, 1 every other piece
-int CellClass[MAX_MAP_CELLS];        // grid of each cell, -1 when it stops nothing
+int32_t CellPieces[MAX_MAP_CELLS];   // wall piece and box each cell was indexed with
 SGrid<MONSTER_SLOTS> MonsterGrid;
 
 // Whether a box of half-sizes (rx, ry) at (x, y) can reach [minX, maxX] x
@@ -244,17 +244,23 @@ int ClassOf(const SMapCell& cell) {
   return rx <= kFlatReachX && ry <= kFlatReachY ? 0 : 1;
 }
 
+// The pieces a cell was indexed with, to notice when they change.
+int32_t Pieces(const SMapCell& cell) {
+  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(cell.wallType)) << 16 |
+                              static_cast<uint16_t>(cell.boxModel));
+}
+
 void PlaceCell(int i) {
   const SMapCell& cell = MapCells[i];
   const int cls = ClassOf(cell);
   CellGrids[0].Place(i, cell.x, cell.y, cls == 0);
   CellGrids[1].Place(i, cell.x, cell.y, cls == 1);
-  CellClass[i] = cls;
+  CellPieces[i] = Pieces(cell);
 }
 
 bool CellMoved(int i) {
   const SMapCell& cell = MapCells[i];
-  return CellGrids[0].Moved(i, cell.x, cell.y) || ClassOf(cell) != CellClass[i];
+  return CellGrids[0].Moved(i, cell.x, cell.y) || Pieces(cell) != CellPieces[i];
 }
 
 void RebuildCells() {
