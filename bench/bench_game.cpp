@@ -1,5 +1,6 @@
 // Speed of one game tick and one rendered frame on the shipped level, and of
-// one tick on a level filled to the tables' limits.
+// one tick on a level filled to the tables' limits, through the game's
+// modules and through the linear model of their rules side by side.
 //
 // Runs with an offscreen GL context (set SDL_VIDEODRIVER=offscreen when no
 // display is at hand); the data tree of the build is linked into a scratch
@@ -12,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 #include "CorvaneEngine.h"
 #include "actors/Bullets.h"
@@ -20,6 +22,8 @@
 #include "actors/Monsters.h"
 #include "actors/Player.h"
 #include "shell/Shell.h"
+#include "capacity_level.h"
+#include "reference_world.h"
 #include "testutil.h"
 #include "world/Level.h"
 
@@ -117,63 +121,83 @@ void BM_ShippedLevelFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_ShippedLevelFrame)->Unit(benchmark::kMicrosecond);
 
-// A level at the tables' limits: 4096 platform cells in 16 floors of 256,
-// 2048 monsters (128 a floor, every kind), and shots of both monster kinds
-// flying along every floor. The player stands apart, above the top floor.
-void BuildFullLevel(int shots) {
-    const int kFloors = 16;
-    const int kWide = MAX_MAP_CELLS / kFloors;
-    MapCellCount = 0;
-    for (int f = 0; f < kFloors; f++) {
-        for (int c = 0; c < kWide; c++) {
-            SMapCell& cell = MapCells[MapCellCount++];
-            cell.x = static_cast<float>(c);
-            cell.y = static_cast<float>(-(4 * f + 1));
-            cell.boxModel = -1;
-            cell.actorCode = -1;
-            cell.textureIndex = 0;
-            cell.itemKind = -1;
-            cell.wallType = WALL_PLATFORM;
-        }
-    }
-    for (SMonsters& m : Monsters.monsters) m.health = 0;
-    MonsterCount = 0;
-    for (int f = 0; f < kFloors; f++)
-        for (int k = 0; k < MONSTER_SLOTS / kFloors; k++)
-            Monsters.Add(static_cast<float>(2 * k), static_cast<float>(-4 * f), k % 4);
-    for (SBullet& b : Bullets.bullets) b.active = false;
-    for (int s = 0; s < shots; s++) {
-        int f = s % kFloors;
-        bool plasma = (s / kFloors) % 2 == 0;
-        Bullets.Fire(static_cast<float>((s * 7) % kWide), -4.0f * f + 0.3f, s % 2 == 0,
-                     plasma ? 25 : 225, plasma ? 5 : 10, plasma ? 1 : 2, false);
-    }
-    Player.x = -50;
-    Player.y = 20;
-    Player.health = 100;
+// CPU seconds of one capacity tick, game and linear model, for the ratio
+// printed at the end.
+double CapacityCpu[2] = {0, 0};
+
+double CpuSeconds() {
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + 1.0e-9 * static_cast<double>(t.tv_nsec);
 }
 
-void BM_FullTablesTick(benchmark::State& state) {
+// One tick on a level at the tables' limits (4096 platform cells in 16
+// floors, 2048 monsters of every kind, 2000 monsters' shots in flight; the
+// player stands apart), through the game's modules (0) or through the
+// linear model of their rules (1).
+void BM_CapacityTick(benchmark::State& state) {
     if (!GameLoaded()) {
         state.SkipWithError("no GL context");
         return;
     }
     SaveShipped();
-    const int shots = static_cast<int>(state.range(0));
+    const bool linear = state.range(0) != 0;
+    capacity::SPlan plan;
+    double cpu = 0;
     for (auto _ : state) {
         state.PauseTiming();
         std::srand(1);
-        BuildFullLevel(shots);
+        capacity::Build(plan);
+        refworld::UseLinear = linear;
+        state.ResumeTiming();
+        const double start = CpuSeconds();
+        ProcessCallback();
+        cpu += CpuSeconds() - start;
+        refworld::UseLinear = false;
+    }
+    CapacityCpu[linear ? 1 : 0] = cpu / static_cast<double>(state.iterations());
+    state.SetLabel(linear ? "linear model" : "game");
+    state.counters["monsters"] = MonsterCount;
+    state.counters["cells"] = MapCellCount;
+    state.counters["shots"] = plan.shots;
+    RestoreShipped();
+}
+BENCHMARK(BM_CapacityTick)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(40);
+BENCHMARK(BM_CapacityTick)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The same with blocks, doors and boxes on the floors, every third shot the
+// player's, and the player on the top floor: more of the shots meet
+// something and are stepped through.
+void BM_CapacityTickObstacles(benchmark::State& state) {
+    if (!GameLoaded()) {
+        state.SkipWithError("no GL context");
+        return;
+    }
+    SaveShipped();
+    capacity::SPlan plan;
+    plan.obstacles = true;
+    plan.playerShots = true;
+    plan.playerOnFloor = true;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::srand(1);
+        capacity::Build(plan);
         state.ResumeTiming();
         ProcessCallback();
     }
-    state.counters["monsters"] = MonsterCount;
-    state.counters["cells"] = MapCellCount;
-    state.counters["shots"] = shots;
     RestoreShipped();
 }
-BENCHMARK(BM_FullTablesTick)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_CapacityTickObstacles)->Unit(benchmark::kMillisecond)->Iterations(40);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    if (CapacityCpu[0] > 0 && CapacityCpu[1] > 0)
+        std::printf("Capacity tick, CPU: game %.3f ms, linear model %.1f ms, %.0f times faster\n",
+                    CapacityCpu[0] * 1e3, CapacityCpu[1] * 1e3, CapacityCpu[1] / CapacityCpu[0]);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -56,8 +56,10 @@ class BulletsTest : public ::testing::Test {
     for (int i = 0; i < MonsterCount; i++) Monsters.monsters[i].health = 0;
     MonsterCount = 0;
     for (SBullet& b : Bullets.bullets) b.active = false;
-    for (TParticlesSystem* pool : {&Bullets.sparks, &Bullets.plasma, &Monsters.blood})
+    for (TParticlesSystem* pool : {&Bullets.sparks, &Bullets.plasma, &Monsters.blood}) {
       for (SParticle3D& p : pool->particles) p.life = 0;
+      pool->RescanFreeSlots();
+    }
     Player.x = 100;
     Player.y = 0;
     Player.health = 100;

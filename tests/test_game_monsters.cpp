@@ -340,6 +340,7 @@ TEST_F(MonstersTest, BloodSpraysTenRedDropsAndUsesNinetyDraws) {
     drop.life = 20;
     Monsters.blood.templateParticle = drop;
     for (SParticle3D& p : Monsters.blood.particles) p.life = 0;
+    Monsters.blood.RescanFreeSlots();
 
     std::srand(42);
     Monsters.AddBlood(2, 3);

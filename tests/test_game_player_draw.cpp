@@ -105,6 +105,7 @@ TEST_F(PlayerDrawTest, SparksAreDrawnYellowAtTheWall) {
   }
   EXPECT_GT(yellow, 10);
   for (SParticle3D& s : Bullets.sparks.particles) s.life = 0;
+  Bullets.sparks.RescanFreeSlots();
 }
 
 }  // namespace

@@ -123,9 +123,61 @@ TEST_F(ParticleTicks, FullPoolDropsAndFreedSlotsAreReused) {
   // The first free slot takes the next particle.
   ps.particles[1234].life = 0;
   ps.particles[3000].life = -7;
+  ps.RescanFreeSlots();
   ps.Add(Particle(-1, -1, 0, 0, 0, 1, 99));
   EXPECT_EQ(ps.particles[1234].life, 99);
   EXPECT_EQ(ps.particles[3000].life, -7);
+}
+
+// Adds always take the lowest free slot, as a search from slot 0 would:
+// through fills, frees by ticking, dead particles added, slots filled and
+// emptied by hand (announced with RescanFreeSlots) and a full pool.
+TEST(ParticleSlots, AddTakesTheLowestFreeSlotLikeALinearSearch) {
+  static TParticlesSystem ps;
+  static SParticle3D model[TParticlesSystem::MaxParticles];
+  auto addToModel = [](const SParticle3D& p) {
+    for (SParticle3D& slot : model)
+      if (slot.life <= 0) {
+        slot = p;
+        return;
+      }
+  };
+  std::srand(5);
+  for (int round = 0; round < 400; round++) {
+    const int adds = std::rand() % (round % 50 == 0 ? 5000 : 300);
+    for (int a = 0; a < adds; a++) {
+      // Some particles are added dead; some fade out within a tick or two.
+      const int life = std::rand() % 9 - 1;
+      const SParticle3D p = Particle(static_cast<float>(round), static_cast<float>(a), 1, 1, 1,
+                                     std::rand() % 4 == 0 ? 0.1f : 1.0f, life);
+      ps.Add(p);
+      addToModel(p);
+    }
+    if (round % 7 == 3) {
+      for (int k = 0; k < 50; k++) {
+        const int slot = std::rand() % TParticlesSystem::MaxParticles;
+        const int life = std::rand() % 3 - 1;
+        ps.particles[slot].life = model[slot].life = life;
+      }
+      ps.RescanFreeSlots();
+    }
+    ps.Process();
+    for (SParticle3D& m : model) {
+      if (m.life <= 0) continue;
+      m.life--;
+      m.x += m.velocity[0];
+      m.y += m.velocity[1];
+      m.z += m.velocity[2];
+      for (int k = 0; k < 3; k++) {
+        m.angle[k] += m.spin[k];
+        m.velocity[k] += m.acceleration[k];
+      }
+      for (int k = 0; k < 4; k++) m.color[k] += m.colorDelta[k];
+      m.size += m.sizeDelta;
+      if (!(m.color[3] > 0.0f)) m.life = 0;
+    }
+    ASSERT_EQ(0, std::memcmp(model, ps.particles, sizeof(model))) << "round " << round;
+  }
 }
 
 // Drawing needs the real context.

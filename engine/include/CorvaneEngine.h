@@ -427,10 +427,15 @@ public:
   float batchColor[120];         // colour of up to 30 particles
   int liveCount;                 // live particles seen by the last Process; -1 before
   unsigned int texture;
+  // One bit per slot, set while the slot is free; kept by Add and Process.
+  uint64_t freeSlots[MaxParticles / 64];
+  int firstFreeWord;             // every word below it has no free slot
 
   TParticlesSystem() : templateParticle(), useModel(false), quadBuffer(0), liveCount(-1), texture(0) {
     for (int i = 0; i < MaxParticles; i++) particles[i] = SParticle3D();
     for (int i = 0; i < 120; i++) batchPos[i] = batchColor[i] = 0.0f;
+    for (uint64_t& w : freeSlots) w = ~uint64_t(0);
+    firstFreeWord = 0;
   }
   void Init(SParticle3D particle) {
     templateParticle = particle;
@@ -442,10 +447,16 @@ public:
   void SetTexture(unsigned int texture);
   // Copies the particle into the first free slot; dropped when the pool is full.
   void Add(SParticle3D particle);
+  // Relearns which slots are free; call after setting `life` of slots by hand.
+  void RescanFreeSlots();
   // One tick of every live particle.
   void Process();
   // Draws every live particle (depth writes off during the call).
   void Draw();
+
+private:
+  // Sets the slot's bit in freeSlots and lowers firstFreeWord to it.
+  void MarkFree(int slot);
 };
 
 // ============================================================ Menu widgets

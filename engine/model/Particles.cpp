@@ -66,20 +66,47 @@ void TParticlesSystem::InitParticleShader() {
 
 void TParticlesSystem::SetTexture(unsigned int name) { texture = name; }
 
+void TParticlesSystem::MarkFree(int i) {
+  freeSlots[i / 64] |= uint64_t(1) << (i % 64);
+  if (i / 64 < firstFreeWord) firstFreeWord = i / 64;
+}
+
 void TParticlesSystem::Add(SParticle3D particle) {
-  for (int i = 0; i < MaxParticles; i++) {
-    if (particles[i].life <= 0) {
-      particles[i] = particle;
-      return;
+  const int words = MaxParticles / 64;
+  while (firstFreeWord < words) {
+    uint64_t& word = freeSlots[firstFreeWord];
+    if (word == 0) {
+      firstFreeWord++;
+      continue;
     }
+    const int bit = __builtin_ctzll(word);
+    const int i = firstFreeWord * 64 + bit;
+    word &= word - 1;
+    // A slot filled by hand since the last look is skipped.
+    if (particles[i].life > 0) continue;
+    particles[i] = particle;
+    if (particles[i].life <= 0) word |= uint64_t(1) << bit;  // a dead particle keeps it free
+    return;
   }
+}
+
+void TParticlesSystem::RescanFreeSlots() {
+  firstFreeWord = MaxParticles / 64;
+  for (int w = MaxParticles / 64 - 1; w >= 0; w--) freeSlots[w] = 0;
+  for (int i = 0; i < MaxParticles; i++)
+    if (particles[i].life <= 0) MarkFree(i);
 }
 
 void TParticlesSystem::Process() {
   liveCount = 0;
+  firstFreeWord = MaxParticles / 64;
+  for (int w = MaxParticles / 64 - 1; w >= 0; w--) freeSlots[w] = 0;
   for (int i = 0; i < MaxParticles; i++) {
     SParticle3D& p = particles[i];
-    if (p.life <= 0) continue;
+    if (p.life <= 0) {
+      MarkFree(i);
+      continue;
+    }
     liveCount++;
     p.life--;
     // Position moves by the velocity of the previous tick.
@@ -93,6 +120,7 @@ void TParticlesSystem::Process() {
     for (int k = 0; k < 4; k++) p.color[k] += p.colorDelta[k];
     p.size += p.sizeDelta;
     if (!(p.color[3] > 0.0f)) p.life = 0;
+    if (p.life <= 0) MarkFree(i);
   }
 }
 

@@ -1,11 +1,13 @@
 #include "actors/Bullets.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "actors/Monsters.h"
 #include "actors/Player.h"
 #include "shell/Random.h"
 #include "world/Level.h"
+#include "world/WorldIndex.h"
 
 TBullets Bullets;
 
@@ -67,7 +69,108 @@ void TBullets::Fire(float x, float y, bool right, int subSteps, int damage, int 
   // Table full: the shot is dropped.
 }
 
+namespace {
+
+// Boxes of a shot: against walls, against monsters (tested 0.3 below the
+// line of fire) and against the player.
+const float kWallBox = 0.03f;
+const float kMonsterBox = 0.01f;
+const float kPlayerBox = 0.05f;
+
+// What lies along the row of the shot being flown.
+SBlockBox RowWalls[MAX_BLOCK_BOXES];
+int RowMonsters[MONSTER_SLOTS];
+
+float Advance(float x, bool right) {
+  return (float)(right ? x + BULLET_STEP : x - BULLET_STEP);
+}
+
+// Where a shot stands after `steps` sub-steps: exactly the float of `steps`
+// repeated additions, worked out in strides. Between two powers of two
+// floats are evenly spaced, and x + step rounds the same way from every
+// float there (the double sum lands the same distance past x, and only a
+// sum exactly halfway between two floats would round by x's last bit), so
+// while the sums stay inside one such span every sub-step moves the shot
+// by the same amount. Near zero, at the edge of a span and on a halfway
+// sum the sub-steps are taken one at a time.
+float AdvanceSteps(float x, bool right, int steps) {
+  const double step = right ? BULLET_STEP : -BULLET_STEP;
+  while (steps > 0) {
+    const double from = x;
+    const double size = std::fabs(from);
+    if (!(size >= 1.0) || !(size < 1.0e30)) {
+      x = (float)(from + step);
+      steps--;
+      continue;
+    }
+    const int e = std::ilogb(size);
+    const double lo = std::ldexp(1.0, e);
+    const double hi = 2 * lo;
+    const double halfUlp = std::ldexp(1.0, e - 24);
+    const double sum = from + step;
+    const float next = (float)sum;
+    const double halves = (sum - from) / halfUlp;
+    const double move = (double)next - from;
+    if (move == 0) return x;  // each further sub-step rounds back to x
+    if (halves == std::floor(halves) && std::fmod(halves, 2.0) != 0) {
+      x = next;
+      steps--;
+      continue;
+    }
+    // Sub-steps i = 0 .. n-1 start at |x| + i * |move| (growing) or
+    // |x| - i * |move| (shrinking); each sum must stay in [lo, hi).
+    const bool growing = (move > 0) == (from > 0);
+    const double room = growing ? (hi - BULLET_STEP - size) : (size - BULLET_STEP - lo);
+    // One sub-step fewer than the room allows keeps clear of rounding in
+    // this bound; the edge is then crossed one sub-step at a time.
+    double n = std::floor(room / std::fabs(move)) + (growing ? 0 : 1) - 1;
+    if (n > steps) n = steps;
+    if (n < 2) {
+      x = next;
+      steps--;
+      continue;
+    }
+    x = (float)(from + n * move);
+    steps -= (int)n;
+  }
+  return x;
+}
+
+// How many sub-steps a shot at x can surely take before the first thing
+// gathered along its row (walls, monsters' hit boxes, the player) could
+// touch it: every sub-step moves it at most one step plus one ulp.
+int ContactFreeSteps(const SBullet& b, int walls, int monsters, bool playerNear) {
+  const double x = b.x;
+  const double size = std::fabs(x) + BULLET_STEP * b.subSteps + 1.0;
+  if (!(size < 1.0e6)) return 0;
+  const double perStep = BULLET_STEP + size * (1.0 / 8388608.0);
+  double ahead = 1.0e30;
+  // Distance to where a box of half-width `reach` around cx begins to count.
+  auto near = [&](double cx, double reach) {
+    const double gap = b.movingRight ? (cx - reach) - x : x - (cx + reach);
+    if (gap < ahead) ahead = gap;
+  };
+  for (int k = 0; k < walls; k++) near(RowWalls[k].x, RowWalls[k].w / 2.0 + kWallBox / 2.0);
+  for (int k = 0; k < monsters; k++)
+    near(Monsters.monsters[RowMonsters[k]].x, 0.5 + kMonsterBox / 2.0);
+  if (playerNear) near(Player.x, 0.9 + kPlayerBox / 2.0);
+  const double margin = 0.01 + 4.0e-6 * size;
+  const double steps = std::floor((ahead - margin) / perStep) - 1;
+  if (!(steps > 0)) return 0;
+  return steps < b.subSteps ? static_cast<int>(steps) : b.subSteps;
+}
+
+}  // namespace
+
+// Nothing but the shot itself moves while it flies, so its whole path is
+// known up front: every sub-step lies between the first and the last
+// position (each addition moves it the same way or not at all). What can be
+// hit along that stretch of its row is gathered once; a shot with nothing
+// there jumps to its last position, and one with something there strides
+// to just short of the nearest of it and is then stepped through with the
+// same tests, in the same order, as always.
 void TBullets::Process() {
+  SyncWorldIndex();
   const int n = ScannedSlots(slotCount);
   for (int i = 0; i < n; i++) {
     SBullet& b = bullets[i];
@@ -75,29 +178,67 @@ void TBullets::Process() {
 
     if (b.kind == BULLET_PLASMA) AddPlasma(b.x, b.y);
 
-    for (int s = 0; s < b.subSteps; s++) {
-      b.x = (float)(b.movingRight ? b.x + BULLET_STEP : b.x - BULLET_STEP);
+    if (b.subSteps > 0) {
+      const float first = Advance(b.x, b.movingRight);
+      const float last = AdvanceSteps(first, b.movingRight, b.subSteps - 1);
+      const double lo = b.movingRight ? first : last;
+      const double hi = b.movingRight ? last : first;
+      const float monsterY = (float)(b.y - 0.3);
 
+      int monsters = 0;
+      bool playerNear = false;
+      const double wallHalf = kWallBox / 2.0;
+      const int walls = GatherBlockBoxes(lo - wallHalf, hi + wallHalf, b.y - wallHalf,
+                                         b.y + wallHalf, false, -1, RowWalls);
       if (b.fromPlayer) {
-        // Monsters are hit a little below the line of fire.
-        int m = Monsters.FindAt(b.x, (float)(b.y - 0.3), 0.01f);
-        if (m != -1) {
-          // The monster turns towards whoever shot it.
-          Monsters.Damage(m, b.damage, !b.movingRight);
-          if (b.kind == BULLET_TRACE) Monsters.AddBlood(b.x, b.y);
-          b.active = false;
-          break;
-        }
-      } else if (Player.Touches(b.x, b.y, 0.05f, 0.05f)) {
-        Player.TakeDamage(b.damage);
-        b.active = false;
-        break;
+        const double half = kMonsterBox / 2.0;
+        monsters = GatherMonstersNear(lo - half, hi + half, monsterY - half, monsterY + half,
+                                      -1, RowMonsters);
+      } else {
+        const double half = kPlayerBox / 2.0;
+        const double margin = 0.01 + 4.0e-6 * (std::fabs(lo) + std::fabs(hi) + std::fabs(b.y));
+        playerNear = Player.x + 0.9 + half + margin >= lo &&
+                     Player.x - 0.9 - half - margin <= hi &&
+                     std::fabs(static_cast<double>(Player.y) - b.y) <= 0.5 + half + margin;
       }
 
-      if (!CanMoveTo(b.x, b.y, 0.03f, 0.03f, WHO_BULLET)) {
-        if (b.kind == BULLET_TRACE) AddSparks(b.x, b.y);
-        b.active = false;
-        break;
+      if (walls == 0 && monsters == 0 && !playerNear) {
+        b.x = last;
+      } else {
+        const int skip = ContactFreeSteps(b, walls, monsters, playerNear);
+        b.x = AdvanceSteps(b.x, b.movingRight, skip);
+        for (int s = skip; s < b.subSteps; s++) {
+          b.x = Advance(b.x, b.movingRight);
+
+          if (b.fromPlayer) {
+            // The lowest slot hit, as the monster search finds it.
+            int m = -1;
+            for (int k = 0; k < monsters; k++) {
+              const int j = RowMonsters[k];
+              if (m >= 0 && j > m) continue;
+              const SMonsters& mon = Monsters.monsters[j];
+              if (BoxOverlap(mon.x, mon.y, 1.0f, 2.0f, b.x, monsterY, kMonsterBox, kMonsterBox))
+                m = j;
+            }
+            if (m != -1) {
+              // The monster turns towards whoever shot it.
+              Monsters.Damage(m, b.damage, !b.movingRight);
+              if (b.kind == BULLET_TRACE) Monsters.AddBlood(b.x, b.y);
+              b.active = false;
+              break;
+            }
+          } else if (playerNear && Player.Touches(b.x, b.y, kPlayerBox, kPlayerBox)) {
+            Player.TakeDamage(b.damage);
+            b.active = false;
+            break;
+          }
+
+          if (OverlapsAny(RowWalls, walls, b.x, b.y, kWallBox, kWallBox)) {
+            if (b.kind == BULLET_TRACE) AddSparks(b.x, b.y);
+            b.active = false;
+            break;
+          }
+        }
       }
     }
 

@@ -1,6 +1,8 @@
 // Monsters: placement, patrol, touch and ranged attacks, damage, blood.
 #include "actors/Monsters.h"
 
+#include <cmath>
+
 #include "Cp1251.h"
 #include "actors/Bullets.h"
 #include "actors/Corps.h"
@@ -8,6 +10,7 @@
 #include "actors/SoundCue.h"
 #include "shell/Random.h"
 #include "world/Level.h"
+#include "world/WorldIndex.h"
 
 TMonsters Monsters;
 int MonsterCount = 0;
@@ -75,6 +78,78 @@ const int kSightProbes = 100;
 
 char kMove[] = "Move";
 char kAtack[] = "Atack";
+
+// Beyond this distance from the origin the stretch bounds below are not
+// trusted; nor for more walking sub-steps than kMaxWalkSteps.
+const float kFarOff = 1.0e6f;
+const int kMaxWalkSteps = 64;
+
+// Candidates of FindAt.
+int HitCandidates[MONSTER_SLOTS];
+
+// What can stop a box near one monster, gathered once for a stretch of its
+// row and then asked position by position, with the answer the collision
+// query gives (for a monster nothing has side effects, so the order of
+// the tests does not matter). Far off the map, or for a stretch too long
+// to bound, it asks the collision query itself.
+struct SNearby {
+    int boxes = 0;
+    bool direct = false;
+    SBlockBox box[MAX_BLOCK_BOXES];
+
+    void Gather(int self, double lo, double hi, double ylo, double yhi) {
+        direct = false;
+        boxes = GatherBlockBoxes(lo, hi, ylo, yhi, true, self, box);
+    }
+    // The walking sub-steps of one tick and their edge probes.
+    void GatherWalk(int self, float x, float y, int steps) {
+        direct = !(std::fabs(x) < kFarOff) || !(std::fabs(y) < kFarOff) || steps > kMaxWalkSteps;
+        if (direct) return;
+        // Each float addition strays from the exact step by at most an ulp.
+        const double ulp = (std::fabs(static_cast<double>(x)) + 16.0) * (1.0 / 8388608.0);
+        const double reach = steps * (kStep + ulp) + kEdgeProbe + kStep + kBodyW / 2.0 + ulp;
+        Gather(self, x - reach, x + reach, y - 0.3 - kBodyH / 2.0, y + kBodyH / 2.0);
+    }
+    bool Free(float x, float y, float w, float h, int self) const {
+        if (direct) return CanMoveTo(x, y, w, h, self);
+        return !OverlapsAny(box, boxes, x, y, w, h);
+    }
+};
+
+SNearby Near;
+
+// Walks the probes of monster `i`'s sight line from x along its row: true
+// when a probe reaches the player before any is blocked by a wall or
+// another monster. Each probe is the collision query of a 0.07 box
+// followed by the player test of a 0.08 box.
+bool SightLine(int i, float x, float y, float step) {
+    const float kProbe = 0.07f;
+    const float kEye = 0.08f;
+    float probe = x;
+    const double half = kEye / 2.0;
+    double lo = 0, hi = 0;
+    if (std::fabs(x) < kFarOff && std::fabs(y) < kFarOff) {
+        const double ulp = (std::fabs(static_cast<double>(x)) + 16.0) * (1.0 / 8388608.0);
+        const double reach = kSightProbes * (kSightStep + ulp);
+        lo = step > 0 ? x : x - reach;
+        hi = step > 0 ? x + reach : x;
+        Near.Gather(i, lo - half, hi + half, y - half, y + half);
+    } else {
+        Near.direct = true;
+    }
+    const double margin = 0.01 + 4.0e-6 * (std::fabs(lo) + std::fabs(hi) + std::fabs(y));
+    const double px = Player.x, py = Player.y;
+    const bool playerNear = Near.direct || (px + 0.9 + half + margin >= lo &&
+                                            px - 0.9 - half - margin <= hi &&
+                                            std::fabs(py - y) <= 0.5 + half + margin);
+    if (!Near.direct && Near.boxes == 0 && !playerNear) return false;
+    for (int n = 0; n < kSightProbes; n++) {
+        probe += step;
+        if (!Near.Free(probe, y, kProbe, kProbe, i)) return false;
+        if (playerNear && Player.Touches(probe, y, kEye, kEye)) return true;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -144,10 +219,13 @@ void TMonsters::Add(float x, float y, int kind) {
     mon.meleeDamage = info.meleeDamage;
     mon.rangedType = info.rangedType;
 
+    MonsterMoved(slot);
+
     AddToLog(RU("добавлена модель %d, координаты (%.2f,%.2f), номер её %d"), kind, x, y, slot);
 }
 
 void TMonsters::Process() {
+    SyncWorldIndex();
     int count = MonsterCount < MONSTER_SLOTS ? MonsterCount : MONSTER_SLOTS;
     for (int i = 0; i < count; i++) {
         SMonsters& mon = monsters[i];
@@ -163,19 +241,20 @@ void TMonsters::Process() {
         }
 
         if (!attacking) {
+            Near.GatherWalk(i, mon.x, mon.y, mon.walkSteps);
             for (int s = 0; s < mon.walkSteps; s++) {
                 if (mon.facingRight) {
-                    if (!CanMoveTo(mon.x + kStep, mon.y, kBodyW, kBodyH, i))
+                    if (!Near.Free(mon.x + kStep, mon.y, kBodyW, kBodyH, i))
                         mon.facingRight = false;  // wall or monster ahead
-                    else if (CanMoveTo(mon.x + kEdgeProbe, mon.y - 0.3f, kBodyW, kBodyH, i))
+                    else if (Near.Free(mon.x + kEdgeProbe, mon.y - 0.3f, kBodyW, kBodyH, i))
                         mon.facingRight = false;  // no floor ahead: an edge
                     else
                         mon.model.rotZ = 0;
                 }
                 if (!mon.facingRight) {
-                    if (!CanMoveTo(mon.x - kStep, mon.y, kBodyW, kBodyH, i))
+                    if (!Near.Free(mon.x - kStep, mon.y, kBodyW, kBodyH, i))
                         mon.facingRight = true;
-                    else if (CanMoveTo(mon.x - kEdgeProbe, mon.y - 0.3f, kBodyW, kBodyH, i))
+                    else if (Near.Free(mon.x - kEdgeProbe, mon.y - 0.3f, kBodyW, kBodyH, i))
                         mon.facingRight = true;
                     else
                         mon.model.rotZ = 180;
@@ -185,6 +264,7 @@ void TMonsters::Process() {
                 else
                     mon.x -= kStep;
             }
+            MonsterMoved(i);
         }
 
         mon.model.Move(mon.x, mon.y, 0);
@@ -206,18 +286,8 @@ void TMonsters::Shoot(int i) {
     SMonsters& mon = monsters[i];
     if (mon.rangedType < RANGED_SPIDER || mon.rangedType > RANGED_SOLDIER) return;
 
-    float step = mon.facingRight ? kSightStep : -kSightStep;
-    float probe = mon.x;
-    bool seen = false;
-    for (int n = 0; n < kSightProbes; n++) {
-        probe += step;
-        if (!CanMoveTo(probe, mon.y, 0.07f, 0.07f, i)) return;
-        if (Player.Touches(probe, mon.y, 0.08f, 0.08f)) {
-            seen = true;
-            break;
-        }
-    }
-    if (!seen) return;
+    const float step = mon.facingRight ? kSightStep : -kSightStep;
+    if (!SightLine(i, mon.x, mon.y, step)) return;
 
     if (Player.x >= mon.x) {
         mon.facingRight = true;
@@ -236,13 +306,18 @@ void TMonsters::Shoot(int i) {
 }
 
 int TMonsters::FindAt(float x, float y, float size) {
-    int count = MonsterCount < MONSTER_SLOTS ? MonsterCount : MONSTER_SLOTS;
-    for (int i = 0; i < count; i++) {
+    const double half = std::fabs(static_cast<double>(size)) / 2;
+    const int n = GatherMonsters(x - half, x + half, y - half, y + half, HitCandidates, false);
+    // The lowest live slot that overlaps, as a scan from slot 0 would find.
+    int found = -1;
+    for (int k = 0; k < n; k++) {
+        const int i = HitCandidates[k];
+        if (found >= 0 && i > found) continue;
         const SMonsters& mon = monsters[i];
         if (mon.health <= 0) continue;
-        if (BoxOverlap(mon.x, mon.y, kHitW, kHitH, x, y, size, size)) return i;
+        if (BoxOverlap(mon.x, mon.y, kHitW, kHitH, x, y, size, size)) found = i;
     }
-    return -1;
+    return found;
 }
 
 void TMonsters::Damage(int i, int amount, bool facing) {

@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -13,6 +14,7 @@
 #include "actors/Monsters.h"
 #include "actors/Player.h"
 #include "hud/Hud.h"
+#include "world/WorldIndex.h"
 
 SMapCell MapCells[MAX_MAP_CELLS];
 int MapCellCount = 0;
@@ -135,6 +137,7 @@ void ComputeBackScroll() {
 
 void LoadLevel(const char* path) {
   ReadLevelCells(path);
+  RebuildWorldIndex();
 
   BackTexture = LoadTexture(Path("data/textures/BACK.tga"));
   char name[64];
@@ -275,6 +278,8 @@ const SPickup& Pickup(int kind) {
 }  // namespace
 
 void ProcessLevel() {
+  // The tick starts here: take in cells and monsters placed by hand.
+  SyncWorldIndex();
   for (int i = 0; i < MapCellCount; i++) {
     SMapCell& cell = MapCells[i];
     const int kind = cell.itemKind;
@@ -302,15 +307,6 @@ void ProcessLevel() {
 
 // ---------------------------------------------------------------- collision
 
-bool BoxOverlap(float x1, float y1, float w1, float h1,
-                float x2, float y2, float w2, float h2) {
-  const float l1 = x1 - w1 / 2;
-  const float l2 = x2 - w2 / 2;
-  const float b1 = y1 - h1 / 2;
-  const float b2 = y2 - h2 / 2;
-  return l2 + w2 > l1 && l1 + w1 > l2 && b2 + h2 > b1 && b1 + h1 > b2;
-}
-
 bool CircleOverlap(float x1, float y1, float r1, float x2, float y2, float r2) {
   // Worked in double so that a distance of exactly r1 + r2 stays a miss
   // instead of rounding either way in float.
@@ -319,41 +315,112 @@ bool CircleOverlap(float x1, float y1, float r1, float x2, float y2, float r2) {
   return std::sqrt(dx * dx + dy * dy) < static_cast<double>(r1) + r2;
 }
 
-bool CanMoveTo(float x, float y, float w, float h, int who) {
+namespace {
+
+// Sizes of the boxes that stop movers: per wall piece, a box, a monster.
+const float kBlockW = 1.4f, kBlockH = 2.0f;
+const float kPlatformW = 1.5f, kPlatformH = 1.3f;
+const float kDoorW = 1.3f, kDoorH = 3.2f;
+const float kBoxW = 2.5f, kBoxH = 3.0f;
+const float kMonsterW = 1.6f, kMonsterH = 2.4f;
+
+// The test of one cell against a box w x h centred on (x, y): true when the
+// cell stops it. The player opens doors whose key card it holds (and hears
+// about the ones it lacks); for everyone else doors stay shut.
+bool CellStops(SMapCell& cell, float x, float y, float w, float h, int who) {
   static const char* const kNeedKey[3] = {RU("Нужен синий ключ"), RU("Нужен красный ключ"),
                                           RU("Нужен желтый ключ")};
-  for (int i = 0; i < MapCellCount; i++) {
-    SMapCell& cell = MapCells[i];
-    const int wall = cell.wallType;
-    if (wall == WALL_BLOCK) {
-      if (BoxOverlap(x, y, w, h, cell.x, cell.y, 1.4f, 2.0f)) return false;
-    } else if (wall == WALL_PLATFORM) {
-      if (BoxOverlap(x, y, w, h, cell.x, cell.y, 1.5f, 1.3f)) return false;
-    } else if (wall >= WALL_DOOR_BLUE) {
-      if (BoxOverlap(x, y, w, h, cell.x, cell.y, 1.3f, 3.2f)) {
-        // Only the player opens doors; a wall code without a key card is a
-        // door that never opens.
-        if (who != WHO_PLAYER || wall > WALL_DOOR_YELLOW) return false;
-        const int key = wall - WALL_DOOR_BLUE;
-        if (!Player.keys[key]) {
-          ShowMessage(kNeedKey[key]);
-          PlaySound(NoWaySound);
-          return false;
-        }
-        cell.wallType = WALL_NONE;
-        Effects.Add(cell.x, cell.y, cell.textureIndex);
-        PlaySound(DoorOpenSound);
+  const int wall = cell.wallType;
+  if (wall == WALL_BLOCK) {
+    if (BoxOverlap(x, y, w, h, cell.x, cell.y, kBlockW, kBlockH)) return true;
+  } else if (wall == WALL_PLATFORM) {
+    if (BoxOverlap(x, y, w, h, cell.x, cell.y, kPlatformW, kPlatformH)) return true;
+  } else if (wall >= WALL_DOOR_BLUE) {
+    if (BoxOverlap(x, y, w, h, cell.x, cell.y, kDoorW, kDoorH)) {
+      // A wall code without a key card is a door that never opens.
+      if (who != WHO_PLAYER || wall > WALL_DOOR_YELLOW) return true;
+      const int key = wall - WALL_DOOR_BLUE;
+      if (!Player.keys[key]) {
+        ShowMessage(kNeedKey[key]);
+        PlaySound(NoWaySound);
+        return true;
       }
+      cell.wallType = WALL_NONE;
+      Effects.Add(cell.x, cell.y, cell.textureIndex);
+      PlaySound(DoorOpenSound);
     }
-    if (cell.boxModel == 0 && BoxOverlap(x, y, w, h, cell.x, cell.y, 2.5f, 3.0f)) return false;
   }
+  return cell.boxModel == 0 && BoxOverlap(x, y, w, h, cell.x, cell.y, kBoxW, kBoxH);
+}
+
+bool MonsterBlocks(int j, float x, float y, float w, float h, int who) {
+  const SMonsters& m = Monsters.monsters[j];
+  return m.health > 0 && j != who && BoxOverlap(x, y, w, h, m.x, m.y, kMonsterW, kMonsterH);
+}
+
+// Candidate lists of the queries; no query runs inside another.
+int CellCandidates[MAX_MAP_CELLS];
+int MonsterCandidates[MONSTER_SLOTS];
+
+}  // namespace
+
+bool CellReach(const SMapCell& cell, double& rx, double& ry) {
+  rx = -1;
+  ry = -1;
+  if (cell.wallType == WALL_BLOCK) {
+    rx = kBlockW / 2.0;
+    ry = kBlockH / 2.0;
+  } else if (cell.wallType == WALL_PLATFORM) {
+    rx = kPlatformW / 2.0;
+    ry = kPlatformH / 2.0;
+  } else if (cell.wallType >= WALL_DOOR_BLUE) {
+    rx = kDoorW / 2.0;
+    ry = kDoorH / 2.0;
+  }
+  if (cell.boxModel == 0) {
+    rx = std::max(rx, kBoxW / 2.0);
+    ry = std::max(ry, kBoxH / 2.0);
+  }
+  return rx >= 0;
+}
+
+int GatherBlockBoxes(double minX, double maxX, double minY, double maxY, bool withMonsters,
+                     int exclude, SBlockBox* out) {
+  int n = 0;
+  const int cells = GatherCellsNear(minX, maxX, minY, maxY, CellCandidates);
+  for (int k = 0; k < cells; k++) {
+    const SMapCell& cell = MapCells[CellCandidates[k]];
+    const int wall = cell.wallType;
+    if (wall == WALL_BLOCK)
+      out[n++] = SBlockBox{cell.x, cell.y, kBlockW, kBlockH};
+    else if (wall == WALL_PLATFORM)
+      out[n++] = SBlockBox{cell.x, cell.y, kPlatformW, kPlatformH};
+    else if (wall >= WALL_DOOR_BLUE)
+      out[n++] = SBlockBox{cell.x, cell.y, kDoorW, kDoorH};
+    if (cell.boxModel == 0) out[n++] = SBlockBox{cell.x, cell.y, kBoxW, kBoxH};
+  }
+  if (!withMonsters) return n;
+  const int monsters = GatherMonstersNear(minX, maxX, minY, maxY, exclude, MonsterCandidates);
+  for (int k = 0; k < monsters; k++) {
+    const SMonsters& m = Monsters.monsters[MonsterCandidates[k]];
+    out[n++] = SBlockBox{m.x, m.y, kMonsterW, kMonsterH};
+  }
+  return n;
+}
+
+bool CanMoveTo(float x, float y, float w, float h, int who) {
+  const double halfW = std::fabs(static_cast<double>(w)) / 2;
+  const double halfH = std::fabs(static_cast<double>(h)) / 2;
+  const double minX = x - halfW, maxX = x + halfW, minY = y - halfH, maxY = y + halfH;
+  // The player's queries open doors and show messages, so its cells are
+  // visited in table order; for everyone else the answer is all that counts.
+  const int cells = GatherCells(minX, maxX, minY, maxY, CellCandidates, who == WHO_PLAYER);
+  for (int k = 0; k < cells; k++)
+    if (CellStops(MapCells[CellCandidates[k]], x, y, w, h, who)) return false;
   if (who != WHO_BULLET) {
-    const int count = MonsterCount < MONSTER_SLOTS ? MonsterCount : MONSTER_SLOTS;
-    for (int j = 0; j < count; j++) {
-      const SMonsters& m = Monsters.monsters[j];
-      if (m.health > 0 && j != who && BoxOverlap(x, y, w, h, m.x, m.y, 1.6f, 2.4f))
-        return false;
-    }
+    const int monsters = GatherMonsters(minX, maxX, minY, maxY, MonsterCandidates, false);
+    for (int k = 0; k < monsters; k++)
+      if (MonsterBlocks(MonsterCandidates[k], x, y, w, h, who)) return false;
   }
   return true;
 }

@@ -58,9 +58,42 @@ void ProcessLevel();
 // WHO_PLAYER, WHO_BULLET or a monster slot. The player's queries open
 // doors whose key card it holds and report missing cards.
 bool CanMoveTo(float x, float y, float w, float h, int who);
-// True when two centred boxes overlap with positive area.
-bool BoxOverlap(float x1, float y1, float w1, float h1,
-                float x2, float y2, float w2, float h2);
+// True when two centred boxes overlap with positive area. Inline: the
+// collision code calls it in its innermost loops.
+inline bool BoxOverlap(float x1, float y1, float w1, float h1,
+                       float x2, float y2, float w2, float h2) {
+  const float l1 = x1 - w1 / 2;
+  const float l2 = x2 - w2 / 2;
+  const float b1 = y1 - h1 / 2;
+  const float b2 = y2 - h2 / 2;
+  return l2 + w2 > l1 && l1 + w1 > l2 && b2 + h2 > b1 && b1 + h1 > b2;
+}
+
+// Half-sizes of the largest box with which a cell stops anyone but the
+// player (its wall piece or its box); false when it stops nothing.
+bool CellReach(const SMapCell& cell, double& rx, double& ry);
+
+// A box that stops whatever overlaps it.
+struct SBlockBox {
+  float x, y, w, h;
+};
+// Room for every box GatherBlockBoxes can return: two per cell, one per
+// monster slot.
+constexpr int MAX_BLOCK_BOXES = 2 * MAX_MAP_CELLS + 2048;
+// The boxes that can stop anyone but the player inside the box [minX, maxX]
+// x [minY, maxY] as things stand: cells' wall pieces and boxes and, with
+// `withMonsters`, the live monsters other than `exclude`. For callers that
+// ask many side-effect-free questions about one stretch of the level while
+// nothing there changes: a box w x h at (x, y) is free exactly when it
+// overlaps none of them.
+int GatherBlockBoxes(double minX, double maxX, double minY, double maxY, bool withMonsters,
+                     int exclude, SBlockBox* out);
+inline bool OverlapsAny(const SBlockBox* boxes, int n, float x, float y, float w, float h) {
+  for (int k = 0; k < n; k++)
+    if (BoxOverlap(x, y, w, h, boxes[k].x, boxes[k].y, boxes[k].w, boxes[k].h)) return true;
+  return false;
+}
+
 // True when the centres are closer than r1 + r2.
 bool CircleOverlap(float x1, float y1, float r1, float x2, float y2, float r2);
 
