@@ -14,6 +14,12 @@
 #include <cstddef>
 #include <cstdint>
 
+// Version of the engine this header belongs to. The build reads these
+// three lines; a new major number means programs must be rebuilt.
+#define CORVANE_VERSION_MAJOR 1
+#define CORVANE_VERSION_MINOR 0
+#define CORVANE_VERSION_PATCH 0
+
 #if defined(CORVANE_STATIC)
 #define CORVANE_API
 #elif defined(CORVANE_BUILDING)
@@ -61,7 +67,7 @@ public:
 // *buffer. A missing file logs a line and leaves *buffer untouched; a
 // damaged or unsupported file, or no sound device, logs a line and stores
 // an empty buffer.
-CORVANE_API void LoadDirectSound(TSoundBuffer** buffer, char* path);
+CORVANE_API void LoadDirectSound(TSoundBuffer** buffer, const char* path);
 
 // ============================================================ Log
 // (module: log)
@@ -492,7 +498,7 @@ public:
   // `textures` points to 4 texture names, one per state.
   void Create(unsigned int* textures, int x, int y, int width, int height);
   void SetFont(TFonts font);
-  void SetText(char* text);
+  void SetText(const char* text);
   void SetTextColor(float r, float g, float b, float a);
   // The state's image, then the caption roughly centred on it.
   void Draw() override;
@@ -521,7 +527,7 @@ public:
   void Add(TCObjectUI* item);
   // Hides the system cursor for the rest of the run and draws the image at
   // `path` (black transparent) at the mouse position instead.
-  void SetCursor(char* path, int width, int height);
+  void SetCursor(const char* path, int width, int height);
   // Hooks, widgets, cursor: once per frame while the menu is active.
   void Draw();
   // Updates every widget's state from the mouse: once per tick.

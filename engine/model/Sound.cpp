@@ -201,7 +201,7 @@ bool TSoundBuffer::IsPlaying() const {
   return state == AL_PLAYING;
 }
 
-void LoadDirectSound(TSoundBuffer** buffer, char* path) {
+void LoadDirectSound(TSoundBuffer** buffer, const char* path) {
   if (!buffer) return;
   if (!path || !FileExists(path)) {
     AddToLog(RU("Ошибка. Файл звука %s не найден."), path ? path : "");

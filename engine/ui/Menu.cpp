@@ -57,7 +57,7 @@ void TCButton::Create(unsigned int* textures, int px, int py, int w, int h) {
 
 void TCButton::SetFont(TFonts f) { font = f; }
 
-void TCButton::SetText(char* t) {
+void TCButton::SetText(const char* t) {
   // Callers may keep the earlier caption's pointer, so it is not released.
   if (!t) {
     text = nullptr;
@@ -105,7 +105,7 @@ void TCMenu::Add(TCObjectUI* item) {
   items[count++] = item;
 }
 
-void TCMenu::SetCursor(char* path, int w, int h) {
+void TCMenu::SetCursor(const char* path, int w, int h) {
   SDL_ShowCursor(SDL_DISABLE);
   cursorOn = true;
   for (int k = 0; k < 4; k++) cursor.color[k] = 1.0f;
