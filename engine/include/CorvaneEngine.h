@@ -99,7 +99,11 @@ public:
   unsigned int fragmentShader;  // fragment shader object
   unsigned int vertexShader;    // vertex shader object
 
+  TShader() : program(0), fragmentShader(0), vertexShader(0) {}
   ~TShader() { Destroy(); }
+  // One program has one owner: a copy would delete the objects twice.
+  TShader(const TShader&) = delete;
+  TShader& operator=(const TShader&) = delete;
 
   // Compiles both NUL-terminated texts, links them and registers the three
   // objects (vertex, fragment, program) in _FreeShaders. Build problems
@@ -231,7 +235,7 @@ class CORVANE_API TSprite {
   float color[4];
   unsigned int texture;
 
-  TSprite() {
+  TSprite() : width(0), height(0), x(0), y(0), texture(0) {
     color[0] = 1.0f;
     color[1] = 1.0f;
     color[2] = 1.0f;

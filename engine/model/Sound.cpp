@@ -202,9 +202,11 @@ bool TSoundBuffer::IsPlaying() const {
 }
 
 void LoadDirectSound(TSoundBuffer** buffer, const char* path) {
-  if (!buffer) return;
-  if (!path || !FileExists(path)) {
-    AddToLog(RU("Ошибка. Файл звука %s не найден."), path ? path : "");
+  if (!RequireArg(buffer, "LoadDirectSound", "buffer") ||
+      !RequireArg(path, "LoadDirectSound", "path"))
+    return;
+  if (!FileExists(path)) {
+    AddToLog(RU("Ошибка. Файл звука %s не найден."), path);
     return;
   }
   TSoundBuffer* sb = new TSoundBuffer();

@@ -77,6 +77,7 @@ void TCButton::SetTextColor(float r, float g, float b, float a) {
 }
 
 void TCButton::Draw() {
+  if (!RequireGL("TCButton::Draw")) return;
   // A state outside 0..3 (a widget never processed, or written by the
   // caller) shows the normal image.
   TSprite& s = stateSprites[(state >= 0 && state <= 3) ? state : 0];
@@ -97,6 +98,7 @@ void TCButton::Draw() {
 }
 
 void TCMenu::Add(TCObjectUI* item) {
+  if (!RequireArg(item, "TCMenu::Add", "item")) return;
   if (count < 0) count = 0;
   if (count >= MaxItems) {
     AddToLog(RU("Ошибка. Меню заполнено (%d элементов), элемент не добавлен"), MaxItems);
@@ -106,6 +108,7 @@ void TCMenu::Add(TCObjectUI* item) {
 }
 
 void TCMenu::SetCursor(const char* path, int w, int h) {
+  if (!RequireGL("TCMenu::SetCursor") || !RequireArg(path, "TCMenu::SetCursor", "path")) return;
   SDL_ShowCursor(SDL_DISABLE);
   cursorOn = true;
   for (int k = 0; k < 4; k++) cursor.color[k] = 1.0f;
