@@ -201,7 +201,7 @@ void TShader::SetUniform(int location, float value) {
   if (glUniform1fARB) glUniform1fARB(location, value);
 }
 
-void TShader::SetUniform(int location, int count, int* values) {
+void TShader::SetUniform(int location, int count, const int* values) {
   if (!RequireGL("TShader::SetUniform")) return;
   if (!values) return;
   switch (count) {
@@ -214,7 +214,7 @@ void TShader::SetUniform(int location, int count, int* values) {
   }
 }
 
-void TShader::SetUniform(int location, int count, float* values) {
+void TShader::SetUniform(int location, int count, const float* values) {
   if (!RequireGL("TShader::SetUniform")) return;
   if (!values) return;
   switch (count) {
@@ -229,7 +229,7 @@ void TShader::SetUniform(int location, int count, float* values) {
 
 void TShader::SetAttribute(int, float) {}
 
-void TShader::SetAttribute(int location, int count, float* values) {
+void TShader::SetAttribute(int location, int count, const float* values) {
   if (!RequireGL("TShader::SetAttribute")) return;
   if (!values || location < 0) return;
   if (count == 3) {

@@ -44,7 +44,7 @@ void TCObjectUI::Draw() {
   sprite.Draw();
 }
 
-void TCButton::Create(unsigned int* textures, int px, int py, int w, int h) {
+void TCButton::Create(const unsigned int* textures, int px, int py, int w, int h) {
   for (int i = 0; i < 4; i++) {
     stateSprites[i].texture = textures ? textures[i] : 0;
     for (int k = 0; k < 4; k++) stateSprites[i].color[k] = 1.0f;
