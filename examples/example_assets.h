@@ -50,6 +50,13 @@ inline void MakeDataDir() { mkdir("example_data", 0755); }
 
 // ---------------------------------------------------------------- assets
 
+inline void WriteBytes(const char* path, const std::vector<unsigned char>& bytes) {
+  if (FILE* f = fopen(path, "wb")) {
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+  }
+}
+
 // Writes an uncompressed 24-bit TGA the way the engine reads it: rows from
 // the bottom of the picture up. pixel(x, y) gives RGB, y = 0 the top row.
 template <class F>
@@ -68,10 +75,7 @@ void WriteTga(const char* path, int w, int h, F pixel) {
       out.push_back((rgb >> 8) & 255);   // green
       out.push_back((rgb >> 16) & 255);  // red
     }
-  if (FILE* f = fopen(path, "wb")) {
-    fwrite(out.data(), 1, out.size(), f);
-    fclose(f);
-  }
+  WriteBytes(path, out);
 }
 
 inline unsigned Rgb(int r, int g, int b) { return (r << 16) | (g << 8) | b; }
@@ -137,42 +141,37 @@ inline void WriteFont(const char* path) {
   });
 }
 
+// Writes a .mdl model (little-endian): `frames` keyframes of `vertices`
+// positions (x, y, z, frame after frame), triangles as vertex index
+// triples, and one (u, v) per vertex, v = 0 the image's first stored row.
+inline void WriteMdl(const char* path, int vertices, int frames, const std::vector<float>& positions,
+                     const std::vector<int>& triangles, const std::vector<float>& uv) {
+  std::vector<unsigned char> out;
+  auto i32 = [&](int n) {
+    for (int i = 0; i < 4; i++) out.push_back((static_cast<unsigned>(n) >> (8 * i)) & 255);
+  };
+  auto f32 = [&](float f) {
+    unsigned char b[4];
+    memcpy(b, &f, 4);
+    out.insert(out.end(), b, b + 4);
+  };
+  i32(vertices);
+  i32(static_cast<int>(triangles.size() / 3));
+  i32(frames);
+  for (float f : positions) f32(f);
+  for (int i : triangles) i32(i);
+  for (float f : uv) f32(f);
+  WriteBytes(path, out);
+}
+
 // A four-sided pyramid of 5 vertices and 6 triangles, with two keyframes:
 // the second one taller, so the model pulses as it blends between them.
 inline void WriteModel(const char* path) {
-  const int v = 5, t = 6, frames = 2;
-  std::vector<unsigned char> out;
-  auto i32 = [&](int n) { out.insert(out.end(), reinterpret_cast<unsigned char*>(&n),
-                                     reinterpret_cast<unsigned char*>(&n) + 4); };
-  auto f32 = [&](float f) { out.insert(out.end(), reinterpret_cast<unsigned char*>(&f),
-                                       reinterpret_cast<unsigned char*>(&f) + 4); };
-  i32(v);
-  i32(t);
-  i32(frames);
-  for (int k = 0; k < frames; k++) {
-    float top = k == 0 ? 1.0f : 1.8f;
-    const float pos[5][3] = {{-1, -1, -1}, {1, -1, -1}, {1, -1, 1}, {-1, -1, 1}, {0, top, 0}};
-    for (const auto& p : pos) {
-      f32(p[0]);
-      f32(p[1]);
-      f32(p[2]);
-    }
-  }
-  const int tri[6][3] = {{0, 1, 4}, {1, 2, 4}, {2, 3, 4}, {3, 0, 4}, {0, 2, 1}, {0, 3, 2}};
-  for (const auto& tr : tri) {
-    i32(tr[0]);
-    i32(tr[1]);
-    i32(tr[2]);
-  }
-  const float uv[5][2] = {{0, 1}, {1, 1}, {0, 1}, {1, 1}, {0.5f, 0}};
-  for (const auto& c : uv) {
-    f32(c[0]);
-    f32(c[1]);
-  }
-  if (FILE* f = fopen(path, "wb")) {
-    fwrite(out.data(), 1, out.size(), f);
-    fclose(f);
-  }
+  std::vector<float> pos;
+  for (float top : {1.0f, 1.8f})
+    pos.insert(pos.end(), {-1, -1, -1, 1, -1, -1, 1, -1, 1, -1, -1, 1, 0, top, 0});
+  WriteMdl(path, 5, 2, pos, {0, 1, 4, 1, 2, 4, 2, 3, 4, 3, 0, 4, 0, 2, 1, 0, 3, 2},
+           {0, 1, 1, 1, 0, 1, 1, 1, 0.5f, 0});
 }
 
 // A short falling beep, 16-bit mono PCM at 22050 Hz.
@@ -199,10 +198,7 @@ inline void WriteBeep(const char* path) {
     double s = sin(2 * M_PI * (880 - 1600 * t) * t) * (1.0 - static_cast<double>(i) / n);
     put(static_cast<unsigned>(static_cast<short>(s * 12000)) & 0xFFFF, 2);
   }
-  if (FILE* f = fopen(path, "wb")) {
-    fwrite(out.data(), 1, out.size(), f);
-    fclose(f);
-  }
+  WriteBytes(path, out);
 }
 
 }  // namespace example

@@ -18,41 +18,11 @@ TParticlesSystem sparks;
 // An eight-sided double pyramid of 6 vertices and 8 triangles in two
 // keyframes: slim, then wide. Texture rows: v = 0 is the image's top.
 void WriteCrystal(const char* path) {
-  std::vector<unsigned char> out;
-  auto i32 = [&](int n) { for (int i = 0; i < 4; i++) out.push_back((n >> (8 * i)) & 255); };
-  auto f32 = [&](float f) {
-    unsigned char b[4];
-    memcpy(b, &f, 4);
-    out.insert(out.end(), b, b + 4);
-  };
-  i32(6);
-  i32(8);
-  i32(2);
-  for (int k = 0; k < 2; k++) {
-    float r = k == 0 ? 0.7f : 1.2f;
-    const float pos[6][3] = {{0, 1.6f, 0}, {r, 0, 0}, {0, 0, r}, {-r, 0, 0}, {0, 0, -r}, {0, -1.6f, 0}};
-    for (const auto& p : pos) {
-      f32(p[0]);
-      f32(p[1]);
-      f32(p[2]);
-    }
-  }
-  const int tri[8][3] = {{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {0, 4, 1},
-                         {5, 2, 1}, {5, 3, 2}, {5, 4, 3}, {5, 1, 4}};
-  for (const auto& t : tri) {
-    i32(t[0]);
-    i32(t[1]);
-    i32(t[2]);
-  }
-  const float uv[6][2] = {{0.5f, 0}, {0, 0.5f}, {1, 0.5f}, {0, 0.5f}, {1, 0.5f}, {0.5f, 1}};
-  for (const auto& c : uv) {
-    f32(c[0]);
-    f32(c[1]);
-  }
-  if (FILE* f = fopen(path, "wb")) {
-    fwrite(out.data(), 1, out.size(), f);
-    fclose(f);
-  }
+  std::vector<float> pos;
+  for (float r : {0.7f, 1.2f})
+    pos.insert(pos.end(), {0, 1.6f, 0, r, 0, 0, 0, 0, r, -r, 0, 0, 0, 0, -r, 0, -1.6f, 0});
+  WriteMdl(path, 6, 2, pos, {0, 1, 2, 0, 2, 3, 0, 3, 4, 0, 4, 1, 5, 2, 1, 5, 3, 2, 5, 4, 3, 5, 1, 4},
+           {0.5f, 0, 0, 0.5f, 1, 0.5f, 0, 0.5f, 1, 0.5f, 0.5f, 1});
 }
 
 void Init() {
