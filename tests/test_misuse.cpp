@@ -179,6 +179,37 @@ TEST(Misuse, NullArgumentsAreRefusedWithALine) {
   testutil::CloseContext();
 }
 
+// Calls that need neither a context nor a running engine work before
+// StartEngine, and log nothing.
+TEST(Misuse, StateCallsWorkBeforeStart) {
+  testutil::RemoveFile("EngineLog.txt");
+  QuiteEngine();
+  PauseGame();
+  EXPECT_FALSE(_GameOn);
+  ResumeGame();
+  EXPECT_TRUE(_GameOn);
+  ShowMenu(3);
+  EXPECT_EQ(_ActiveMenu, 3);
+  ShowMenu(-1);
+  ChangeWindowCaption("x");
+  TCObjectUI widget;
+  widget.Create(0, 0, 0, 10, 10);
+  widget.enabled = true;
+  g_menu.Add(&widget);
+  g_menu.Process();
+  g_menu.Click();
+  g_menu.count = 0;
+  SParticle3D p = SParticle3D();
+  p.life = 2;
+  p.color[3] = 1;
+  g_particles.Add(p);
+  g_particles.Process();
+  EXPECT_EQ(g_particles.liveCount, 1);
+  g_model.SetAnimation(0, 4, 1);
+  EXPECT_FALSE(g_model.ProcessAnimation());
+  EXPECT_TRUE(testutil::LogMessages().empty());
+}
+
 // The records the header defines inline start in a known state.
 TEST(Misuse, RecordsStartZeroed) {
   TSprite s;
