@@ -14,9 +14,11 @@
 // ticks of 20 ms for every speed and per-tick amount.
 //
 // Projection: a perspective of 45 degrees vertical field of view, aspect
-// width / height of the window, near plane 0.1 and far plane 300 world
-// units; the model-view matrix is reset to identity before each frame's
-// render callback, so a frame starts with SetCamera.
+// width / height of the window, near plane 0.1 world units; the far plane
+// is 300 during the init callback and 100 from the first frame on (each
+// window size change sets it again). The model-view matrix is reset to
+// identity before each frame's render callback, so a frame starts with
+// SetCamera.
 //
 // Text: every text the engine shows or writes - window captions, log
 // entries, bitmap-font texts, button captions - is Windows-1251, one byte
@@ -95,8 +97,8 @@ public:
 // damaged or unsupported file, or no sound device, logs a line and stores
 // an empty buffer. A null `buffer` or `path` is refused with a log line.
 // The new buffer is the caller's: ReleaseSoundBuffer(&b) frees it and sets
-// b to null (safe on null, and after shutdown); left alone it is emptied at
-// shutdown and its memory is never reused.
+// b to null (safe on null, and after shutdown); one left alone is emptied
+// at shutdown and its memory stays taken until the program ends.
 CORVANE_API void LoadDirectSound(TSoundBuffer** buffer, const char* path);
 
 // ============================================================ Log
@@ -197,9 +199,10 @@ CORVANE_API SVec3 VEC3(float x, float y, float z);  // {x, y, z}
 CORVANE_API SInt3 INT3(int x, int y, int z);        // {x, y, z}
 
 // [GL] from here to DrawCube. Screen-space 2D mode: pixels of
-// _Zarn_ScreenWidth x _Zarn_ScreenHeight, origin top-left, y down. Begin2D saves the enable/colour/depth/viewport
-// attribute groups and both matrices, turns depth testing off and unbinds
-// the texture; End2D restores them and leaves the colour white.
+// _Zarn_ScreenWidth x _Zarn_ScreenHeight, origin top-left, y down. Begin2D
+// saves the enable/colour/depth/viewport attribute groups and both
+// matrices, turns depth testing off and unbinds the texture; End2D
+// restores them and leaves the colour white.
 CORVANE_API void Begin2D();
 CORVANE_API void End2D();
 // Bracket for one 3D object: unbind texture + push matrix / unbind texture,
@@ -210,9 +213,9 @@ CORVANE_API void End3D();
 // turn about the negative axis: a positive angle is clockwise seen from
 // the positive end.
 CORVANE_API void SetPos3D(double x, double y, double z);  // translate, world units
-CORVANE_API void RotateX(double deg);
-CORVANE_API void RotateY(double deg);
-CORVANE_API void RotateZ(double deg);
+CORVANE_API void RotateX(double deg);                     // turn about x, degrees
+CORVANE_API void RotateY(double deg);                     // turn about y, degrees
+CORVANE_API void RotateZ(double deg);                     // turn about z, degrees
 CORVANE_API void Size3D(double x, double y, double z);    // scale per axis
 CORVANE_API void Size3D(double s);                        // uniform scale
 // Camera at (ex, ey, ez) looking at (cx, cy, cz), up is +Y; multiplies the
