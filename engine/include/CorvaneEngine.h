@@ -645,7 +645,7 @@ struct TSoundDevice;  // the engine's sound device (OpenAL device + context)
 // made, 1 after the loop ended. Any callback may be null. width x height
 // pixels; `caption` is Windows-1251 (null: empty). hInstance,
 // hPrevInstance, cmdLine, nCmdShow and reserved are accepted and ignored.
-CORVANE_API int StartEngine(void* hInstance, void* hPrevInstance, char* cmdLine, int nCmdShow,
+CORVANE_API int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int nCmdShow,
                             void (*process)(), void (*init)(), void (*render)(),
                             bool fullScreen, bool reserved, int width, int height,
                             const char* caption);
