@@ -38,7 +38,8 @@ inline Options ReadOptions(int argc, char** argv) {
 // Call once per tick with the ticks run so far: Escape quits; with a tick
 // limit, the frame before the last is saved (when asked) and the last
 // tick ends the run. The screenshot gate opens once a second, so a limit
-// of 60 ticks or more is needed for a shot.
+// of 60 ticks or more is needed for a shot; 100 leaves room for a slow,
+// busy machine.
 inline void EndOfTick(const Options& o, int ticks) {
   if (_keys[27]) QuiteEngine();
   if (o.tickLimit < 0) return;

@@ -49,7 +49,7 @@ test "$(pkg-config --modversion corvaneengine)" = "$HEADER_VERSION"
 run_example() {  # build-dir example
   local dir=$WORK/run-$2
   mkdir -p "$dir"
-  (cd "$dir" && LD_LIBRARY_PATH=$LIBDIR "$1/corvane_$2" --ticks 60 --shot)
+  (cd "$dir" && LD_LIBRARY_PATH=$LIBDIR "$1/corvane_$2" --ticks 100 --shot)
   test -s "$dir/Screen0.tga"
 }
 

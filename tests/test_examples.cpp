@@ -1,4 +1,4 @@
-// Runs each example program headless for 60 ticks in its own folder and
+// Runs each example program headless for 100 ticks in its own folder and
 // checks the last frame it saved for what the example is meant to show.
 #include "testutil.h"
 
@@ -34,13 +34,13 @@ struct Frame {
   }
 };
 
-// Runs build/examples/corvane_<name> --ticks 60 --shot and reads its frame.
+// Runs build/examples/corvane_<name> --ticks 100 --shot and reads its frame.
 Frame RunExample(const std::string& name) {
   const std::string dir = name;
   mkdir(dir.c_str(), 0755);
   testutil::RemoveFile(dir + "/Screen0.tga");
   const std::string command = "cd " + dir + " && " EXAMPLE_DIR "/corvane_" + name +
-                              " --ticks 60 --shot > run.txt 2>&1";
+                              " --ticks 100 --shot > run.txt 2>&1";
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
   Frame f;
   f.bytes = testutil::ReadFile(dir + "/Screen0.tga");
