@@ -16,6 +16,16 @@ struct TSoundDevice {
   ALCcontext* context = nullptr;
 };
 
+// Start-of-call checks of the exported functions. RequireGL is true when
+// an OpenGL context is current; otherwise it logs one line naming `call`
+// and is false, so the caller returns its failure value (0, false, nothing
+// drawn). RequireGLExt also wants every extension entry point InitGL binds.
+// RequireArg is true for a non-null pointer and otherwise logs one line
+// naming the call and the argument.
+bool RequireGL(const char* call);
+bool RequireGLExt(const char* call);
+bool RequireArg(const void* pointer, const char* call, const char* argument);
+
 // Stops and deletes every sound buffer made so far; called at shutdown
 // while the sound device's context is still current.
 void ReleaseSoundBuffers();

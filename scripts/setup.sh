@@ -15,5 +15,6 @@ if [ -n "$missing" ]; then
   $SUDO apt-get update
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y $missing
 fi
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# CORVANE_WERROR=ON in the environment (CI sets it) makes warnings errors.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_WERROR="${CORVANE_WERROR:-OFF}"
 cmake --build build -j2

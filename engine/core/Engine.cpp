@@ -650,7 +650,7 @@ int VirtualKeyFromSdl(int key, int scancode, bool numLock) {
 
 }  // namespace core
 
-int StartEngine(void* hInstance, void* hPrevInstance, char* cmdLine, int nCmdShow,
+int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int nCmdShow,
                 void (*process)(), void (*init)(), void (*render)(), bool fullScreen,
                 bool reserved, int width, int height, const char* caption) {
   (void)hInstance;

@@ -31,6 +31,7 @@ void ReportDriver() {
 }  // namespace
 
 void InitGL(int width, int height) {
+  if (!RequireGL("InitGL")) return;
   if (height == 0) height = 1;
   AddToLog(RU("Инициализация OpenGL"));
 

@@ -6,8 +6,12 @@
 #include <new>
 
 void MakeScreenShoot() {
-  // Called from the tick that quit, the context is already gone.
-  if (!cgl::ContextAlive) return;
+  // Called from the tick that quit, the context is already gone: nothing
+  // to report then. Any other call without a context is a caller's error.
+  if (!cgl::ContextAlive) {
+    if (!core::QuitPosted()) RequireGL("MakeScreenShoot");
+    return;
+  }
   if (!_ScreenPause) return;
   _ScreenPause = false;
 

@@ -8,11 +8,45 @@
 // state in exported globals (leading underscore), amounts per 20 ms tick,
 // angles in degrees, colours as four floats 0..1, no exceptions. Loaders
 // log failures to "EngineLog.txt" and carry on.
+//
+// Units: world units (the camera's 3D space), screen pixels of the size
+// asked of StartEngine in 2D mode (origin top-left, y down), degrees,
+// ticks of 20 ms for every speed and per-tick amount.
+//
+// Projection: a perspective of 45 degrees vertical field of view, aspect
+// width / height of the window, near plane 0.1 world units; the far plane
+// is 300 during the init callback and 100 from the first frame on (each
+// window size change sets it again). The model-view matrix is reset to
+// identity before each frame's render callback, so a frame starts with
+// SetCamera.
+//
+// Text: every text the engine shows or writes - window captions, log
+// entries, bitmap-font texts, button captions - is Windows-1251, one byte
+// per character; ASCII is the same in both. File paths are passed to the
+// C library unchanged.
+//
+// GL context: calls marked [GL] need the engine's OpenGL context, which
+// exists from the init callback until the engine shuts down; call them from
+// the init, process or render callbacks or from menu callbacks. Without a
+// context they log one line naming themselves and return their failure
+// value (0, -1, false, or nothing drawn). Null paths and null arrays given
+// to a call are refused the same way.
+//
+// Ownership: texture names, model buffers and shader objects belong to the
+// GL context and are all released with it at shutdown; there is no call to
+// release one earlier. Sound buffers from LoadDirectSound belong to the
+// caller (see there). Menu widgets added to a TCMenu stay the caller's.
 #ifndef CORVANE_ENGINE_H
 #define CORVANE_ENGINE_H
 
 #include <cstddef>
 #include <cstdint>
+
+// Version of the engine this header belongs to. The build reads these
+// three lines; a new major number means programs must be rebuilt.
+#define CORVANE_VERSION_MAJOR 1
+#define CORVANE_VERSION_MINOR 0
+#define CORVANE_VERSION_PATCH 0
 
 #if defined(CORVANE_STATIC)
 #define CORVANE_API
@@ -22,7 +56,7 @@
 #define CORVANE_API
 #endif
 
-// OpenGL object names as the engine hands them out.
+// An OpenGL texture name as the texture makers return it (0: none).
 typedef unsigned int GLTexture;
 
 // ============================================================ Sound buffers
@@ -31,16 +65,17 @@ typedef unsigned int GLTexture;
 // One loaded sound effect: its samples on the sound device and the voice
 // that plays them. Made by LoadDirectSound, kept by the game for the whole
 // run. A buffer that failed to load (no device, damaged file) is empty:
-// its operations do nothing.
+// its operations do nothing. Sound needs no GL context.
 class CORVANE_API TSoundBuffer {
 public:
   unsigned int source;   // device voice name, 0 when empty
   unsigned int buffer;   // device sample buffer name, 0 when empty
   unsigned int size;     // bytes of sample data held
-  unsigned int rate;     // samples per second
+  unsigned int rate;     // sample frames per second (Hz)
   int channels;          // 1 or 2
   int bits;              // 8 or 16 bits per sample
 
+  // An empty buffer.
   TSoundBuffer() : source(0), buffer(0), size(0), rate(0), channels(0), bits(0) {}
 
   // Moves the play position to byte `pos` of the samples; 0 rewinds, so the
@@ -60,8 +95,11 @@ public:
 // rate) into a new buffer on the engine's sound device and stores it in
 // *buffer. A missing file logs a line and leaves *buffer untouched; a
 // damaged or unsupported file, or no sound device, logs a line and stores
-// an empty buffer.
-CORVANE_API void LoadDirectSound(TSoundBuffer** buffer, char* path);
+// an empty buffer. A null `buffer` or `path` is refused with a log line.
+// The new buffer is the caller's: ReleaseSoundBuffer(&b) frees it and sets
+// b to null (safe on null, and after shutdown); one left alone is emptied
+// at shutdown and its memory stays taken until the program ends.
+CORVANE_API void LoadDirectSound(TSoundBuffer** buffer, const char* path);
 
 // ============================================================ Log
 // (module: log)
@@ -70,30 +108,40 @@ CORVANE_API void LoadDirectSound(TSoundBuffer** buffer, char* path);
 // "HH:MM:SS ", the printf-formatted message (cut at 255 bytes) and CR LF.
 // The file is opened and closed for each entry; an unwritable log is
 // silently skipped. Text from outside (file names, driver strings) must be
-// passed as the argument of a "%s".
+// passed as the argument of a "%s". Windows-1251 text; a null format
+// writes an empty entry. The log is deleted each time StartEngine makes
+// its window. Needs no GL context.
 CORVANE_API void AddToLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Logs every pending OpenGL error, one entry each, all with one time stamp;
-// the second form puts the caller's context text in front.
+// the second form puts the caller's context text (Windows-1251) in front.
+// Without a GL context there is nothing to report and nothing is logged.
 CORVANE_API void GlError();
 CORVANE_API void GlError(const char* context);
-// True when the path names anything on disk (a directory counts).
+// True when the path names anything on disk (a directory counts); false
+// for a null or empty path.
 CORVANE_API bool FileExists(const char* path);
 
 // ============================================================ Shaders
 // (module: shaders)
 
 // One GLSL program built through the ARB shader-object extension: the
-// program object and the two shader objects it links. Only the engine uses
-// it; the game never touches a shader. The GL context must be current for
-// every member. Uniform and attribute setters act on the program that is
-// current (the one last passed to Enable), not on `this`.
+// program object and the two shader objects it links. The engine builds
+// its own two programs with it; a game may build more. [GL] for every
+// member but Destroy. Uniform and attribute setters act on the program
+// that is current (the one last passed to Enable), not on `this`. Not
+// copyable: the objects have one owner. The shutdown deletes every
+// registered object, so a program lives until then unless Destroy is called.
 class CORVANE_API TShader {
 public:
   unsigned int program;         // program object
   unsigned int fragmentShader;  // fragment shader object
   unsigned int vertexShader;    // vertex shader object
 
+  TShader() : program(0), fragmentShader(0), vertexShader(0) {}
   ~TShader() { Destroy(); }
+  // One program has one owner: a copy would delete the objects twice.
+  TShader(const TShader&) = delete;
+  TShader& operator=(const TShader&) = delete;
 
   // Compiles both NUL-terminated texts, links them and registers the three
   // objects (vertex, fragment, program) in _FreeShaders. Build problems
@@ -104,20 +152,27 @@ public:
   void Load(const char* vertexFile, const char* fragmentFile);
   void Enable();   // makes this program current
   void Disable();  // back to the fixed-function pipeline
-  // Deletes the three objects (when a context is alive); the registry
-  // keeps its entries.
+  // Deletes the three objects (when a context is alive) and zeroes the
+  // names; the registry keeps its entries. Also run by the destructor.
   void Destroy();
+  // Location of the uniform `name` (ASCII) in this program; -1 when the
+  // program has none of that name, or for a null name.
   int GetUniform(const char* name);
+  // Location of the vertex attribute `name` (ASCII); -1 when absent.
   int GetAttribute(const char* name);
+  // Sets the int or float uniform at `location` of the current program.
   void SetUniform(int location, int value);
   void SetUniform(int location, float value);
-  // count 2, 3 or 4; any other count does nothing.
-  void SetUniform(int location, int count, int* values);
-  void SetUniform(int location, int count, float* values);
-  // Does nothing.
+  // Sets a vec2/vec3/vec4 uniform from values[0..count-1]; count 2, 3 or 4,
+  // any other count (or null values) does nothing.
+  void SetUniform(int location, int count, const int* values);
+  void SetUniform(int location, int count, const float* values);
+  // Does nothing (kept for callers written against it).
   void SetAttribute(int location, float value);
-  // count 3 or 4; any other count does nothing.
-  void SetAttribute(int location, int count, float* values);
+  // Sets the constant value of a vec3/vec4 vertex attribute from
+  // values[0..count-1]; count 3 or 4, anything else does nothing.
+  void SetAttribute(int location, int count, const float* values);
+  // Switches on the attribute array at `location` (ignored when negative).
   void EnableVertexArray(int location);
 };
 
@@ -140,47 +195,53 @@ struct SVec3 {
 struct SInt3 {
   int x, y, z;
 };
-CORVANE_API SVec3 VEC3(float x, float y, float z);
-CORVANE_API SInt3 INT3(int x, int y, int z);
+CORVANE_API SVec3 VEC3(float x, float y, float z);  // {x, y, z}
+CORVANE_API SInt3 INT3(int x, int y, int z);        // {x, y, z}
 
-// Screen-space 2D mode: pixels of _Zarn_ScreenWidth x _Zarn_ScreenHeight,
-// origin top-left, y down. Begin2D saves the enable/colour/depth/viewport
-// attribute groups and both matrices, turns depth testing off and unbinds
-// the texture; End2D restores them and leaves the colour white.
+// [GL] from here to DrawCube. Screen-space 2D mode: pixels of
+// _Zarn_ScreenWidth x _Zarn_ScreenHeight, origin top-left, y down. Begin2D
+// saves the enable/colour/depth/viewport attribute groups and both
+// matrices, turns depth testing off and unbinds the texture; End2D
+// restores them and leaves the colour white.
 CORVANE_API void Begin2D();
 CORVANE_API void End2D();
 // Bracket for one 3D object: unbind texture + push matrix / unbind texture,
 // colour white, blending off, pop matrix.
 CORVANE_API void Begin3D();
 CORVANE_API void End3D();
-// Transform helpers (narrowed to float). Rotations turn about the negative
-// axis: a positive angle is clockwise seen from the positive end.
-CORVANE_API void SetPos3D(double x, double y, double z);
-CORVANE_API void RotateX(double deg);
-CORVANE_API void RotateY(double deg);
-CORVANE_API void RotateZ(double deg);
-CORVANE_API void Size3D(double x, double y, double z);
-CORVANE_API void Size3D(double s);
-// Camera at (ex, ey, ez) looking at (cx, cy, cz), up is +Y.
+// Transform helpers on the current matrix (narrowed to float). Rotations
+// turn about the negative axis: a positive angle is clockwise seen from
+// the positive end.
+CORVANE_API void SetPos3D(double x, double y, double z);  // translate, world units
+CORVANE_API void RotateX(double deg);                     // turn about x, degrees
+CORVANE_API void RotateY(double deg);                     // turn about y, degrees
+CORVANE_API void RotateZ(double deg);                     // turn about z, degrees
+CORVANE_API void Size3D(double x, double y, double z);    // scale per axis
+CORVANE_API void Size3D(double s);                        // uniform scale
+// Camera at (ex, ey, ez) looking at (cx, cy, cz), up is +Y; multiplies the
+// current (model-view) matrix, so call it first in the render callback.
 CORVANE_API void SetCamera(double ex, double ey, double ez, double cx, double cy, double cz);
 // Current colour; an alpha other than exactly 1 also switches on additive
 // blending (GL_SRC_ALPHA, GL_ONE). Never turns blending off.
 CORVANE_API void SetColor(float r, float g, float b, float a);
 // Builds the unit-plane buffers; called once by InitGL after the buffer
-// entry points are bound.
+// entry points are bound (a game does not call it).
 CORVANE_API void Init3DPrimitives();
 // Unit plane (-0.5..0.5, z = 0) with the current texture and colour.
 CORVANE_API void DrawSimplePlane();
-// The unit plane over the rectangle with top-left (x, y), size w x h.
+// The unit plane over the rectangle with top-left (x, y), size w x h
+// (pixels in 2D mode).
 CORVANE_API void DrawRectangle(double x, double y, double w, double h);
 // Cut-out u[0]..u[1] x v[0] (bottom edge) .. v[1] (top edge) of tex over a
 // rectangle, added onto the frame (GL_ONE, GL_ONE); blending off afterwards.
+// u and v point to two values each; null is refused.
 CORVANE_API void DrawTextureCut(unsigned int tex, double x, double y, double w, double h,
                                 const double* u, const double* v);
-// Tinted cut-out of tex (tex0 is not read); blending off afterwards.
+// Cut-out of tex tinted by color[0..3] (tex0 is not read); blending off
+// afterwards. u, v (two values) and color (four) must not be null.
 CORVANE_API void DrawSpriteCut(unsigned int tex0, unsigned int tex, double x, double y, double w,
                                double h, const double* u, const double* v, const float* color);
-// One untextured point.
+// One untextured point in the current colour.
 CORVANE_API void PutPoint2D(float x, float y);
 // Textured cube of edge 1 at the origin. Scales the current matrix by 0.5
 // without pushing it: bracket it with Begin3D/End3D.
@@ -189,6 +250,14 @@ CORVANE_API void DrawCube();
 // ============================================================ Textures
 // (module: textures)
 
+// TGA files: types 2 (uncompressed) and 10 (run-length), 24 or 32 bits,
+// no colour map. Rows are used in the order the file stores them; the
+// header's origin bit is not looked at. The file's first row becomes
+// texture row t = 0; sprites, fonts and widgets show t = 0 at the bottom,
+// so a file stored bottom row first (the usual TGA order) appears upright
+// there. Model texture coordinates address rows the same way.
+// The texture makers are [GL]; a texture lives until shutdown.
+//
 // Texture registry: every texture the makers create, in load order.
 // _MaxFreeTextures is the index of the last used entry (-1 when empty);
 // the number of loads is _MaxFreeTextures + 1. Never more than 2048.
@@ -201,12 +270,15 @@ extern CORVANE_API int _TextureMode;
 
 // TGA (type 2 or 10, 24 or 32 bits) to an RGB texture with mipmaps.
 // Returns the GL texture name, 0 when the file could not be read (the
-// failed load still takes a registry entry).
+// failed load still takes a registry entry; a refused call - no context,
+// null path - takes none).
 CORVANE_API unsigned int LoadTexture(const char* path);
 // RGBA texture whose alpha is 0 where the pixel equals the colour key
-// key[0..2] (red, green, blue, 0..255) exactly, 255 elsewhere.
+// key[0..2] (red, green, blue, 0..255) exactly, 255 elsewhere; a null key
+// matches nothing. Unfiltered or mipmapped as _TextureMode says.
 CORVANE_API unsigned int LoadTexture(const char* path, const int* key);
-// RGB texture, white where the pixel equals the key, black elsewhere.
+// RGB texture, white where the pixel equals the key, black elsewhere;
+// mipmapped. Returns 0 as LoadTexture does.
 CORVANE_API unsigned int CreateMaskTexture(const char* path, const int* key);
 // Binds name to GL_TEXTURE_2D; a colour-keyed texture also switches on
 // alpha blending (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA). Never turns it off.
@@ -215,39 +287,44 @@ CORVANE_API void SetTexture(unsigned int name);
 // ============================================================ Sprites and fonts
 // (module: sprites and fonts)
 
-// One textured rectangle in 2D screen space (x, y = top-left corner).
-// Drawn in the current colour; `color` is kept for the menu widgets.
+// One textured rectangle in 2D screen space (x, y = top-left corner, in
+// pixels). Drawn in the current colour; `color` is kept for the menu
+// widgets. Starts zeroed (no texture, empty rectangle), colour white.
 class CORVANE_API TSprite {
  public:
-  int width;
+  int width;             // pixels
   int height;
-  int x, y;
-  float color[4];
-  unsigned int texture;
+  int x, y;              // top-left corner, pixels
+  float color[4];        // r, g, b, a
+  unsigned int texture;  // GL texture name, 0 for none
 
-  TSprite() {
+  TSprite() : width(0), height(0), x(0), y(0), texture(0) {
     color[0] = 1.0f;
     color[1] = 1.0f;
     color[2] = 1.0f;
     color[3] = 1.0f;
   }
-  // Opaque RGB texture.
+  // [GL] texture = LoadTexture(path): an opaque RGB texture.
   void Load(const char* path);
-  // Colour key key[0..2] becomes transparent.
+  // [GL] texture = LoadTexture(path, key): colour key key[0..2] transparent.
   void Load(const char* path, const int* key);
+  // Places the rectangle: top-left (x, y), size w x h pixels.
   void Set(int x, int y, int w, int h);
+  // Moves the top-left corner to (x, y); the size stays.
   void Move(int x, int y);
+  // [GL] Draws the texture over the rectangle in 2D mode (its own
+  // Begin2D/End2D), with alpha blending for a colour-keyed texture.
   virtual void Draw();
 };
 
 // Bitmap font: a 16 x 16 grid of glyph cells, top row first; byte b
 // (unsigned, Windows-1251) is drawn from cell b - 1. Black is transparent.
-// Glyphs are size x size squares advancing by size / 2.
+// Glyphs are size x size pixel squares advancing by size / 2.
 class CORVANE_API TFonts {
  public:
-  unsigned int texture;
-  int size;
-  float color[4];
+  unsigned int texture;  // the glyph image
+  int size;              // glyph square edge, pixels
+  float color[4];        // tint of the text, r, g, b, a
 
   TFonts() : texture(0), size(0) {
     color[0] = 1.0f;
@@ -257,20 +334,23 @@ class CORVANE_API TFonts {
   }
   // Adopts an existing texture; the colour is kept.
   void Create(unsigned int texture, int size);
-  // Loads the glyph image (black transparent, mipmapped); leaves
+  // [GL] Loads the glyph image (black transparent, mipmapped); leaves
   // _TextureMode at 1.
   void Load(const char* path, int size);
+  // The colour the text is tinted with, r, g, b, a (0..1).
   void SetColor(float r, float g, float b, float a);
-  // printf-style; the first glyph's top-left corner at (x, y). Text past
-  // 255 bytes is cut. Call between Begin2D and End2D.
+  // [GL] printf-style, Windows-1251; the first glyph's top-left corner at
+  // (x, y) pixels. Text past 255 bytes is cut; a null format prints
+  // nothing. Call between Begin2D and End2D.
   void Print(int x, int y, const char* format, ...);
 };
 
 // ============================================================ Frustum and picking
 // (module: frustum)
 
-// Rebuilds the six view planes from the current projection and modelview
-// matrices; call once per frame right after SetCamera.
+// [GL] Rebuilds the six view planes from the current projection and
+// model-view matrices; call once per frame right after SetCamera. The
+// three tests below use the planes last built (world units).
 CORVANE_API void CalculateFrustum();
 // Strictly inside all six planes.
 CORVANE_API bool PointInFrustum(float x, float y, float z);
@@ -278,8 +358,9 @@ CORVANE_API bool PointInFrustum(float x, float y, float z);
 CORVANE_API bool SphereInFrustum(float x, float y, float z, float radius);
 // Axis-aligned cube centred on (x, y, z), half edge `size`.
 CORVANE_API bool CubeInFrustum(float x, float y, float z, float size);
-// World point under the cursor (_MousePosX, _MousePosY) from the depth
-// buffer drawn so far; writes _MousePos3D. Call before the buffer swap.
+// [GL] World point under the cursor (_MousePosX, _MousePosY) from the
+// depth buffer drawn so far; writes _MousePos3D. Call before the buffer
+// swap, from the render callback.
 CORVANE_API void GetMouse3DPos();
 // Last result of GetMouse3DPos (x, y, z); (0, 0, 0) before the first call.
 CORVANE_API extern float _MousePos3D[3];
@@ -321,32 +402,35 @@ struct SAnimation {
 // and its own placement and frame. Embedded and copied by value: a copy
 // shares the GL buffers and texture and keeps its own position, rotation,
 // scale, frame and animation state. Frames are floats: 12.25 is a quarter
-// of the way from keyframe 12 to keyframe 13.
+// of the way from keyframe 12 to keyframe 13. The GL buffers live until
+// shutdown; memory the model allocates is freed by its destructor, and a
+// second Load frees the first load's.
 class CORVANE_API TModel {
 public:
   enum { MaxAnimations = 64 };
 
   short animationCount;                  // records in animations; -1 when none
-  SAnimation animations[MaxAnimations];
+  SAnimation animations[MaxAnimations];  // the animation table
   unsigned int vertexBuffer;             // texcoords, all keyframes, normals
   unsigned int indexBuffer;              // T * 3 unsigned 16-bit indices
   float* frames;                         // keyframes in memory (fallback path only)
   float* blendedVertices;                // fallback scratch, V * 3 floats
-  float animStart;                       // running animation
-  float animEnd;
-  float animSpeed;
+  float animStart;                       // running animation: first frame,
+  float animEnd;                         // last frame,
+  float animSpeed;                       // frames per ProcessAnimation step
   float offsetX;                         // drawing offsets added to x and y
   float offsetY;
   float unitScale;                       // 1 / largest frame-0 coordinate
-  int frameCount;
-  int vertexCount;
-  int triangleCount;
-  unsigned int texture;
-  float scale;
-  float x, y, z;
+  int frameCount;                        // keyframes (F)
+  int vertexCount;                       // vertices per keyframe (V)
+  int triangleCount;                     // triangles (T)
+  unsigned int texture;                  // GL texture name drawn with
+  float scale;                           // uniform scale when drawn
+  float x, y, z;                         // position, world units
   float frame;                           // current frame
   float rotX, rotY, rotZ;                // degrees
 
+  // An empty model that draws nothing until Load.
   TModel()
       : animationCount(-1), animations(), vertexBuffer(0), indexBuffer(0),
         frames(nullptr), blendedVertices(nullptr), animStart(0), animEnd(0),
@@ -359,29 +443,37 @@ public:
   // leaves a model that draws nothing. Needs the GL context.
   void Load(const char* path, unsigned int texture);
 
-  // Sets scale, rotation, position and frame = 0.
+  // Sets scale, rotation (degrees), position (world units) and frame = 0.
   void InitModel(float scale, float rotX, float rotY, float rotZ, float x, float y, float z);
+  // Sets the position, world units.
   void Move(float x, float y, float z);
+  // Sets the drawing offsets added to x and y (world units).
   void SetOffset(float offsetX, float offsetY);
   // Sets the running range and speed; frame is unchanged.
   void SetAnimation(float start, float end, float speed);
-  // Appends the records of an animation list file (at most 64 in all).
+  // Appends the records of an animation list file (at most 64 in all); a
+  // missing file is logged.
   void LoadAnimationList(const char* path);
   // Selects the first record with this name; nothing changes if none has it.
   void SelectAnimation(const char* name);
+  // Selects record `index`; nothing changes for an index out of range.
   void SelectAnimation(int index);
   // One step: frame += speed; past the end wraps to the start (returns
   // true), below the start is pulled up to it.
   bool ProcessAnimation();
+  // True when the running range is exactly from..to.
   bool IsAnimation(float from, float to);
+  // True when the running range is that of the named record / record index.
   bool IsAnimation(const char* name);   // false for an unknown name
-  bool IsAnimation(int index);
+  bool IsAnimation(int index);          // false for an index out of range
   // keyFrame <= frame < keyFrame + speed of the record.
   bool IsKeyFrame(const char* name);    // false for an unknown name
-  bool IsKeyFrame(int index);
+  bool IsKeyFrame(int index);          // false for an index out of range
 
-  // Draws the running animation; in its last keyframe interval it blends
-  // toward the range's first frame so loops close smoothly.
+  // [GL] The four draws place the model at (x + offsetX, y + offsetY, z),
+  // turn it by rotX, rotY, rotZ and scale it by `scale`, on top of the
+  // current matrix. Draws the running animation; in its last keyframe
+  // interval it blends toward the range's first frame so loops close.
   void DrawAnimation();
   // Draws frame blended toward the next keyframe.
   void Draw();
@@ -412,8 +504,9 @@ static_assert(sizeof(SParticle3D) == 26 * 4, "SParticle3D is 26 four-byte values
 
 // A fixed pool of 4096 particles drawn as camera-facing additive quads, in
 // batches of 30 per draw call through the engine's particle program.
-// Construct (static storage) -> Init -> SetTexture; then Add any time,
-// Process once per tick, Draw once per frame.
+// Construct (static storage: the record is about 440 KB) -> Init (in the
+// init callback) -> SetTexture; then Add any time, Process once per tick,
+// Draw once per frame. Positions and sizes in world units.
 class CORVANE_API TParticlesSystem {
 public:
   enum { MaxParticles = 4096, BatchSize = 30 };
@@ -437,13 +530,15 @@ public:
     for (uint64_t& w : freeSlots) w = ~uint64_t(0);
     firstFreeWord = 0;
   }
+  // [GL] Stores the template particle and builds the quad buffer.
   void Init(SParticle3D particle) {
     templateParticle = particle;
     InitParticleShader();
   }
 
-  // Builds quadBuffer; needs the GL context.
+  // [GL] Builds quadBuffer.
   void InitParticleShader();
+  // The texture every particle is drawn with (0: untextured).
   void SetTexture(unsigned int texture);
   // Copies the particle into the first free slot; dropped when the pool is full.
   void Add(SParticle3D particle);
@@ -451,7 +546,7 @@ public:
   void RescanFreeSlots();
   // One tick of every live particle.
   void Process();
-  // Draws every live particle (depth writes off during the call).
+  // [GL] Draws every live particle (depth writes off during the call).
   void Draw();
 
 private:
@@ -470,29 +565,30 @@ typedef void (*TUICallback)();
 // TCMenu::Process). `enabled` and `onClick` are set by the caller.
 class CORVANE_API TCObjectUI {
 public:
-  TSprite sprite;
-  int state;
-  bool enabled;
-  int x, y;
-  int width, height;
-  TUICallback onClick;
+  TSprite sprite;        // the image drawn over the rectangle
+  int state;             // 0 normal, 1 hover, 2 pressed, 3 disabled
+  bool enabled;          // false: never clicked, drawn as disabled
+  int x, y;              // top-left corner, pixels
+  int width, height;     // pixels; the edges count as inside
+  TUICallback onClick;   // called by TCMenu::Click; may be null
 
   TCObjectUI() : state(0), enabled(false), x(0), y(0), width(0), height(0), onClick(nullptr) {}
 
-  // Sprite texture, rectangle, and sprite colour white.
+  // Sprite texture, rectangle (pixels), and sprite colour white.
   void Create(unsigned int texture, int x, int y, int width, int height);
   // Sprite texture and sprite colour white.
   void SetTextureOn(unsigned int texture);
+  // The sprite's colour, r, g, b, a (0..1).
   void SetColorOn(float r, float g, float b, float a);
-  // Draws the sprite over the widget's rectangle.
+  // [GL] Draws the sprite over the widget's rectangle.
   virtual void Draw();
 };
 
 // A button: one image per state and a caption in a bitmap font.
 class CORVANE_API TCButton : public TCObjectUI {
 public:
-  TSprite stateSprites[4];
-  char* text;            // heap copy made by SetText; null until then
+  TSprite stateSprites[4];  // one image per state
+  char* text;            // the button's own copy made by SetText; null until then
   float textColor[4];
   TFonts font;
 
@@ -500,12 +596,17 @@ public:
     textColor[0] = textColor[1] = textColor[2] = textColor[3] = 0.0f;
   }
 
-  // `textures` points to 4 texture names, one per state.
-  void Create(unsigned int* textures, int x, int y, int width, int height);
+  // `textures` points to 4 texture names, one per state (null: none);
+  // rectangle in pixels.
+  void Create(const unsigned int* textures, int x, int y, int width, int height);
+  // The font the caption is drawn with (copied; its texture is shared).
   void SetFont(TFonts font);
-  void SetText(char* text);
+  // Copies the caption (Windows-1251); null removes it. The copy belongs
+  // to the button: the next SetText and the destructor free it.
+  void SetText(const char* text);
+  // The caption's colour, r, g, b, a (0..1).
   void SetTextColor(float r, float g, float b, float a);
-  // The state's image, then the caption roughly centred on it.
+  // [GL] The state's image, then the caption roughly centred on it.
   void Draw() override;
 };
 
@@ -516,10 +617,10 @@ class CORVANE_API TCMenu {
 public:
   enum { MaxItems = 512 };
 
-  TCObjectUI* items[MaxItems];
-  int count;
-  bool cursorOn;
-  TSprite cursor;
+  TCObjectUI* items[MaxItems];  // the widgets, in drawing order
+  int count;                    // widgets in items
+  bool cursorOn;                // true once SetCursor has run
+  TSprite cursor;               // the own cursor image
   TUICallback beforeDraw;   // called first in Draw when set
   TUICallback afterDraw;    // called after the widgets, before the cursor
 
@@ -528,11 +629,13 @@ public:
     cursor.color[0] = cursor.color[1] = cursor.color[2] = cursor.color[3] = 1.0f;
   }
 
-  // Appends a widget; a full menu (512 widgets) ignores further ones.
+  // Appends a widget (the caller keeps owning it and must keep it alive);
+  // a full menu (512 widgets) ignores further ones, a null one is refused.
   void Add(TCObjectUI* item);
-  // Hides the system cursor for the rest of the run and draws the image at
-  // `path` (black transparent) at the mouse position instead.
-  void SetCursor(char* path, int width, int height);
+  // [GL] Hides the system cursor for the rest of the run and draws the
+  // image at `path` (black transparent, width x height pixels) at the mouse
+  // position instead.
+  void SetCursor(const char* path, int width, int height);
   // Hooks, widgets, cursor: once per frame while the menu is active.
   void Draw();
   // Updates every widget's state from the mouse: once per tick.
@@ -548,11 +651,12 @@ struct TSoundDevice;  // the engine's sound device (OpenAL device + context)
 
 // Runs the whole engine: window, GL context, sound device, InitGL (which
 // ends with `init`), then the loop that calls `process` every 20 ms tick
-// while _GameOn and draws a frame (clear, identity, `render`) whenever no
-// event is waiting. Returns 0 when no window could be made, 1 after the
-// loop ended. hInstance, hPrevInstance, cmdLine, nCmdShow and reserved are
-// accepted and ignored.
-CORVANE_API int StartEngine(void* hInstance, void* hPrevInstance, char* cmdLine, int nCmdShow,
+// while _GameOn and draws a frame (clear, identity, `render`, the active
+// menu) whenever no event is waiting. Returns 0 when no window could be
+// made, 1 after the loop ended. Any callback may be null. width x height
+// pixels; `caption` is Windows-1251 (null: empty). hInstance,
+// hPrevInstance, cmdLine, nCmdShow and reserved are accepted and ignored.
+CORVANE_API int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int nCmdShow,
                             void (*process)(), void (*init)(), void (*render)(),
                             bool fullScreen, bool reserved, int width, int height,
                             const char* caption);
@@ -562,6 +666,7 @@ CORVANE_API void QuiteEngine();
 // Window size in pixels (0 x 0: the logical size given to StartEngine);
 // takes effect at the next StartEngine, or at once in a running window.
 CORVANE_API void SetWindowSize(int width, int height);
+// Sets the window's title (Windows-1251; null: empty); nothing without a window.
 CORVANE_API void ChangeWindowCaption(const char* text);
 CORVANE_API void PauseGame();   // _GameOn = false: process callback skipped
 CORVANE_API void ResumeGame();  // _GameOn = true
@@ -585,13 +690,16 @@ CORVANE_API extern TSoundDevice* _dsound;   // null when no sound device
 // ============================================================ GL start-up and screenshots
 // (module: glinit and screenshot)
 
-// Sets the default GL state and projection, logs the driver and its
+// [GL] Sets the default GL state and projection, logs the driver and its
 // extensions, binds the extension entry points, builds the engine's shader
 // programs and primitives and calls the game's init callback. A missing
-// entry point is logged and the engine refuses to start.
+// entry point is logged and the engine refuses to start. StartEngine
+// calls it; a game does not.
 CORVANE_API void InitGL(int width, int height);
-// Saves the frame buffer as "Screen<N>.tga" (lowest free N) at the size
-// asked of StartEngine. At most one shot per FPS interval (_ScreenPause).
+// [GL] Saves the frame buffer as "Screen<N>.tga" (lowest free N) in the
+// working directory at the size asked of StartEngine: uncompressed 24-bit,
+// bottom row first. At most one shot per FPS interval (_ScreenPause); a
+// call in the tick that quit is dropped without a line.
 CORVANE_API void MakeScreenShoot();
 
 #endif // CORVANE_ENGINE_H

@@ -87,6 +87,7 @@ int TargetKeyframe(float target, int frameCount) {
 }  // namespace
 
 void TModel::Load(const char* path, unsigned int tex) {
+  if (!RequireGLExt("TModel::Load") || !RequireArg(path, "TModel::Load", "path")) return;
   texture = tex;
   const char* name = path ? path : "(null)";
 
@@ -333,11 +334,18 @@ void DrawBlended(TModel& m, bool toTarget, float target) {
 
 }  // namespace
 
-void TModel::Draw() { DrawBlended(*this, false, 0.0f); }
+void TModel::Draw() {
+  if (!RequireGL("TModel::Draw")) return;
+  DrawBlended(*this, false, 0.0f);
+}
 
-void TModel::Draw2(float target) { DrawBlended(*this, true, target); }
+void TModel::Draw2(float target) {
+  if (!RequireGL("TModel::Draw2")) return;
+  DrawBlended(*this, true, target);
+}
 
 void TModel::DrawAnimation() {
+  if (!RequireGL("TModel::DrawAnimation")) return;
   if (animEnd - 1 > frame)
     Draw();
   else
@@ -345,6 +353,7 @@ void TModel::DrawAnimation() {
 }
 
 void TModel::DrawStatic() {
+  if (!RequireGL("TModel::DrawStatic")) return;
   if (BeginModelDraw(*this)) DrawKeyframe(*this, KeyframeIndex(frame, frameCount));
   glPopMatrix();
 }

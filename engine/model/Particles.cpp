@@ -30,6 +30,7 @@ const void* BufferOffset(int bytes) {
 }  // namespace
 
 void TParticlesSystem::InitParticleShader() {
+  if (!RequireGL("TParticlesSystem::InitParticleShader")) return;
   if (!glGenBuffersARB || !glBindBufferARB || !glBufferDataARB || !glBufferSubDataARB) {
     AddToLog(RU("Ошибка. Нет функций буферов OpenGL, частицы не будут видны"));
     return;
@@ -125,6 +126,7 @@ void TParticlesSystem::Process() {
 }
 
 void TParticlesSystem::Draw() {
+  if (!RequireGL("TParticlesSystem::Draw")) return;
   glDepthMask(GL_FALSE);
   if (useModel) {
     for (int i = 0; i < MaxParticles; i++) {

@@ -114,6 +114,7 @@ void LogShaderInfo(unsigned int object) {
 }
 
 void TShader::Create(const char* vertexSource, const char* fragmentSource) {
+  if (!RequireGL("TShader::Create")) return;
   if (!BuildEntryPointsBound()) {
     AddToLog(RU("Шейдер не создан: функции работы с шейдерами не загружены"));
     program = fragmentShader = vertexShader = 0;
@@ -140,6 +141,7 @@ void TShader::Create(const char* vertexSource, const char* fragmentSource) {
 }
 
 void TShader::Load(const char* vertexFile, const char* fragmentFile) {
+  if (!RequireGL("TShader::Load")) return;
   char* vertexText = ReadShaderFile(vertexFile);
   char* fragmentText = ReadShaderFile(fragmentFile);
   if (!vertexText || !fragmentText) {
@@ -157,10 +159,12 @@ void TShader::Load(const char* vertexFile, const char* fragmentFile) {
 }
 
 void TShader::Enable() {
+  if (!RequireGL("TShader::Enable")) return;
   if (glUseProgramObjectARB) glUseProgramObjectARB(program);
 }
 
 void TShader::Disable() {
+  if (!RequireGL("TShader::Disable")) return;
   if (glUseProgramObjectARB) glUseProgramObjectARB(0);
 }
 
@@ -176,24 +180,29 @@ void TShader::Destroy() {
 }
 
 int TShader::GetUniform(const char* name) {
+  if (!RequireGL("TShader::GetUniform")) return -1;
   if (!glGetUniformLocationARB || !name) return -1;
   return glGetUniformLocationARB(program, name);
 }
 
 int TShader::GetAttribute(const char* name) {
+  if (!RequireGL("TShader::GetAttribute")) return -1;
   if (!glGetAttribLocationARB || !name) return -1;
   return glGetAttribLocationARB(program, name);
 }
 
 void TShader::SetUniform(int location, int value) {
+  if (!RequireGL("TShader::SetUniform")) return;
   if (glUniform1iARB) glUniform1iARB(location, value);
 }
 
 void TShader::SetUniform(int location, float value) {
+  if (!RequireGL("TShader::SetUniform")) return;
   if (glUniform1fARB) glUniform1fARB(location, value);
 }
 
-void TShader::SetUniform(int location, int count, int* values) {
+void TShader::SetUniform(int location, int count, const int* values) {
+  if (!RequireGL("TShader::SetUniform")) return;
   if (!values) return;
   switch (count) {
     case 2: if (glUniform2iARB) glUniform2iARB(location, values[0], values[1]); break;
@@ -205,7 +214,8 @@ void TShader::SetUniform(int location, int count, int* values) {
   }
 }
 
-void TShader::SetUniform(int location, int count, float* values) {
+void TShader::SetUniform(int location, int count, const float* values) {
+  if (!RequireGL("TShader::SetUniform")) return;
   if (!values) return;
   switch (count) {
     case 2: if (glUniform2fARB) glUniform2fARB(location, values[0], values[1]); break;
@@ -219,7 +229,8 @@ void TShader::SetUniform(int location, int count, float* values) {
 
 void TShader::SetAttribute(int, float) {}
 
-void TShader::SetAttribute(int location, int count, float* values) {
+void TShader::SetAttribute(int location, int count, const float* values) {
+  if (!RequireGL("TShader::SetAttribute")) return;
   if (!values || location < 0) return;
   if (count == 3) {
     if (glVertexAttrib3fARB) glVertexAttrib3fARB(location, values[0], values[1], values[2]);
@@ -230,6 +241,7 @@ void TShader::SetAttribute(int location, int count, float* values) {
 }
 
 void TShader::EnableVertexArray(int location) {
+  if (!RequireGL("TShader::EnableVertexArray")) return;
   if (glEnableVertexAttribArrayARB && location >= 0) glEnableVertexAttribArrayARB(location);
 }
 

@@ -201,10 +201,12 @@ bool TSoundBuffer::IsPlaying() const {
   return state == AL_PLAYING;
 }
 
-void LoadDirectSound(TSoundBuffer** buffer, char* path) {
-  if (!buffer) return;
-  if (!path || !FileExists(path)) {
-    AddToLog(RU("Ошибка. Файл звука %s не найден."), path ? path : "");
+void LoadDirectSound(TSoundBuffer** buffer, const char* path) {
+  if (!RequireArg(buffer, "LoadDirectSound", "buffer") ||
+      !RequireArg(path, "LoadDirectSound", "path"))
+    return;
+  if (!FileExists(path)) {
+    AddToLog(RU("Ошибка. Файл звука %s не найден."), path);
     return;
   }
   TSoundBuffer* sb = new TSoundBuffer();

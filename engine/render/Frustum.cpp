@@ -1,6 +1,8 @@
 // View-frustum tests and the screen-to-world pick.
 #include "render/Render.h"
 
+#include "Internal.h"
+
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -36,6 +38,7 @@ inline float Distance(const float* p, float x, float y, float z) {
 }  // namespace
 
 void CalculateFrustum() {
+  if (!RequireGL("CalculateFrustum")) return;
   float proj[16];
   float modl[16];
   float clip[16];
@@ -88,6 +91,7 @@ bool CubeInFrustum(float x, float y, float z, float s) {
 }
 
 void GetMouse3DPos() {
+  if (!RequireGL("GetMouse3DPos")) return;
   GLdouble modelview[16];
   GLdouble projection[16];
   GLint viewport[4];

@@ -5,6 +5,8 @@
 // upload; cut-outs, points and the cube use immediate mode.
 #include "render/Render.h"
 
+#include "Internal.h"
+
 #include "GLExt.h"
 
 #include <GL/gl.h>
@@ -20,6 +22,7 @@ SVec3 VEC3(float x, float y, float z) { return SVec3{x, y, z}; }
 SInt3 INT3(int x, int y, int z) { return SInt3{x, y, z}; }
 
 void Begin2D() {
+  if (!RequireGL("Begin2D")) return;
   // Current, point, stipple, pixel mode, lighting, fog, depth, accum,
   // stencil, viewport, enable and colour-buffer groups (not line, polygon,
   // transform or hint).
@@ -36,6 +39,7 @@ void Begin2D() {
 }
 
 void End2D() {
+  if (!RequireGL("End2D")) return;
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
@@ -45,11 +49,13 @@ void End2D() {
 }
 
 void Begin3D() {
+  if (!RequireGL("Begin3D")) return;
   glBindTexture(GL_TEXTURE_2D, 0);
   glPushMatrix();
 }
 
 void End3D() {
+  if (!RequireGL("End3D")) return;
   glBindTexture(GL_TEXTURE_2D, 0);
   SetColor(1, 1, 1, 1);
   glDisable(GL_BLEND);
@@ -57,21 +63,34 @@ void End3D() {
 }
 
 void SetPos3D(double x, double y, double z) {
+  if (!RequireGL("SetPos3D")) return;
   glTranslatef(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
 }
-void RotateX(double deg) { glRotatef(static_cast<float>(deg), -1, 0, 0); }
-void RotateY(double deg) { glRotatef(static_cast<float>(deg), 0, -1, 0); }
-void RotateZ(double deg) { glRotatef(static_cast<float>(deg), 0, 0, -1); }
+void RotateX(double deg) {
+  if (!RequireGL("RotateX")) return;
+  glRotatef(static_cast<float>(deg), -1, 0, 0);
+}
+void RotateY(double deg) {
+  if (!RequireGL("RotateY")) return;
+  glRotatef(static_cast<float>(deg), 0, -1, 0);
+}
+void RotateZ(double deg) {
+  if (!RequireGL("RotateZ")) return;
+  glRotatef(static_cast<float>(deg), 0, 0, -1);
+}
 void Size3D(double x, double y, double z) {
+  if (!RequireGL("Size3D")) return;
   glScalef(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
 }
 void Size3D(double s) { Size3D(s, s, s); }
 
 void SetCamera(double ex, double ey, double ez, double cx, double cy, double cz) {
+  if (!RequireGL("SetCamera")) return;
   gluLookAt(ex, ey, ez, cx, cy, cz, 0, 1, 0);
 }
 
 void SetColor(float r, float g, float b, float a) {
+  if (!RequireGL("SetColor")) return;
   // Translucent colours add onto the frame, weighted by alpha.
   if (a != 1.0f) {
     glEnable(GL_BLEND);
@@ -81,6 +100,7 @@ void SetColor(float r, float g, float b, float a) {
 }
 
 void Init3DPrimitives() {
+  if (!RequireGLExt("Init3DPrimitives")) return;
   static const GLuint indices[6] = {0, 1, 2, 2, 3, 0};
   // Vertex 0 (top-left in 2D mode, where y runs down) takes t = 1, so
   // bottom-up images show upright.
@@ -105,6 +125,7 @@ void Init3DPrimitives() {
 }
 
 void DrawSimplePlane() {
+  if (!RequireGL("DrawSimplePlane")) return;
   // Without the buffers the draw would read indices through a null client
   // pointer; draw nothing instead.
   if (PlaneIndexBuffer == 0 || !glBindBufferARB) return;
@@ -121,6 +142,7 @@ void DrawSimplePlane() {
 }
 
 void DrawRectangle(double x, double y, double w, double h) {
+  if (!RequireGL("DrawRectangle")) return;
   glPushMatrix();
   glTranslatef(static_cast<float>(x + w / 2), static_cast<float>(y + h / 2), 0);
   glScalef(static_cast<float>(w), static_cast<float>(h), 1);
@@ -149,6 +171,9 @@ void CutStrip(double w, double h, const double* u, const double* v) {
 
 void DrawTextureCut(unsigned int tex, double x, double y, double w, double h, const double* u,
                     const double* v) {
+  if (!RequireGL("DrawTextureCut") || !RequireArg(u, "DrawTextureCut", "u") ||
+      !RequireArg(v, "DrawTextureCut", "v"))
+    return;
   glPushMatrix();
   glTranslated(x + w / 2, y + h / 2, 0);
   glEnable(GL_BLEND);
@@ -161,6 +186,9 @@ void DrawTextureCut(unsigned int tex, double x, double y, double w, double h, co
 
 void DrawSpriteCut(unsigned int /*tex0*/, unsigned int tex, double x, double y, double w, double h,
                    const double* u, const double* v, const float* color) {
+  if (!RequireGL("DrawSpriteCut") || !RequireArg(u, "DrawSpriteCut", "u") ||
+      !RequireArg(v, "DrawSpriteCut", "v") || !RequireArg(color, "DrawSpriteCut", "color"))
+    return;
   glPushMatrix();
   glTranslated(x + w / 2, y + h / 2, 0);
   SetColor(color[0], color[1], color[2], color[3]);
@@ -171,6 +199,7 @@ void DrawSpriteCut(unsigned int /*tex0*/, unsigned int tex, double x, double y, 
 }
 
 void PutPoint2D(float x, float y) {
+  if (!RequireGL("PutPoint2D")) return;
   glDisable(GL_TEXTURE_2D);
   glBegin(GL_POINTS);
   glVertex2f(x, y);
@@ -179,6 +208,7 @@ void PutPoint2D(float x, float y) {
 }
 
 void DrawCube() {
+  if (!RequireGL("DrawCube")) return;
   // s, t, x, y, z for each corner of the six faces.
   static const float kCube[24][5] = {
       // front z = +1

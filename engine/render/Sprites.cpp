@@ -1,6 +1,8 @@
 // Screen-space sprites and bitmap fonts.
 #include "render/Render.h"
 
+#include "Internal.h"
+
 #include <GL/gl.h>
 
 #include <cstdarg>
@@ -24,6 +26,7 @@ void TSprite::Move(int x, int y) {
 }
 
 void TSprite::Draw() {
+  if (!RequireGL("TSprite::Draw")) return;
   Begin2D();
   glDisable(GL_DEPTH_TEST);
   SetTexture(texture);
@@ -56,6 +59,7 @@ void TFonts::SetColor(float r, float g, float b, float a) {
 }
 
 void TFonts::Print(int x, int y, const char* format, ...) {
+  if (!RequireGL("TFonts::Print")) return;
   // Longer text is cut to what the buffer holds.
   char text[256];
   va_list args;

@@ -275,7 +275,7 @@ unsigned char* ReadConverted(const char* path, SImageTGA* img, size_t channels,
 }  // namespace
 
 unsigned int LoadTexture(const char* path) {
-  if (!path) path = "";
+  if (!RequireGL("LoadTexture") || !RequireArg(path, "LoadTexture", "path")) return 0;
   SImageTGA img;
   unsigned int name = 0;
   if (!ReadTGA(&img, path)) {
@@ -293,7 +293,7 @@ unsigned int LoadTexture(const char* path) {
 }
 
 unsigned int CreateMaskTexture(const char* path, const int* key) {
-  if (!path) path = "";
+  if (!RequireGL("CreateMaskTexture") || !RequireArg(path, "CreateMaskTexture", "path")) return 0;
   SImageTGA img;
   unsigned int name = 0;
   unsigned char* mask =
@@ -314,7 +314,7 @@ unsigned int CreateMaskTexture(const char* path, const int* key) {
 }
 
 unsigned int LoadTexture(const char* path, const int* key) {
-  if (!path) path = "";
+  if (!RequireGL("LoadTexture") || !RequireArg(path, "LoadTexture", "path")) return 0;
   SImageTGA img;
   unsigned int name = 0;
   unsigned char* rgba =
@@ -345,6 +345,7 @@ unsigned int LoadTexture(const char* path, const int* key) {
 }
 
 void SetTexture(unsigned int name) {
+  if (!RequireGL("SetTexture")) return;
   glBindTexture(GL_TEXTURE_2D, name);
   if (name == 0) return;
   // The flag belongs to the registry entry holding this name. Names are

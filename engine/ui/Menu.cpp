@@ -44,7 +44,7 @@ void TCObjectUI::Draw() {
   sprite.Draw();
 }
 
-void TCButton::Create(unsigned int* textures, int px, int py, int w, int h) {
+void TCButton::Create(const unsigned int* textures, int px, int py, int w, int h) {
   for (int i = 0; i < 4; i++) {
     stateSprites[i].texture = textures ? textures[i] : 0;
     for (int k = 0; k < 4; k++) stateSprites[i].color[k] = 1.0f;
@@ -57,7 +57,7 @@ void TCButton::Create(unsigned int* textures, int px, int py, int w, int h) {
 
 void TCButton::SetFont(TFonts f) { font = f; }
 
-void TCButton::SetText(char* t) {
+void TCButton::SetText(const char* t) {
   // Callers may keep the earlier caption's pointer, so it is not released.
   if (!t) {
     text = nullptr;
@@ -77,6 +77,7 @@ void TCButton::SetTextColor(float r, float g, float b, float a) {
 }
 
 void TCButton::Draw() {
+  if (!RequireGL("TCButton::Draw")) return;
   // A state outside 0..3 (a widget never processed, or written by the
   // caller) shows the normal image.
   TSprite& s = stateSprites[(state >= 0 && state <= 3) ? state : 0];
@@ -97,6 +98,7 @@ void TCButton::Draw() {
 }
 
 void TCMenu::Add(TCObjectUI* item) {
+  if (!RequireArg(item, "TCMenu::Add", "item")) return;
   if (count < 0) count = 0;
   if (count >= MaxItems) {
     AddToLog(RU("Ошибка. Меню заполнено (%d элементов), элемент не добавлен"), MaxItems);
@@ -105,7 +107,8 @@ void TCMenu::Add(TCObjectUI* item) {
   items[count++] = item;
 }
 
-void TCMenu::SetCursor(char* path, int w, int h) {
+void TCMenu::SetCursor(const char* path, int w, int h) {
+  if (!RequireGL("TCMenu::SetCursor") || !RequireArg(path, "TCMenu::SetCursor", "path")) return;
   SDL_ShowCursor(SDL_DISABLE);
   cursorOn = true;
   for (int k = 0; k < 4; k++) cursor.color[k] = 1.0f;
