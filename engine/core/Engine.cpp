@@ -78,6 +78,8 @@ Uint32 TickTimer(Uint32 interval, void*) {
   return interval;
 }
 
+}  // namespace
+
 // Window titles and message boxes take UTF-8; the engine's texts are
 // Windows-1251.
 std::string Utf8FromCp1251(const char* text) {
@@ -107,6 +109,8 @@ std::string Utf8FromCp1251(const char* text) {
   }
   return out;
 }
+
+namespace {
 
 void OpenSoundDevice() {
   ALCdevice* device = alcOpenDevice(nullptr);
@@ -465,12 +469,3 @@ void ChangeWindowCaption(const char* text) {
 void PauseGame() { _GameOn = false; }
 void ResumeGame() { _GameOn = true; }
 void ShowMenu(int index) { _ActiveMenu = index; }
-
-void PlatformMessageBox(const char* text, const char* caption) {
-  std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-  // A modal box only where someone can see and dismiss it.
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (!driver || (std::strcmp(driver, "x11") != 0 && std::strcmp(driver, "wayland") != 0)) return;
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, Utf8FromCp1251(caption).c_str(),
-                           Utf8FromCp1251(text).c_str(), nullptr);
-}

@@ -62,6 +62,9 @@ public:
 // damaged or unsupported file, or no sound device, logs a line and stores
 // an empty buffer.
 CORVANE_API void LoadDirectSound(TSoundBuffer** buffer, char* path);
+// Frees a buffer made by LoadDirectSound and sets *buffer to null; safe on
+// null and after the engine has shut down.
+CORVANE_API void ReleaseSoundBuffer(TSoundBuffer** buffer);
 
 // ============================================================ Log
 // (module: log)
@@ -354,9 +357,17 @@ public:
         vertexCount(0), triangleCount(0), texture(0), scale(0), x(0), y(0),
         z(0), frame(0), rotX(0), rotY(0), rotZ(0) {}
 
+  // Frees the keyframes and scratch array Load made once no copy uses them
+  // (no GL calls: the buffer objects go with the context).
+  ~TModel();
+  // Copies share the mesh: the GL buffers and the keyframes in memory.
+  TModel(const TModel& other);
+  TModel& operator=(const TModel& other);
+
   // Reads a .mdl file into GL buffers, stores the texture, computes
   // unitScale and resets frame to 0. A missing or damaged file is logged and
-  // leaves a model that draws nothing. Needs the GL context.
+  // leaves a model that draws nothing. Needs the GL context. A second load
+  // frees what the first one kept in memory.
   void Load(const char* path, unsigned int texture);
 
   // Sets scale, rotation, position and frame = 0.
@@ -390,6 +401,10 @@ public:
   // Draws the keyframe of frame without blending and without a program,
   // tinted by the current colour.
   void DrawStatic();
+
+private:
+  // Lets go of the shared keyframes and clears the pointers.
+  void Release();
 };
 
 // ============================================================ Particles
@@ -473,6 +488,7 @@ public:
   // Sprite texture and sprite colour white.
   void SetTextureOn(unsigned int texture);
   void SetColorOn(float r, float g, float b, float a);
+  virtual ~TCObjectUI() = default;
   // Draws the sprite over the widget's rectangle.
   virtual void Draw();
 };
@@ -481,13 +497,18 @@ public:
 class CORVANE_API TCButton : public TCObjectUI {
 public:
   TSprite stateSprites[4];
-  char* text;            // heap copy made by SetText; null until then
+  char* text;            // own copy made by SetText; null until then
   float textColor[4];
   TFonts font;
 
   TCButton() : TCObjectUI(), text(nullptr) {
     textColor[0] = textColor[1] = textColor[2] = textColor[3] = 0.0f;
   }
+  // Frees the caption copy.
+  ~TCButton() override;
+  // Copies take their own copy of the caption.
+  TCButton(const TCButton& other);
+  TCButton& operator=(const TCButton& other);
 
   // `textures` points to 4 texture names, one per state.
   void Create(unsigned int* textures, int x, int y, int width, int height);

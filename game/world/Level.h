@@ -4,6 +4,7 @@
 #ifndef TARVS_LEVEL_H
 #define TARVS_LEVEL_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "CorvaneEngine.h"
@@ -16,6 +17,9 @@ constexpr int WHO_BULLET = -5;
 constexpr int MAX_MAP_CELLS = 4096;
 // Size of one record in the map file.
 constexpr int MAP_RECORD_SIZE = 20;
+// Largest map file read: a full table is 80 KiB; a larger file still gives
+// its first 4096 cells, up to this cap.
+constexpr size_t kMaxMapFile = size_t{1} << 20;
 
 // Wall piece codes of a cell.
 constexpr int WALL_NONE = -1;
@@ -60,6 +64,9 @@ void LoadLevel(const char* path);
 // placing the player and the monsters and logging as LoadLevel does; no GL
 // or sound work. Returns false when the file could not be opened.
 bool ReadLevelCells(const char* path);
+// The same from a map file image in memory (size bytes at data); path is
+// used in the log lines.
+void ParseLevelCells(const unsigned char* data, size_t size, const char* path);
 // Recomputes BackScrollFactor from the horizontal extent of the cells.
 void ComputeBackScroll();
 
