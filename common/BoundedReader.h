@@ -11,19 +11,60 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <vector>
 
 namespace bounded {
+
+// The bytes of a file read whole, in malloc'd memory that a caller may take
+// over (release). Not zero-filled first: the read writes every byte.
+class FileBytes {
+public:
+  FileBytes() = default;
+  FileBytes(const FileBytes&) = delete;
+  FileBytes& operator=(const FileBytes&) = delete;
+  ~FileBytes() { std::free(bytes_); }
+
+  const unsigned char* data() const { return bytes_; }
+  unsigned char* data() { return bytes_; }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  void clear() {
+    std::free(bytes_);
+    bytes_ = nullptr;
+    size_ = 0;
+  }
+  bool resize(size_t n) {
+    clear();
+    bytes_ = static_cast<unsigned char*>(std::malloc(n > 0 ? n : 1));
+    size_ = bytes_ ? n : 0;
+    return bytes_ != nullptr;
+  }
+  // Hands the memory to the caller (who frees it with free).
+  unsigned char* release() {
+    unsigned char* p = bytes_;
+    bytes_ = nullptr;
+    size_ = 0;
+    return p;
+  }
+
+private:
+  unsigned char* bytes_ = nullptr;
+  size_t size_ = 0;
+};
 
 enum class ReadResult { kOk, kNoFile, kTooLarge, kReadError };
 
 // Reads the whole file at path into *out (replacing its contents). Files
 // larger than maxBytes are refused before anything is allocated. Size is
 // taken from the stream itself, so a file that changes under us yields at
-// most maxBytes bytes.
-inline ReadResult ReadFileCapped(const char* path, size_t maxBytes,
-                                 std::vector<unsigned char>* out) {
+// most maxBytes bytes. With a head buffer, the file's first headSize bytes
+// go there and only the rest into *out (a file shorter than headSize is
+// read into *out whole, head untouched); *headRead tells which happened.
+inline ReadResult ReadFileCapped(const char* path, size_t maxBytes, FileBytes* out,
+                                 unsigned char* head = nullptr, size_t headSize = 0,
+                                 bool* headRead = nullptr) {
+  if (headRead) *headRead = false;
   out->clear();
   if (!path) return ReadResult::kNoFile;
   FILE* f = std::fopen(path, "rb");
@@ -36,16 +77,21 @@ inline ReadResult ReadFileCapped(const char* path, size_t maxBytes,
   } else if (static_cast<unsigned long>(length) > maxBytes) {
     result = ReadResult::kTooLarge;
   } else {
-    out->resize(static_cast<size_t>(length));
-    size_t got = length > 0 ? std::fread(out->data(), 1, out->size(), f) : 0;
-    if (got != out->size()) {
-      out->clear();
+    size_t body = static_cast<size_t>(length);
+    const bool split = head && headSize > 0 && body >= headSize;
+    if (split && std::fread(head, 1, headSize, f) != headSize) {
       result = ReadResult::kReadError;
-    } else if (std::fgetc(f) != EOF) {
-      // The file grew after its size was taken: more than we allow for.
-      out->clear();
-      result = ReadResult::kTooLarge;
+    } else {
+      if (split) body -= headSize;
+      if (!out->resize(body) || (body > 0 && std::fread(out->data(), 1, body, f) != body))
+        result = ReadResult::kReadError;
+      else if (std::fgetc(f) != EOF)
+        result = ReadResult::kTooLarge;  // the file grew after its size was taken
     }
+    if (result != ReadResult::kOk)
+      out->clear();
+    else if (headRead)
+      *headRead = split;
   }
   std::fclose(f);
   return result;
@@ -97,7 +143,7 @@ public:
   }
   uint16_t U16() {
     const unsigned char* p = Take(2);
-    return p ? static_cast<uint16_t>(p[0] | (p[1] << 8)) : 0;
+    return p ? LoadU16(p) : 0;
   }
   uint32_t U32() {
     const unsigned char* p = Take(4);
@@ -117,7 +163,10 @@ public:
     return f;
   }
 
-  // Little-endian value at p (the caller has checked the bounds).
+  // Little-endian values at p (the caller has checked the bounds).
+  static uint16_t LoadU16(const unsigned char* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+  }
   static uint32_t LoadU32(const unsigned char* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);

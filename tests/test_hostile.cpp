@@ -52,7 +52,8 @@ bool Decode(const std::string& bytes, SImageTGA* img) {
 
 TEST(BoundedReader, CapIsCheckedBeforeReadingAndCursorErrorsStick) {
   testutil::WriteFile("ten.bin", std::string("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a", 10));
-  std::vector<unsigned char> bytes{1, 2, 3};
+  bounded::FileBytes bytes;
+  bytes.resize(3);
   EXPECT_EQ(bounded::ReadFileCapped("ten.bin", 9, &bytes), bounded::ReadResult::kTooLarge);
   EXPECT_TRUE(bytes.empty());
   EXPECT_EQ(bounded::ReadFileCapped("ten.bin", 10, &bytes), bounded::ReadResult::kOk);

@@ -163,7 +163,7 @@ void TModel::Load(const char* path, unsigned int tex) {
   unitScale = 1.0f;
   frame = 0;
 
-  std::vector<unsigned char> file;
+  bounded::FileBytes file;
   ModelData mesh;
   const char* problem = nullptr;
   if (!BufferEntryPointsBound()) {
@@ -185,7 +185,7 @@ void TModel::Load(const char* path, unsigned int tex) {
     AddToLog(RU("Модель %s не загружена: %s"), name, problem);
     return;
   }
-  std::vector<unsigned char>().swap(file);
+  file.clear();
 
   const int V = mesh.vertexCount;
   const int F = mesh.frameCount;

@@ -169,7 +169,7 @@ void ParseAnimationList(TModel& m, const char* bytes, size_t size, const char* n
 }
 
 void TModel::LoadAnimationList(const char* path) {
-  std::vector<unsigned char> file;
+  bounded::FileBytes file;
   switch (bounded::ReadFileCapped(path, kMaxAnimationListFile, &file)) {
     case bounded::ReadResult::kOk:
       break;

@@ -90,7 +90,7 @@ char* ShaderTextFromBytes(const unsigned char* data, size_t size) {
 }
 
 char* ReadShaderFile(const char* path) {
-  std::vector<unsigned char> file;
+  bounded::FileBytes file;
   const bounded::ReadResult result = bounded::ReadFileCapped(path, kMaxShaderFile, &file);
   if (result == bounded::ReadResult::kTooLarge)
     AddToLog(RU("Шейдер %s больше %d КиБ, не прочитан"), path,

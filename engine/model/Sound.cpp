@@ -34,7 +34,7 @@ int g_bufferCount = 0;
 
 bool g_noDeviceLogged = false;
 
-unsigned Read16(const unsigned char* p) { return p[0] | (p[1] << 8); }
+unsigned Read16(const unsigned char* p) { return bounded::ByteCursor::LoadU16(p); }
 unsigned Read32(const unsigned char* p) { return bounded::ByteCursor::LoadU32(p); }
 
 // Chunk sizes are padded to an even number of bytes in the file.
@@ -215,7 +215,7 @@ void LoadDirectSound(TSoundBuffer** buffer, char* path) {
     return;
   }
 
-  std::vector<unsigned char> file;
+  bounded::FileBytes file;
   if (bounded::ReadFileCapped(path, kMaxSoundFile, &file) != bounded::ReadResult::kOk) {
     AddToLog(RU("Ошибка. Файл звука %s не удалось прочитать."), path);
     return;

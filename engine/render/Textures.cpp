@@ -16,6 +16,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -45,18 +46,30 @@ void Fail(const char* text, const char* caption = "ERROR") {
   PlatformMessageBox(text, caption);
 }
 
-// Swaps the file's B, G, R(, A) order into R, G, B(, A) while copying.
+// Swaps the file's B, G, R(, A) order into R, G, B(, A) while copying (in
+// and out may be the same pixel).
 template <size_t Bpp>
 inline void CopySwapped(const unsigned char* in, unsigned char* out) {
-  out[0] = in[2];
-  out[1] = in[1];
-  out[2] = in[0];
+  const unsigned char b = in[0], g = in[1], r = in[2];
+  out[0] = r;
+  out[1] = g;
+  out[2] = b;
   if (Bpp == 4) out[3] = in[3];
 }
 
 template <size_t Bpp>
 void DecodeRaw(const unsigned char* in, unsigned char* out, size_t pixels) {
-  for (size_t i = 0; i < pixels; ++i, in += Bpp, out += Bpp) CopySwapped<Bpp>(in, out);
+  if (Bpp == 4) {
+    // Whole pixels as 32-bit words (little-endian): swap bytes 0 and 2.
+    for (size_t i = 0; i < pixels; ++i, in += 4, out += 4) {
+      uint32_t v;
+      std::memcpy(&v, in, 4);
+      v = (v & 0xFF00FF00u) | ((v >> 16) & 0xFFu) | ((v & 0xFFu) << 16);
+      std::memcpy(out, &v, 4);
+    }
+  } else {
+    for (size_t i = 0; i < pixels; ++i, in += Bpp, out += Bpp) CopySwapped<Bpp>(in, out);
+  }
 }
 
 // Walks the packet headers only, proving that the packets carry exactly
@@ -109,11 +122,14 @@ void Release(SImageTGA* image) {
   image->data = nullptr;
 }
 
-}  // namespace
-
-bool DecodeTGA(SImageTGA* image, const unsigned char* data, size_t size) {
+// Decodes a file image given as its 18-byte header (or what there is of it,
+// headSize bytes) and the bytes after it. When `file` holds those bytes, an
+// uncompressed image is decoded in place and the file's memory becomes the
+// image's, sparing a second buffer and a copy.
+bool Decode(SImageTGA* image, const unsigned char* data, size_t headSize,
+            const unsigned char* body, size_t bodySize, bounded::FileBytes* file) {
   image->data = nullptr;
-  if (!data || size < sizeof(kRawHeader)) {
+  if (!data || headSize < sizeof(kRawHeader)) {
     Fail("Could not read file header");
     return false;
   }
@@ -122,7 +138,7 @@ bool DecodeTGA(SImageTGA* image, const unsigned char* data, size_t size) {
     Fail("TGA file be type 2 or type 10 ", "Invalid Image");
     return false;
   }
-  if (size < kTgaHeaderSize) {
+  if (headSize < kTgaHeaderSize) {
     Fail("Could not read info header");
     return false;
   }
@@ -141,7 +157,7 @@ bool DecodeTGA(SImageTGA* image, const unsigned char* data, size_t size) {
   const size_t bytesPerPixel = bpp / 8;
   const size_t pixelCount = static_cast<size_t>(width) * height;
   const size_t imageSize = pixelCount * bytesPerPixel;
-  const size_t left = size - kTgaHeaderSize;
+  const size_t left = bodySize;
   // The file bounds what it can carry: raw pixels are stored one by one;
   // a run-length packet costs at least a header byte and one pixel value
   // and yields at most 128 pixels.
@@ -155,17 +171,26 @@ bool DecodeTGA(SImageTGA* image, const unsigned char* data, size_t size) {
   }
   if (rle) {
     if (const char* error =
-            CheckRlePackets(data, size, kTgaHeaderSize, bytesPerPixel, pixelCount)) {
+            CheckRlePackets(body, bodySize, 0, bytesPerPixel, pixelCount)) {
       Fail(error);
       return false;
     }
+  }
+  if (!rle && file) {
+    unsigned char* pixels = file->data();
+    if (bytesPerPixel == 3)
+      DecodeRaw<3>(pixels, pixels, pixelCount);
+    else
+      DecodeRaw<4>(pixels, pixels, pixelCount);
+    image->data = file->release();
+    return true;
   }
   image->data = static_cast<unsigned char*>(malloc(imageSize));
   if (!image->data) {
     Fail("Could not allocate memory for image");
     return false;
   }
-  const unsigned char* in = data + kTgaHeaderSize;
+  const unsigned char* in = body;
   if (rle)
     bytesPerPixel == 3 ? DecodeRle<3>(in, image->data, pixelCount)
                        : DecodeRle<4>(in, image->data, pixelCount);
@@ -175,10 +200,21 @@ bool DecodeTGA(SImageTGA* image, const unsigned char* data, size_t size) {
   return true;
 }
 
+}  // namespace
+
+bool DecodeTGA(SImageTGA* image, const unsigned char* data, size_t size) {
+  const size_t head = size < kTgaHeaderSize ? size : kTgaHeaderSize;
+  return Decode(image, data, head, data ? data + head : nullptr, size - head, nullptr);
+}
+
 bool ReadTGA(SImageTGA* image, const char* path) {
   image->data = nullptr;
-  std::vector<unsigned char> file;
-  switch (bounded::ReadFileCapped(path, kMaxTgaFile, &file)) {
+  // The header is read apart, so that the pixels of an uncompressed file
+  // start the buffer and can be decoded where they lie.
+  bounded::FileBytes file;
+  unsigned char header[kTgaHeaderSize];
+  bool split = false;
+  switch (bounded::ReadFileCapped(path, kMaxTgaFile, &file, header, sizeof(header), &split)) {
     case bounded::ReadResult::kOk:
       break;
     case bounded::ReadResult::kNoFile:
@@ -191,7 +227,8 @@ bool ReadTGA(SImageTGA* image, const char* path) {
       Fail("Could not read file header");
       return false;
   }
-  return DecodeTGA(image, file.data(), file.size());
+  if (!split) return DecodeTGA(image, file.data(), file.size());
+  return Decode(image, header, sizeof(header), file.data(), file.size(), &file);
 }
 
 namespace {

@@ -118,7 +118,7 @@ void ParseLevelCells(const unsigned char* data, size_t size, const char* path) {
 
 bool ReadLevelCells(const char* path) {
   MapCellCount = 0;
-  std::vector<unsigned char> file;
+  bounded::FileBytes file;
   switch (bounded::ReadFileCapped(path, kMaxMapFile, &file)) {
     case bounded::ReadResult::kOk:
       break;
