@@ -7,6 +7,7 @@
 // ends the process. CORVANE_NO_MESSAGEBOX=1 turns boxes off altogether;
 // the error then goes to stderr and the engine log.
 #include "Internal.h"
+#include "Cp1251.h"
 
 #include <SDL2/SDL.h>
 #include <signal.h>
@@ -98,7 +99,7 @@ void PlatformMessageBox(const char* text, const char* caption) {
   if (!DisplayPresent()) return;
   const int signo = ShowBoxAndWait(text, caption);
   if (signo != 0) {
-    AddToLog("Signal %d while a message box was up: shutting down.", signo);
+    AddToLog(RU("Сигнал %d при открытом окне сообщения: завершение работы."), signo);
     QuiteEngine();
     SDL_Quit();
     std::exit(128 + signo);
