@@ -9,6 +9,10 @@
 #include <AL/al.h>
 #include <AL/alc.h>
 
+#include <cstddef>
+#include <string>
+#include <vector>
+
 // The sound device behind the exported `_dsound` pointer: one OpenAL
 // device and its context. Created with the window, released at shutdown.
 struct TSoundDevice {
@@ -30,6 +34,11 @@ bool RequireArg(const void* pointer, const char* call, const char* argument);
 // while the sound device's context is still current.
 void ReleaseSoundBuffers();
 
+// True when the WAV file image (size bytes at data) holds a sound the
+// loader would hand to the device: the same chunk walk and format checks.
+// The samples then lie at data + *offset, *bytes long.
+bool CheckWaveImage(const unsigned char* data, size_t size, size_t* offset, size_t* bytes);
+
 // Builds the two built-in GLSL programs (model blending, particles) and
 // looks up their locations; sets _ShadersOn. Called once by InitGL.
 void InitEngineShaders();
@@ -48,16 +57,51 @@ extern int PartPosLocation;
 extern int NewPosLocation;
 extern int NewColorLocation;
 
+// A .mdl file parsed in memory, ready for upload: positions of every
+// keyframe (F * V * 3), 16-bit triangle indices (T * 3), texture
+// coordinates (V * 2).
+struct ModelData {
+  int vertexCount = 0;
+  int triangleCount = 0;
+  int frameCount = 0;
+  std::vector<float> keyframes;
+  std::vector<unsigned short> indices;
+  std::vector<float> texCoords;
+};
+// 16-bit indices address no more vertices than this.
+constexpr int kMaxModelVertices = 65536;
+// Largest .mdl file read: the game's largest model is about 2 MiB.
+constexpr size_t kMaxModelFile = size_t{64} << 20;
+// Parses the file image (size bytes at data) into *out. Returns null when
+// it is sound, otherwise the reason for the log line.
+const char* ParseModel(const unsigned char* data, size_t size, ModelData* out);
+
+// Largest animation list read: 64 records of a few dozen bytes each fit
+// many times over.
+constexpr size_t kMaxAnimationListFile = size_t{64} << 10;
+// Appends the records of an animation list held in memory (size bytes at
+// text, no terminator needed) to m's table; name is used in log lines.
+void ParseAnimationList(TModel& m, const char* text, size_t size, const char* name);
+
 // Whole text file in a new[] buffer with a terminating NUL, CR LF line
 // ends turned into LF; nullptr for a null path, an unreadable or empty
 // file. The caller delete[]s it.
 char* ReadShaderFile(const char* path);
+// The same for a file image in memory (null when size is 0).
+char* ShaderTextFromBytes(const unsigned char* data, size_t size);
+// Largest shader source read: the engine's own programs are under 1 KiB.
+constexpr size_t kMaxShaderFile = size_t{1} << 20;
 // Writes the GL object's info log to the engine log when it is not empty.
 void LogShaderInfo(unsigned int object);
 
 // Shows a modal message box with the text and caption (when a real display
 // is present) and always writes both to stderr. Never blocks a headless run.
+// With CORVANE_NO_MESSAGEBOX=1 in the environment no box is shown and the
+// error goes to stderr and the engine log. SIGINT and SIGTERM while a box
+// is up run the shutdown sequence and end the process.
 void PlatformMessageBox(const char* text, const char* caption);
+// UTF-8 form of a Windows-1251 text (window titles, message boxes).
+std::string Utf8FromCp1251(const char* text);
 
 // Engine core internals shared by the loop, the GL start-up and the
 // screenshot writer (white-box tests reach them too).

@@ -443,4 +443,29 @@ TEST_F(World, MonstersBlockEveryoneButBulletsAndThemselves) {
   EXPECT_TRUE(CanMoveTo(20, 0, 1.1f, 1.0f, WHO_PLAYER));
 }
 
+TEST_F(World, DroppedMonstersAndTrailingBytesAreLoggedOnce) {
+  // 2050 monster markers: the last two find no slot; half a record follows.
+  std::string map;
+  for (int i = 0; i < MONSTER_SLOTS + 2; i++) map += Record(i % 64, i / 64, -1, 1, 0, -1, -1);
+  map += std::string(7, '\x01');
+  ASSERT_TRUE(testutil::WriteFile("crowd.map", map));
+  testutil::RemoveFile("EngineLog.txt");
+  ReadLevelCells("crowd.map");
+  EXPECT_EQ(MapCellCount, MONSTER_SLOTS + 2);
+  EXPECT_EQ(MonsterCount, MONSTER_SLOTS);
+  const std::string log = testutil::ReadFile("EngineLog.txt");
+  const std::string dropped = RU("Карта crowd.map: 2 монстров не поместились в таблицу из 2048 мест");
+  const std::string trailing = RU("Карта crowd.map: 7 лишних байт после последней записи");
+  ASSERT_NE(log.find(dropped), std::string::npos);
+  EXPECT_EQ(log.find(dropped, log.find(dropped) + 1), std::string::npos);
+  EXPECT_NE(log.find(trailing), std::string::npos);
+
+  // A clean file says neither.
+  ResetWorld();
+  ASSERT_TRUE(testutil::WriteFile("clean.map", Record(1, 1, -1, 1, 0, -1, -1)));
+  ReadLevelCells("clean.map");
+  EXPECT_FALSE(LogHas(RU("лишних байт")));
+  EXPECT_FALSE(LogHas(RU("не поместились")));
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstdint>
 #include <string>
+#include <vector>
 #include <thread>
 
 #include "Cp1251.h"
@@ -76,8 +77,15 @@ class Sound : public ::testing::Test {
     EXPECT_TRUE(testutil::WriteFile(name, bytes));
     TSoundBuffer* b = nullptr;
     LoadDirectSound(&b, const_cast<char*>(name.c_str()));
+    loaded_.push_back(b);
     return b;
   }
+  // Every buffer a test loaded goes back, as a leak-checked run requires.
+  void TearDown() override {
+    for (TSoundBuffer*& b : loaded_) ReleaseSoundBuffer(&b);
+    loaded_.clear();
+  }
+  std::vector<TSoundBuffer*> loaded_;
   static TSoundDevice* device_;
 };
 TSoundDevice* Sound::device_ = nullptr;

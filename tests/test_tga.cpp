@@ -170,4 +170,57 @@ TEST(TgaRejects, DamagedAndUnsupportedFiles) {
   EXPECT_EQ(img.data, nullptr);
 }
 
+bool Decode(const std::string& bytes, SImageTGA* img) {
+  return DecodeTGA(img, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
+
+TEST(TgaBudget, ImagesPastThePixelBudgetAreRefusedBeforeAllocating) {
+  SImageTGA img;
+  // Wider than the side limit, with every pixel present in the file.
+  std::string wide = Header(2, kMaxTgaSide + 1, 1, 24) + std::string((kMaxTgaSide + 1) * 3, 'x');
+  EXPECT_FALSE(Decode(wide, &img));
+  EXPECT_STREQ(TgaLastError, "Image too large");
+  EXPECT_EQ(img.data, nullptr);
+
+  // 8192 x 8192 in 2 MiB of full 128-pixel runs: a file that small used to
+  // be taken for 256 MiB of pixels.
+  std::string runs = Header(10, 8192, 8192, 24);
+  for (int i = 0; i < 8192 * 8192 / 128; i++) runs += std::string("\xff\x01\x02\x03", 4);
+  EXPECT_FALSE(Decode(runs, &img));
+  EXPECT_STREQ(TgaLastError, "Image too large");
+  EXPECT_EQ(img.data, nullptr);
+
+  // At the budget's edge (4096 x 4096 in runs) the image is decoded.
+  std::string edge = Header(10, 4096, 4096, 32);
+  for (int i = 0; i < 4096 * 4096 / 128; i++) edge += std::string("\xff\x01\x02\x03\x04", 5);
+  ASSERT_TRUE(Decode(edge, &img));
+  EXPECT_EQ(img.data[0], 3);
+  EXPECT_EQ(img.data[4096u * 4096 * 4 - 1], 4);
+  free(img.data);
+
+  // A stream that stops short is refused by the packet walk, before the
+  // image is allocated, with the same text as before.
+  std::string cut = Header(10, 4096, 4096, 24);
+  for (int i = 0; i < 4096 * 4096 / 128 - 1; i++) cut += std::string("\xff\x01\x02\x03", 4);
+  cut += std::string(16, '\x01');
+  EXPECT_FALSE(Decode(cut, &img));
+  EXPECT_STREQ(TgaLastError, "Could not read image data");
+}
+
+TEST(TgaBudget, FileAndMemoryReadersAgree) {
+  const std::string bytes = Header(10, 3, 2, 32) +
+                            std::string("\x02\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c"
+                                        "\x82\x0d\x0e\x0f\x10",
+                                        18);
+  testutil::WriteFile("same.tga", bytes);
+  SImageTGA a, b;
+  ASSERT_TRUE(ReadTGA(&a, "same.tga"));
+  ASSERT_TRUE(Decode(bytes, &b));
+  EXPECT_EQ(std::memcmp(a.data, b.data, 3 * 2 * 4), 0);
+  EXPECT_EQ(b.data[0], 3);
+  EXPECT_EQ(b.data[23], 0x10);
+  free(a.data);
+  free(b.data);
+}
+
 }  // namespace

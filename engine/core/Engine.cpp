@@ -277,9 +277,13 @@ void MouseToLogical(int x, int y, int* lx, int* ly) {
   *ly = static_cast<int>(std::floor((dy - top) * s.logicalHeight / s.viewHeight));
 }
 
+}  // namespace
+
 // Window titles and message boxes take UTF-8; the engine's texts are
 // Windows-1251.
 std::string Utf8FromCp1251(const char* text) { return cp1251::ToUtf8(text); }
+
+namespace {
 
 void OpenSoundDevice() {
   ALCdevice* device = alcOpenDevice(nullptr);
@@ -759,12 +763,3 @@ void ChangeWindowCaption(const char* text) {
 void PauseGame() { _GameOn = false; }
 void ResumeGame() { _GameOn = true; }
 void ShowMenu(int index) { _ActiveMenu = index; }
-
-void PlatformMessageBox(const char* text, const char* caption) {
-  std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-  // A modal box only where someone can see and dismiss it.
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (!driver || (std::strcmp(driver, "x11") != 0 && std::strcmp(driver, "wayland") != 0)) return;
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, Utf8FromCp1251(caption).c_str(),
-                           Utf8FromCp1251(text).c_str(), nullptr);
-}

@@ -100,6 +100,9 @@ public:
 // b to null (safe on null, and after shutdown); one left alone is emptied
 // at shutdown and its memory stays taken until the program ends.
 CORVANE_API void LoadDirectSound(TSoundBuffer** buffer, const char* path);
+// Frees a buffer made by LoadDirectSound and sets *buffer to null;
+// safe on null and after the engine has shut down.
+CORVANE_API void ReleaseSoundBuffer(TSoundBuffer** buffer);
 
 // ============================================================ Log
 // (module: log)
@@ -438,9 +441,17 @@ public:
         vertexCount(0), triangleCount(0), texture(0), scale(0), x(0), y(0),
         z(0), frame(0), rotX(0), rotY(0), rotZ(0) {}
 
+  // Frees the keyframes and scratch array Load made once no copy uses them
+  // (no GL calls: the buffer objects go with the context).
+  ~TModel();
+  // Copies share the mesh: the GL buffers and the keyframes in memory.
+  TModel(const TModel& other);
+  TModel& operator=(const TModel& other);
+
   // Reads a .mdl file into GL buffers, stores the texture, computes
   // unitScale and resets frame to 0. A missing or damaged file is logged and
-  // leaves a model that draws nothing. Needs the GL context.
+  // leaves a model that draws nothing. Needs the GL context. A second load
+  // frees what the first one kept in memory.
   void Load(const char* path, unsigned int texture);
 
   // Sets scale, rotation (degrees), position (world units) and frame = 0.
@@ -482,6 +493,10 @@ public:
   // Draws the keyframe of frame without blending and without a program,
   // tinted by the current colour.
   void DrawStatic();
+
+private:
+  // Lets go of the shared keyframes and clears the pointers.
+  void Release();
 };
 
 // ============================================================ Particles
@@ -580,6 +595,7 @@ public:
   void SetTextureOn(unsigned int texture);
   // The sprite's colour, r, g, b, a (0..1).
   void SetColorOn(float r, float g, float b, float a);
+  virtual ~TCObjectUI() = default;
   // [GL] Draws the sprite over the widget's rectangle.
   virtual void Draw();
 };
@@ -595,6 +611,11 @@ public:
   TCButton() : TCObjectUI(), text(nullptr) {
     textColor[0] = textColor[1] = textColor[2] = textColor[3] = 0.0f;
   }
+  // Frees the caption copy.
+  ~TCButton() override;
+  // Copies take their own copy of the caption.
+  TCButton(const TCButton& other);
+  TCButton& operator=(const TCButton& other);
 
   // `textures` points to 4 texture names, one per state (null: none);
   // rectangle in pixels.

@@ -3,57 +3,23 @@
 // when shaders are off, or a single keyframe without a program.
 #include "Internal.h"
 
+#include "BoundedReader.h"
 #include "Cp1251.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <unordered_map>
+#include <vector>
 
 using namespace cgl;
 
 namespace {
 
-const int kMaxVertices = 65536;  // 16-bit indices address no more
-
 // The buffer-object entry points every model path needs.
 bool BufferEntryPointsBound() {
   return glGenBuffersARB && glBindBufferARB && glBufferDataARB && glBufferSubDataARB;
-}
-
-int32_t ReadInt32(const unsigned char* p) {
-  uint32_t v = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-               (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-  int32_t s;
-  std::memcpy(&s, &v, 4);
-  return s;
-}
-
-float ReadFloat(const unsigned char* p) {
-  int32_t bits = ReadInt32(p);
-  float f;
-  std::memcpy(&f, &bits, 4);
-  return f;
-}
-
-// Whole file in memory; false when it cannot be opened or read.
-bool ReadWholeFile(const char* path, unsigned char*& data, long& size) {
-  data = nullptr;
-  size = 0;
-  if (!path) return false;
-  FILE* f = std::fopen(path, "rb");
-  if (!f) return false;
-  long length = -1;
-  if (std::fseek(f, 0, SEEK_END) == 0) length = std::ftell(f);
-  std::rewind(f);
-  if (length < 0) {
-    std::fclose(f);
-    return false;
-  }
-  data = new unsigned char[static_cast<size_t>(length) + 1];
-  size = static_cast<long>(std::fread(data, 1, static_cast<size_t>(length), f));
-  std::fclose(f);
-  return true;
 }
 
 // Byte offset of keyframe f's positions in the vertex buffer.
@@ -86,82 +52,154 @@ int TargetKeyframe(float target, int frameCount) {
 
 }  // namespace
 
+const char* ParseModel(const unsigned char* data, size_t size, ModelData* out) {
+  bounded::ByteCursor in(data, size);
+  const int32_t V = in.I32(), T = in.I32(), F = in.I32();
+  if (in.Failed()) return RU("файл обрезан");
+  if (V < 0 || T < 0 || F < 0) return RU("отрицательные счётчики");
+  if (V > kMaxModelVertices) return RU("больше 65536 вершин");
+  if (F < 1 && (V > 0 || T > 0)) return RU("нет ни одного ключевого кадра");
+  if (static_cast<int64_t>(F) * V * 12 + static_cast<int64_t>(T) * 12 +
+          static_cast<int64_t>(V) * 8 > static_cast<int64_t>(in.Left()))
+    return RU("файл короче, чем указано в заголовке");
+
+  // The sizes are now bounded by the file, which is bounded by its cap.
+  const size_t positions = static_cast<size_t>(F) * V * 3;
+  out->keyframes.resize(positions);
+  for (size_t i = 0; i < positions; i++) out->keyframes[i] = in.F32();
+
+  // Only the low 16 bits of each index count; they must name a vertex.
+  const size_t indexCount = static_cast<size_t>(T) * 3;
+  out->indices.resize(indexCount);
+  for (size_t i = 0; i < indexCount; i++) {
+    out->indices[i] = static_cast<unsigned short>(in.U32() & 0xFFFFu);
+    if (out->indices[i] >= V) return RU("индекс вершины вне диапазона");
+  }
+  out->texCoords.resize(static_cast<size_t>(V) * 2);
+  for (float& t : out->texCoords) t = in.F32();
+  if (in.Failed()) return RU("файл обрезан");
+  out->vertexCount = V;
+  out->triangleCount = T;
+  out->frameCount = F;
+  return nullptr;
+}
+
+namespace {
+
+// Copies of a model (every monster holds one of its kind's) share the
+// keyframes and scratch array that Load made; the last copy frees them.
+// Keyed by the keyframe array; memory a caller put there is never freed.
+// The table itself is never destroyed: models with static storage are
+// destroyed at exit after any function-local static would be.
+std::unordered_map<const float*, int>& SharedFrames() {
+  static auto* refs = new std::unordered_map<const float*, int>();
+  return *refs;
+}
+
+}  // namespace
+
+void TModel::Release() {
+  if (frames) {
+    auto& refs = SharedFrames();
+    auto it = refs.find(frames);
+    if (it != refs.end() && --it->second == 0) {
+      refs.erase(it);
+      delete[] frames;
+      delete[] blendedVertices;
+    }
+  }
+  frames = nullptr;
+  blendedVertices = nullptr;
+}
+
+TModel::~TModel() { Release(); }
+
+TModel::TModel(const TModel& other) : TModel() { *this = other; }
+
+TModel& TModel::operator=(const TModel& other) {
+  if (this == &other) return *this;
+  Release();
+  animationCount = other.animationCount;
+  std::memcpy(animations, other.animations, sizeof(animations));
+  vertexBuffer = other.vertexBuffer;
+  indexBuffer = other.indexBuffer;
+  animStart = other.animStart;
+  animEnd = other.animEnd;
+  animSpeed = other.animSpeed;
+  offsetX = other.offsetX;
+  offsetY = other.offsetY;
+  unitScale = other.unitScale;
+  frameCount = other.frameCount;
+  vertexCount = other.vertexCount;
+  triangleCount = other.triangleCount;
+  texture = other.texture;
+  scale = other.scale;
+  x = other.x;
+  y = other.y;
+  z = other.z;
+  frame = other.frame;
+  rotX = other.rotX;
+  rotY = other.rotY;
+  rotZ = other.rotZ;
+  frames = other.frames;
+  blendedVertices = other.blendedVertices;
+  if (frames) {
+    auto it = SharedFrames().find(frames);
+    if (it != SharedFrames().end()) it->second++;
+  }
+  return *this;
+}
+
 void TModel::Load(const char* path, unsigned int tex) {
   if (!RequireGLExt("TModel::Load") || !RequireArg(path, "TModel::Load", "path")) return;
   texture = tex;
   const char* name = path ? path : "(null)";
 
-  // Until the file proves sound, the model holds nothing to draw.
+  // A second load replaces the first: its memory goes now, and until the
+  // file proves sound the model holds nothing to draw.
+  Release();
   vertexBuffer = 0;
   indexBuffer = 0;
   frameCount = vertexCount = triangleCount = 0;
   unitScale = 1.0f;
   frame = 0;
 
-  unsigned char* data = nullptr;
-  long size = 0;
+  bounded::FileBytes file;
+  ModelData mesh;
   const char* problem = nullptr;
-  int32_t V = 0, T = 0, F = 0;
   if (!BufferEntryPointsBound()) {
     problem = RU("функции буферов не загружены");
-  } else if (!ReadWholeFile(path, data, size)) {
-    problem = RU("файл не открывается");
-  } else if (size < 12) {
-    problem = RU("файл обрезан");
   } else {
-    V = ReadInt32(data);
-    T = ReadInt32(data + 4);
-    F = ReadInt32(data + 8);
-    if (V < 0 || T < 0 || F < 0) {
-      problem = RU("отрицательные счётчики");
-    } else if (V > kMaxVertices) {
-      problem = RU("больше 65536 вершин");
-    } else if (F < 1 && (V > 0 || T > 0)) {
-      problem = RU("нет ни одного ключевого кадра");
-    } else if (12 + static_cast<int64_t>(F) * V * 12 + static_cast<int64_t>(T) * 12 +
-                   static_cast<int64_t>(V) * 8 > size) {
-      problem = RU("файл короче, чем указано в заголовке");
+    switch (bounded::ReadFileCapped(path, kMaxModelFile, &file)) {
+      case bounded::ReadResult::kOk:
+        problem = ParseModel(file.data(), file.size(), &mesh);
+        break;
+      case bounded::ReadResult::kTooLarge:
+        problem = RU("файл больше 64 МиБ");
+        break;
+      default:
+        problem = RU("файл не открывается");
+        break;
     }
   }
   if (problem) {
     AddToLog(RU("Модель %s не загружена: %s"), name, problem);
-    delete[] data;
     return;
   }
+  file.clear();
 
-  const unsigned char* p = data + 12;
-  const size_t positions = static_cast<size_t>(F) * V * 3;
-  float* keyframes = new float[positions > 0 ? positions : 1];
-  for (size_t i = 0; i < positions; i++, p += 4) keyframes[i] = ReadFloat(p);
-
-  // Only the low 16 bits of each index count; they must name a vertex.
-  const size_t indexCount = static_cast<size_t>(T) * 3;
-  unsigned short* indices = new unsigned short[indexCount > 0 ? indexCount : 1];
-  bool indexOutOfRange = false;
-  for (size_t i = 0; i < indexCount; i++, p += 4) {
-    indices[i] = static_cast<unsigned short>(static_cast<uint32_t>(ReadInt32(p)) & 0xFFFFu);
-    if (indices[i] >= V) indexOutOfRange = true;
-  }
-  if (indexOutOfRange) {
-    AddToLog(RU("Модель %s не загружена: %s"), name, RU("индекс вершины вне диапазона"));
-    delete[] keyframes;
-    delete[] indices;
-    delete[] data;
-    return;
-  }
-
-  float* texCoords = new float[static_cast<size_t>(V) * 2 + 1];
-  for (size_t i = 0; i < static_cast<size_t>(V) * 2; i++, p += 4) texCoords[i] = ReadFloat(p);
-  delete[] data;
-
+  const int V = mesh.vertexCount;
+  const int F = mesh.frameCount;
+  const size_t positions = mesh.keyframes.size();
+  const size_t indexCount = mesh.indices.size();
   vertexCount = V;
-  triangleCount = T;
+  triangleCount = mesh.triangleCount;
   frameCount = F;
 
   glGenBuffersARB(1, &indexBuffer);
   glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, indexBuffer);
-  glBufferDataARB(GL_ELEMENT_ARRAY_BUFFER_ARB, static_cast<GLsizeiptrARB>(indexCount) * 2, indices,
-                  GL_STATIC_DRAW_ARB);
+  glBufferDataARB(GL_ELEMENT_ARRAY_BUFFER_ARB, static_cast<GLsizeiptrARB>(indexCount) * 2,
+                  mesh.indices.data(), GL_STATIC_DRAW_ARB);
   glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
 
   const intptr_t normalsOffset = KeyframeOffset(V, F);
@@ -169,16 +207,16 @@ void TModel::Load(const char* path, unsigned int tex) {
   glBindBufferARB(GL_ARRAY_BUFFER_ARB, vertexBuffer);
   glBufferDataARB(GL_ARRAY_BUFFER_ARB, normalsOffset + static_cast<intptr_t>(V) * 12, nullptr,
                   GL_STATIC_COPY_ARB);
-  glBufferSubDataARB(GL_ARRAY_BUFFER_ARB, 0, static_cast<intptr_t>(V) * 8, texCoords);
+  glBufferSubDataARB(GL_ARRAY_BUFFER_ARB, 0, static_cast<intptr_t>(V) * 8, mesh.texCoords.data());
   glBufferSubDataARB(GL_ARRAY_BUFFER_ARB, static_cast<intptr_t>(V) * 8,
-                     static_cast<intptr_t>(positions) * 4, keyframes);
+                     static_cast<intptr_t>(positions) * 4, mesh.keyframes.data());
 
   // unitScale: the largest positive coordinate of frame 0 in any axis.
   // Normals: the frame-0 direction of each vertex from the model's origin.
-  float* normals = new float[static_cast<size_t>(V) * 3 + 1];
+  std::vector<float> normals(static_cast<size_t>(V) * 3);
   float largest = 0.0f;
   for (int i = 0; i < V; i++) {
-    const float* v = keyframes + static_cast<size_t>(i) * 3;
+    const float* v = mesh.keyframes.data() + static_cast<size_t>(i) * 3;
     largest = largest > v[0] ? largest : v[0];
     largest = largest > v[1] ? largest : v[1];
     largest = largest > v[2] ? largest : v[2];
@@ -192,22 +230,17 @@ void TModel::Load(const char* path, unsigned int tex) {
   }
   unitScale = 1.0f / largest;
 
-  glBufferSubDataARB(GL_ARRAY_BUFFER_ARB, normalsOffset, static_cast<intptr_t>(V) * 12, normals);
+  glBufferSubDataARB(GL_ARRAY_BUFFER_ARB, normalsOffset, static_cast<intptr_t>(V) * 12,
+                     normals.data());
   glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
-
-  delete[] indices;
-  delete[] texCoords;
-  delete[] normals;
 
   // With shaders the keyframes live only in the buffer; the processor
   // fallback blends from a copy in memory into a scratch array.
-  if (_ShadersOn) {
-    delete[] keyframes;
-    frames = nullptr;
-    blendedVertices = nullptr;
-  } else {
-    frames = keyframes;
+  if (!_ShadersOn) {
+    frames = new float[positions > 0 ? positions : 1];
+    std::memcpy(frames, mesh.keyframes.data(), positions * sizeof(float));
     blendedVertices = new float[static_cast<size_t>(V) * 3 + 1];
+    SharedFrames()[frames] = 1;
   }
 
   frame = 0;

@@ -2,11 +2,14 @@
 // per-tick frame advance with its queries.
 #include "Internal.h"
 
+#include "BoundedReader.h"
 #include "Cp1251.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 void TModel::InitModel(float newScale, float newRotX, float newRotY, float newRotZ, float newX,
                        float newY, float newZ) {
@@ -117,49 +120,68 @@ int FindAnimation(const TModel& m, const char* name) {
 
 }  // namespace
 
-void TModel::LoadAnimationList(const char* path) {
-  FILE* f = path ? std::fopen(path, "rb") : nullptr;
-  if (!f) {
-    AddToLog(RU("Не удалось открыть список анимаций %s"), path ? path : "(null)");
-    return;
-  }
-  std::fseek(f, 0, SEEK_END);
-  long length = std::ftell(f);
-  std::rewind(f);
-  if (length < 0) length = 0;
-  char* text = new char[static_cast<size_t>(length) + 1];
-  size_t size = std::fread(text, 1, static_cast<size_t>(length), f);
-  std::fclose(f);
-  text[size] = '\0';  // keeps strtof inside the buffer
+void ParseAnimationList(TModel& m, const char* bytes, size_t size, const char* name) {
+  // A NUL after the text keeps strtof inside the buffer whatever it holds.
+  std::vector<char> text(bytes, bytes + size);
+  text.push_back('\0');
 
   // New records go after the ones already in the table.
-  int count = animationCount < 0 ? 0 : animationCount;
-  if (count > MaxAnimations) count = MaxAnimations;
-  ListReader reader(text, size);
+  int count = m.animationCount < 0 ? 0 : m.animationCount;
+  if (count > TModel::MaxAnimations) count = TModel::MaxAnimations;
+  ListReader reader(text.data(), size);
   bool reportedBad = false;
   bool reportedFull = false;
+  bool reportedNotFinite = false;
   while (!reader.AtEnd()) {
-    if (count >= MaxAnimations) {
+    if (count >= TModel::MaxAnimations) {
       if (!reportedFull)
-        AddToLog(RU("Список анимаций %s: больше %d записей, остальные пропущены"), path,
-                 static_cast<int>(MaxAnimations));
+        AddToLog(RU("Список анимаций %s: больше %d записей, остальные пропущены"), name,
+                 static_cast<int>(TModel::MaxAnimations));
       reportedFull = true;
       break;
     }
-    if (!reader.ReadRecord(animations[count]) && !reportedBad) {
-      AddToLog(RU("Список анимаций %s: запись %d не разобрана"), path, count);
+    SAnimation& rec = m.animations[count];
+    if (!reader.ReadRecord(rec) && !reportedBad) {
+      AddToLog(RU("Список анимаций %s: запись %d не разобрана"), name, count);
       reportedBad = true;
+    }
+    // NaN or an infinity would stop the frame arithmetic for good (every
+    // comparison false, or a frame that never wraps): such a record is
+    // refused and its slot taken by the next one.
+    if (!std::isfinite(rec.start) || !std::isfinite(rec.end) || !std::isfinite(rec.keyFrame) ||
+        !std::isfinite(rec.speed)) {
+      if (!reportedNotFinite)
+        AddToLog(RU("Список анимаций %s: запись %d содержит бесконечность или не-число, пропущена"),
+                 name, count);
+      reportedNotFinite = true;
+      rec = SAnimation();
+      continue;
     }
     count++;
   }
-  animationCount = static_cast<short>(count);
-  delete[] text;
+  m.animationCount = static_cast<short>(count);
 
-  for (int i = 0; i < animationCount; i++) {
-    const SAnimation& a = animations[i];
+  for (int i = 0; i < m.animationCount; i++) {
+    const SAnimation& a = m.animations[i];
     AddToLog(RU("Анимация номер %d: %.2f %.2f %.2f %.2f %s"), i, a.start, a.end, a.keyFrame,
              a.speed, a.name);
   }
+}
+
+void TModel::LoadAnimationList(const char* path) {
+  bounded::FileBytes file;
+  switch (bounded::ReadFileCapped(path, kMaxAnimationListFile, &file)) {
+    case bounded::ReadResult::kOk:
+      break;
+    case bounded::ReadResult::kTooLarge:
+      AddToLog(RU("Список анимаций %s больше %d КиБ, не прочитан"), path,
+               static_cast<int>(kMaxAnimationListFile >> 10));
+      return;
+    default:
+      AddToLog(RU("Не удалось открыть список анимаций %s"), path ? path : "(null)");
+      return;
+  }
+  ParseAnimationList(*this, reinterpret_cast<const char*>(file.data()), file.size(), path);
 }
 
 void TModel::SelectAnimation(const char* name) {

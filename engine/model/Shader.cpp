@@ -2,10 +2,12 @@
 // every shader object made, and the engine's two built-in programs.
 #include "Internal.h"
 
+#include "BoundedReader.h"
 #include "Cp1251.h"
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 using namespace cgl;
 
@@ -73,29 +75,28 @@ bool BuildEntryPointsBound() {
 
 }  // namespace
 
-char* ReadShaderFile(const char* path) {
-  if (!path) return nullptr;
-  FILE* f = std::fopen(path, "rb");
-  if (!f) return nullptr;
-  long length = -1;
-  if (std::fseek(f, 0, SEEK_END) == 0) length = std::ftell(f);
-  std::rewind(f);
-  if (length < 1) {
-    std::fclose(f);
-    return nullptr;
-  }
-  char* text = new char[static_cast<size_t>(length) + 1];
-  size_t got = std::fread(text, 1, static_cast<size_t>(length), f);
-  std::fclose(f);
+char* ShaderTextFromBytes(const unsigned char* data, size_t size) {
+  if (!data || size == 0) return nullptr;
+  char* text = new char[size + 1];
   // Text-mode reading: a CR right before an LF is dropped, so the compiler
   // sees the same text whichever line ends the file was saved with.
   size_t out = 0;
-  for (size_t i = 0; i < got; i++) {
-    if (text[i] == '\r' && i + 1 < got && text[i + 1] == '\n') continue;
-    text[out++] = text[i];
+  for (size_t i = 0; i < size; i++) {
+    if (data[i] == '\r' && i + 1 < size && data[i + 1] == '\n') continue;
+    text[out++] = static_cast<char>(data[i]);
   }
   text[out] = '\0';
   return text;
+}
+
+char* ReadShaderFile(const char* path) {
+  bounded::FileBytes file;
+  const bounded::ReadResult result = bounded::ReadFileCapped(path, kMaxShaderFile, &file);
+  if (result == bounded::ReadResult::kTooLarge)
+    AddToLog(RU("Шейдер %s больше %d КиБ, не прочитан"), path,
+             static_cast<int>(kMaxShaderFile >> 10));
+  if (result != bounded::ReadResult::kOk) return nullptr;
+  return ShaderTextFromBytes(file.data(), file.size());
 }
 
 void LogShaderInfo(unsigned int object) {

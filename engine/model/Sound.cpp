@@ -12,6 +12,7 @@
 // unsupported file logs one line and yields an empty buffer whose
 // operations do nothing.
 #include "Internal.h"
+#include "BoundedReader.h"
 #include "Cp1251.h"
 
 #include <cstdio>
@@ -20,8 +21,9 @@
 
 namespace {
 
-// Largest sound file accepted (the game's effects are a few hundred KiB).
-const long kMaxSoundFile = 64L * 1024 * 1024;
+// Largest sound file accepted (the game's effects are a few hundred KiB;
+// a minute of 16-bit stereo at 44.1 kHz is about 10 MiB).
+const size_t kMaxSoundFile = size_t{64} << 20;
 
 // Every buffer made on the device, so that they can be released before the
 // device goes (OpenAL complains when a closed device still holds buffers).
@@ -32,10 +34,8 @@ int g_bufferCount = 0;
 
 bool g_noDeviceLogged = false;
 
-unsigned Read16(const unsigned char* p) { return p[0] | (p[1] << 8); }
-unsigned Read32(const unsigned char* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<unsigned>(p[3]) << 24);
-}
+unsigned Read16(const unsigned char* p) { return bounded::ByteCursor::LoadU16(p); }
+unsigned Read32(const unsigned char* p) { return bounded::ByteCursor::LoadU32(p); }
 
 // Chunk sizes are padded to an even number of bytes in the file.
 unsigned long long Padded(unsigned long long size) { return size + (size & 1); }
@@ -110,20 +110,10 @@ WaveError ParseWave(const unsigned char* f, unsigned long long n, WaveLayout* ou
   return kNoData;
 }
 
-// Reads a whole file; false when it cannot be read or is too large.
-bool ReadWhole(const char* path, std::vector<unsigned char>* bytes) {
-  FILE* file = fopen(path, "rb");
-  if (!file) return false;
-  bool ok = false;
-  if (fseek(file, 0, SEEK_END) == 0) {
-    long size = ftell(file);
-    if (size >= 0 && size <= kMaxSoundFile && fseek(file, 0, SEEK_SET) == 0) {
-      bytes->resize(static_cast<size_t>(size));
-      ok = size == 0 || fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
-    }
-  }
-  fclose(file);
-  return ok;
+// 8- or 16-bit PCM, mono or stereo, at a rate the device can take.
+bool Playable(const WaveFormat& f) {
+  return f.tag == 1 && (f.channels == 1 || f.channels == 2) && (f.bits == 8 || f.bits == 16) &&
+         f.rate != 0 && f.rate <= 1000000;
 }
 
 ALenum AlFormat(const WaveFormat& f) {
@@ -163,6 +153,14 @@ bool Upload(TSoundBuffer* sb, const unsigned char* data, unsigned long long size
 }
 
 }  // namespace
+
+bool CheckWaveImage(const unsigned char* data, size_t size, size_t* offset, size_t* bytes) {
+  WaveLayout layout = {};
+  if (ParseWave(data, size, &layout) != kWaveOk || !Playable(layout.format)) return false;
+  *offset = static_cast<size_t>(layout.dataOffset);
+  *bytes = static_cast<size_t>(layout.dataSize);
+  return true;
+}
 
 // After the device is released (shutdown) the voices are gone with it.
 static bool Live(unsigned int source) { return source != 0 && _dsound != nullptr; }
@@ -219,8 +217,8 @@ void LoadDirectSound(TSoundBuffer** buffer, const char* path) {
     return;
   }
 
-  std::vector<unsigned char> file;
-  if (!ReadWhole(path, &file)) {
+  bounded::FileBytes file;
+  if (bounded::ReadFileCapped(path, kMaxSoundFile, &file) != bounded::ReadResult::kOk) {
     AddToLog(RU("Ошибка. Файл звука %s не удалось прочитать."), path);
     return;
   }
@@ -242,8 +240,7 @@ void LoadDirectSound(TSoundBuffer** buffer, const char* path) {
       return;
   }
   const WaveFormat& f = layout.format;
-  if (f.tag != 1 || (f.channels != 1 && f.channels != 2) || (f.bits != 8 && f.bits != 16) ||
-      f.rate == 0 || f.rate > 1000000) {
+  if (!Playable(f)) {
     AddToLog(RU("Ошибка. Формат файла звука %s не поддерживается (формат %u, каналов %u, бит %u, частота %u)."),
              path, f.tag, f.channels, f.bits, f.rate);
     return;
@@ -279,4 +276,26 @@ void ReleaseSoundBuffers() {
     sb->buffer = 0;
   }
   g_bufferCount = 0;
+}
+
+void ReleaseSoundBuffer(TSoundBuffer** buffer) {
+  if (!buffer || !*buffer) return;
+  TSoundBuffer* sb = *buffer;
+  *buffer = nullptr;
+  for (int i = 0; i < g_bufferCount; i++) {
+    if (g_buffers[i] != sb) continue;
+    g_buffers[i] = g_buffers[--g_bufferCount];
+    break;
+  }
+  // After shutdown the device and its names are gone; only memory is left.
+  if (_dsound && _dsound->context) {
+    if (alcGetCurrentContext() != _dsound->context) alcMakeContextCurrent(_dsound->context);
+    if (sb->source) {
+      alSourceStop(sb->source);
+      alSourcei(sb->source, AL_BUFFER, 0);
+      alDeleteSources(1, &sb->source);
+    }
+    if (sb->buffer) alDeleteBuffers(1, &sb->buffer);
+  }
+  delete sb;
 }

@@ -16,9 +16,24 @@ struct SImageTGA {
   unsigned int format;  // GL_RGB for 24 bits, GL_RGBA for 32
 };
 
+#include <cstddef>
+
+// Pixel budget of one image, checked before anything is allocated: each
+// side at most 8192 (the usual GL maximum texture size) and at most 16 M
+// pixels in all (64 MiB at 32 bits; the keyed maker copies it once more).
+// The game's largest picture is 1536 pixels wide.
+constexpr unsigned kMaxTgaSide = 8192;
+constexpr size_t kMaxTgaPixels = size_t{4096} * 4096;
+// Largest TGA file read: the header plus the worst run-length encoding of
+// the largest image (one header byte per 32-bit pixel), plus room for the
+// optional footer and extension area.
+constexpr size_t kMaxTgaFile = 18 + kMaxTgaPixels * 5 + 64 * 1024;
+
 // Reads an uncompressed (type 2) or run-length (type 10) true-colour TGA.
 // On failure shows an error box, leaves image->data null and returns false.
 bool ReadTGA(SImageTGA* image, const char* path);
+// The same from a file image already in memory (size bytes at data).
+bool DecodeTGA(SImageTGA* image, const unsigned char* data, size_t size);
 // Text and caption of the reader's last error box (null before any).
 extern const char* TgaLastError;
 extern const char* TgaLastCaption;

@@ -2,21 +2,25 @@
 //
 // The reader accepts only true-colour images, uncompressed (type 2) or
 // run-length encoded (type 10), 24 or 32 bits, with no image ID, no colour
-// map and a zero origin. Every size the file declares is checked against
-// what the file actually holds before anything is allocated, so a damaged
-// or hostile file can neither make us read or write outside a buffer nor
-// ask for gigabytes of memory.
+// map and a zero origin. The file is read whole (with a cap) and decoded
+// from memory. Every size the file declares is checked against what the
+// file actually holds and against a pixel budget before anything is
+// allocated, so a damaged or hostile file can neither make us read or write
+// outside a buffer nor ask for more than the budget's memory.
 #include "render/Render.h"
 
+#include "BoundedReader.h"
 #include "Cp1251.h"
 #include "Internal.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 unsigned int _FreeTextures[CORVANE_MAX_TEXTURES];
 int _MaxFreeTextures = -1;
@@ -27,15 +31,7 @@ namespace {
 
 const unsigned char kRawHeader[12] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 const unsigned char kRleHeader[12] = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-
-// Working values of the reader (one load at a time).
-unsigned char tgaHeader[12];
-unsigned char tgaInfo[6];
-unsigned int tgaWidth;
-unsigned int tgaHeight;
-unsigned int tgaBpp;
-unsigned int tgaBytesPerPixel;
-size_t tgaImageSize;
+const size_t kTgaHeaderSize = 18;
 
 }  // namespace
 
@@ -50,45 +46,75 @@ void Fail(const char* text, const char* caption = "ERROR") {
   PlatformMessageBox(text, caption);
 }
 
-// Bytes left in the file from the current position.
-size_t BytesLeft(FILE* f) {
-  long here = ftell(f);
-  if (here < 0 || fseek(f, 0, SEEK_END) != 0) return 0;
-  long end = ftell(f);
-  fseek(f, here, SEEK_SET);
-  return end > here ? static_cast<size_t>(end - here) : 0;
+// Swaps the file's B, G, R(, A) order into R, G, B(, A) while copying (in
+// and out may be the same pixel).
+template <size_t Bpp>
+inline void CopySwapped(const unsigned char* in, unsigned char* out) {
+  const unsigned char b = in[0], g = in[1], r = in[2];
+  out[0] = r;
+  out[1] = g;
+  out[2] = b;
+  if (Bpp == 4) out[3] = in[3];
 }
 
-// Reads and checks the info header shared by both readers; fills the image
-// fields and the module's working values.
-bool ReadInfoHeader(SImageTGA* image, FILE* f) {
-  if (fread(tgaInfo, 1, sizeof(tgaInfo), f) != sizeof(tgaInfo)) {
-    Fail("Could not read info header");
-    return false;
+template <size_t Bpp>
+void DecodeRaw(const unsigned char* in, unsigned char* out, size_t pixels) {
+  if (Bpp == 4) {
+    // Whole pixels as 32-bit words (little-endian): swap bytes 0 and 2.
+    for (size_t i = 0; i < pixels; ++i, in += 4, out += 4) {
+      uint32_t v;
+      std::memcpy(&v, in, 4);
+      v = (v & 0xFF00FF00u) | ((v >> 16) & 0xFFu) | ((v & 0xFFu) << 16);
+      std::memcpy(out, &v, 4);
+    }
+  } else {
+    for (size_t i = 0; i < pixels; ++i, in += Bpp, out += Bpp) CopySwapped<Bpp>(in, out);
   }
-  tgaWidth = tgaInfo[0] + 256u * tgaInfo[1];
-  tgaHeight = tgaInfo[2] + 256u * tgaInfo[3];
-  tgaBpp = tgaInfo[4];
-  image->width = tgaWidth;
-  image->height = tgaHeight;
-  image->bpp = tgaBpp;
-  if (tgaWidth == 0 || tgaHeight == 0 || (tgaBpp != 24 && tgaBpp != 32)) {
-    Fail("Invalid texture information");
-    return false;
-  }
-  image->format = tgaBpp == 24 ? GL_RGB : GL_RGBA;
-  tgaBytesPerPixel = tgaBpp / 8;
-  tgaImageSize = static_cast<size_t>(tgaBytesPerPixel) * tgaWidth * tgaHeight;
-  return true;
 }
 
-bool Allocate(SImageTGA* image) {
-  image->data = static_cast<unsigned char*>(malloc(tgaImageSize));
-  if (!image->data) {
-    Fail("Could not allocate memory for image");
-    return false;
+// Walks the packet headers only, proving that the packets carry exactly
+// the image's pixels before anything is allocated; null when they do. The
+// error texts are the ones a packet-by-packet reader meets first.
+const char* CheckRlePackets(const unsigned char* data, size_t size, size_t pos, size_t bpp,
+                            size_t pixelCount) {
+  size_t left = pixelCount;
+  while (left > 0) {
+    if (pos >= size) return "Could not read RLE header";
+    const unsigned h = data[pos++];
+    const size_t count = (h & 0x7F) + 1;
+    if (h >= 128) {
+      if (size - pos < bpp) return "Could not read from file";
+      if (count > left) return "Too many pixels read";
+      pos += bpp;
+    } else {
+      const size_t readable = (size - pos) / bpp;
+      if (count > left) return readable > left ? "Too many pixels read" : "Could not read image data";
+      if (readable < count) return "Could not read image data";
+      pos += count * bpp;
+    }
+    left -= count;
   }
-  return true;
+  return nullptr;
+}
+
+// Decodes packets already proven by CheckRlePackets: no bound checks left.
+template <size_t Bpp>
+void DecodeRle(const unsigned char* in, unsigned char* out, size_t pixelCount) {
+  unsigned char* const end = out + pixelCount * Bpp;
+  while (out < end) {
+    const unsigned h = *in++;
+    const size_t count = (h & 0x7F) + 1;
+    if (h >= 128) {
+      unsigned char px[4];
+      CopySwapped<Bpp>(in, px);
+      in += Bpp;
+      for (size_t n = 0; n < count; ++n, out += Bpp) std::memcpy(out, px, Bpp);
+    } else {
+      DecodeRaw<Bpp>(in, out, count);
+      in += count * Bpp;
+      out += count * Bpp;
+    }
+  }
 }
 
 void Release(SImageTGA* image) {
@@ -96,95 +122,116 @@ void Release(SImageTGA* image) {
   image->data = nullptr;
 }
 
-bool ReadRawTGA(SImageTGA* image, const char* /*path*/, FILE* f) {
-  if (!ReadInfoHeader(image, f)) {
-    fclose(f);
+// Decodes a file image given as its 18-byte header (or what there is of it,
+// headSize bytes) and the bytes after it. When `file` holds those bytes, an
+// uncompressed image is decoded in place and the file's memory becomes the
+// image's, sparing a second buffer and a copy.
+bool Decode(SImageTGA* image, const unsigned char* data, size_t headSize,
+            const unsigned char* body, size_t bodySize, bounded::FileBytes* file) {
+  image->data = nullptr;
+  if (!data || headSize < sizeof(kRawHeader)) {
+    Fail("Could not read file header");
     return false;
   }
-  // A file shorter than its declared pixels is refused before allocating.
-  if (tgaImageSize > BytesLeft(f)) {
+  const bool rle = std::memcmp(data, kRleHeader, sizeof(kRleHeader)) == 0;
+  if (!rle && std::memcmp(data, kRawHeader, sizeof(kRawHeader)) != 0) {
+    Fail("TGA file be type 2 or type 10 ", "Invalid Image");
+    return false;
+  }
+  if (headSize < kTgaHeaderSize) {
+    Fail("Could not read info header");
+    return false;
+  }
+  const unsigned char* info = data + 12;
+  const unsigned width = info[0] + 256u * info[1];
+  const unsigned height = info[2] + 256u * info[3];
+  const unsigned bpp = info[4];
+  image->width = width;
+  image->height = height;
+  image->bpp = bpp;
+  if (width == 0 || height == 0 || (bpp != 24 && bpp != 32)) {
+    Fail("Invalid texture information");
+    return false;
+  }
+  image->format = bpp == 24 ? GL_RGB : GL_RGBA;
+  const size_t bytesPerPixel = bpp / 8;
+  const size_t pixelCount = static_cast<size_t>(width) * height;
+  const size_t imageSize = pixelCount * bytesPerPixel;
+  const size_t left = bodySize;
+  // The file bounds what it can carry: raw pixels are stored one by one;
+  // a run-length packet costs at least a header byte and one pixel value
+  // and yields at most 128 pixels.
+  if (!rle ? imageSize > left : pixelCount > left / (1 + bytesPerPixel) * 128) {
     Fail("Could not read image data");
-    fclose(f);
     return false;
   }
-  if (!Allocate(image)) {
-    fclose(f);
+  if (width > kMaxTgaSide || height > kMaxTgaSide || pixelCount > kMaxTgaPixels) {
+    Fail("Image too large");
     return false;
   }
-  if (fread(image->data, 1, tgaImageSize, f) != tgaImageSize) {
-    Fail("Could not read image data");
-    Release(image);
-    fclose(f);
+  if (rle) {
+    if (const char* error =
+            CheckRlePackets(body, bodySize, 0, bytesPerPixel, pixelCount)) {
+      Fail(error);
+      return false;
+    }
+  }
+  if (!rle && file) {
+    unsigned char* pixels = file->data();
+    if (bytesPerPixel == 3)
+      DecodeRaw<3>(pixels, pixels, pixelCount);
+    else
+      DecodeRaw<4>(pixels, pixels, pixelCount);
+    image->data = file->release();
+    return true;
+  }
+  image->data = static_cast<unsigned char*>(malloc(imageSize));
+  if (!image->data) {
+    Fail("Could not allocate memory for image");
     return false;
   }
-  for (size_t i = 0; i + 2 < tgaImageSize; i += tgaBytesPerPixel) {
-    unsigned char t = image->data[i];
-    image->data[i] = image->data[i + 2];
-    image->data[i + 2] = t;
-  }
-  fclose(f);
+  const unsigned char* in = body;
+  if (rle)
+    bytesPerPixel == 3 ? DecodeRle<3>(in, image->data, pixelCount)
+                       : DecodeRle<4>(in, image->data, pixelCount);
+  else
+    bytesPerPixel == 3 ? DecodeRaw<3>(in, image->data, pixelCount)
+                       : DecodeRaw<4>(in, image->data, pixelCount);
   return true;
 }
 
-bool ReadRLETGA(SImageTGA* image, const char* /*path*/, FILE* f) {
-  if (!ReadInfoHeader(image, f)) {
-    fclose(f);
-    return false;
-  }
-  const size_t pixelCount = static_cast<size_t>(tgaWidth) * tgaHeight;
-  // Every packet costs at least one header byte and one pixel value and
-  // yields at most 128 pixels, so the file bounds the pixels it can carry.
-  const size_t left = BytesLeft(f);
-  const size_t packets = left / (1 + tgaBytesPerPixel);
-  if (pixelCount > packets * 128) {
-    Fail("Could not read image data");
-    fclose(f);
-    return false;
-  }
-  if (!Allocate(image)) {
-    fclose(f);
-    return false;
-  }
-  size_t currentPixel = 0;
-  size_t currentByte = 0;
-  unsigned char pixel[4];
-  const char* error = nullptr;
-  while (!error && currentPixel < pixelCount) {
-    unsigned char h;
-    if (fread(&h, 1, 1, f) != 1) {
-      error = "Could not read RLE header";
-      break;
-    }
-    const bool run = h >= 128;
-    const int count = run ? h - 127 : h + 1;
-    for (int n = 0; n < count; ++n) {
-      if (!run || n == 0) {
-        if (fread(pixel, 1, tgaBytesPerPixel, f) != tgaBytesPerPixel) {
-          error = run ? "Could not read from file" : "Could not read image data";
-          break;
-        }
-      }
-      if (currentPixel == pixelCount) {
-        error = "Too many pixels read";
-        break;
-      }
-      unsigned char* out = image->data + currentByte;
-      out[0] = pixel[2];
-      out[1] = pixel[1];
-      out[2] = pixel[0];
-      if (tgaBytesPerPixel == 4) out[3] = pixel[3];
-      currentByte += tgaBytesPerPixel;
-      ++currentPixel;
-    }
-  }
-  fclose(f);
-  if (error) {
-    Fail(error);
-    Release(image);
-    return false;
-  }
-  return true;
+}  // namespace
+
+bool DecodeTGA(SImageTGA* image, const unsigned char* data, size_t size) {
+  const size_t head = size < kTgaHeaderSize ? size : kTgaHeaderSize;
+  return Decode(image, data, head, data ? data + head : nullptr, size - head, nullptr);
 }
+
+bool ReadTGA(SImageTGA* image, const char* path) {
+  image->data = nullptr;
+  // The header is read apart, so that the pixels of an uncompressed file
+  // start the buffer and can be decoded where they lie.
+  bounded::FileBytes file;
+  unsigned char header[kTgaHeaderSize];
+  bool split = false;
+  switch (bounded::ReadFileCapped(path, kMaxTgaFile, &file, header, sizeof(header), &split)) {
+    case bounded::ReadResult::kOk:
+      break;
+    case bounded::ReadResult::kNoFile:
+      Fail("Could not open texture file");
+      return false;
+    case bounded::ReadResult::kTooLarge:
+      Fail("Texture file too large");
+      return false;
+    case bounded::ReadResult::kReadError:
+      Fail("Could not read file header");
+      return false;
+  }
+  if (!split) return DecodeTGA(image, file.data(), file.size());
+  return Decode(image, header, sizeof(header), file.data(), file.size(), &file);
+}
+
+namespace {
 
 // Records a new texture; a full registry keeps its 2048 entries and the
 // texture simply goes unrecorded.
@@ -232,25 +279,6 @@ bool KeyMatches(const unsigned char* p, const int* key) {
 }
 
 }  // namespace
-
-bool ReadTGA(SImageTGA* image, const char* path) {
-  image->data = nullptr;
-  FILE* f = path ? fopen(path, "rb") : nullptr;
-  if (!f) {
-    Fail("Could not open texture file");
-    return false;
-  }
-  if (fread(tgaHeader, 1, sizeof(tgaHeader), f) != sizeof(tgaHeader)) {
-    Fail("Could not read file header");
-    fclose(f);
-    return false;
-  }
-  if (memcmp(tgaHeader, kRawHeader, sizeof(tgaHeader)) == 0) return ReadRawTGA(image, path, f);
-  if (memcmp(tgaHeader, kRleHeader, sizeof(tgaHeader)) == 0) return ReadRLETGA(image, path, f);
-  Fail("TGA file be type 2 or type 10 ", "Invalid Image");
-  fclose(f);
-  return false;
-}
 
 namespace {
 

@@ -57,16 +57,49 @@ void TCButton::Create(const unsigned int* textures, int px, int py, int w, int h
 
 void TCButton::SetFont(TFonts f) { font = f; }
 
-void TCButton::SetText(const char* t) {
-  // Callers may keep the earlier caption's pointer, so it is not released.
-  if (!t) {
-    text = nullptr;
-    return;
-  }
+namespace {
+
+char* CopyText(const char* t) {
+  if (!t) return nullptr;
   size_t n = strlen(t);
   char* copy = new char[n + 1];
   memcpy(copy, t, n + 1);
+  return copy;
+}
+
+}  // namespace
+
+void TCButton::SetText(const char* t) {
+  // The button owns its caption: the earlier copy goes with the new one
+  // (also when t is that very copy, which is copied first).
+  char* copy = CopyText(t);
+  delete[] text;
   text = copy;
+}
+
+TCButton::~TCButton() { delete[] text; }
+
+TCButton::TCButton(const TCButton& other)
+    : TCObjectUI(other), textColor(), font(other.font) {
+  for (int i = 0; i < 4; i++) {
+    stateSprites[i] = other.stateSprites[i];
+    textColor[i] = other.textColor[i];
+  }
+  text = CopyText(other.text);
+}
+
+TCButton& TCButton::operator=(const TCButton& other) {
+  if (this == &other) return *this;
+  TCObjectUI::operator=(other);
+  for (int i = 0; i < 4; i++) {
+    stateSprites[i] = other.stateSprites[i];
+    textColor[i] = other.textColor[i];
+  }
+  font = other.font;
+  char* copy = CopyText(other.text);
+  delete[] text;
+  text = copy;
+  return *this;
 }
 
 void TCButton::SetTextColor(float r, float g, float b, float a) {

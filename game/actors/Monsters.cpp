@@ -182,11 +182,11 @@ void TMonsters::Init() {
         LoadDirectSound(&attackSounds[k], const_cast<char*>(kKinds[k].attackSound));
 }
 
-void TMonsters::Add(float x, float y, int kind) {
+bool TMonsters::Add(float x, float y, int kind) {
     // Only kinds with a model, sounds and settings may be placed.
     if (kind < 0 || kind >= MONSTER_KINDS_LOADED) {
         AddToLog(RU("Неизвестный вид монстра %d, монстр пропущен"), kind);
-        return;
+        return false;
     }
     int slot = -1;
     for (int i = 0; i < MONSTER_SLOTS; i++) {
@@ -195,7 +195,7 @@ void TMonsters::Add(float x, float y, int kind) {
             break;
         }
     }
-    if (slot < 0) return;
+    if (slot < 0) return false;
     // Placement fills slots from 0 upward, so the count always covers the
     // slot just taken.
     MonsterCount += 1;
@@ -222,6 +222,7 @@ void TMonsters::Add(float x, float y, int kind) {
     MonsterMoved(slot);
 
     AddToLog(RU("добавлена модель %d, координаты (%.2f,%.2f), номер её %d"), kind, x, y, slot);
+    return true;
 }
 
 void TMonsters::Process() {

@@ -42,8 +42,9 @@ public:
 
     // Loads the four kinds, the blood pool and the sounds; frees every slot.
     void Init();
-    // Places a monster of the given kind at a map position (level loading).
-    void Add(float x, float y, int kind);
+    // Places a monster of the given kind at a map position (level loading);
+    // false when the kind is unknown or every slot is taken.
+    bool Add(float x, float y, int kind);
     // One tick of every live monster and of the blood particles.
     void Process();
     // Draws the visible live monsters and the blood.

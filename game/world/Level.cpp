@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
+#include "BoundedReader.h"
 #include "Cp1251.h"
 #include "actors/Effects.h"
 #include "actors/Items.h"
@@ -38,16 +40,6 @@ void PlaySound(TSoundBuffer* sound) {
   if (sound) sound->Play(0, 0, 0);
 }
 
-int32_t ReadInt32(const unsigned char* p) {
-  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-                              (static_cast<uint32_t>(p[2]) << 16) |
-                              (static_cast<uint32_t>(p[3]) << 24));
-}
-
-int16_t ReadInt16(const unsigned char* p) {
-  return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));
-}
-
 // Keeps a field when it lies in [lo, hi]; otherwise logs the refusal and
 // puts `fallback` in its place, so that no out-of-range value is ever used
 // as an index.
@@ -69,53 +61,86 @@ int TruncExtent(float v) {
 
 }  // namespace
 
-bool ReadLevelCells(const char* path) {
+void ParseLevelCells(const unsigned char* data, size_t size, const char* path) {
   MapCellCount = 0;
-  FILE* file = std::fopen(path, "rb");
-  if (!file) {
-    AddToLog(RU("Не удалось открыть файл карты %s, уровень пуст."), path);
-    AddToLog(RU("Прочитано %d клеток карты %s."), MapCellCount, path);
-    return false;
-  }
-  unsigned char rec[MAP_RECORD_SIZE];
-  while (std::fread(rec, 1, MAP_RECORD_SIZE, file) == static_cast<size_t>(MAP_RECORD_SIZE)) {
+  bounded::ByteCursor in(data, size);
+  int droppedMonsters = 0;
+  bool full = false;
+  while (in.Left() >= static_cast<size_t>(MAP_RECORD_SIZE)) {
     if (MapCellCount >= MAX_MAP_CELLS) {
       AddToLog(RU("Карта %s содержит больше %d клеток, остальные отброшены."), path,
                MAX_MAP_CELLS);
+      full = true;
       break;
     }
     const int index = MapCellCount;
-    const int32_t column = ReadInt32(rec + 0);
-    const int32_t row = ReadInt32(rec + 4);
+    // Each record is read through its own cursor: 18 bytes of fields and
+    // two of padding.
+    bounded::ByteCursor rec(in.Here(), MAP_RECORD_SIZE);
+    in.Skip(MAP_RECORD_SIZE);
+    // Fields in the order the record lays them out.
+    static_assert(MAP_FIELD_COLUMN == 0 && MAP_FIELD_ROW == 4 && MAP_FIELD_BOX == 8 &&
+                      MAP_FIELD_ACTOR == 10 && MAP_FIELD_TEXTURE == 12 && MAP_FIELD_ITEM == 14 &&
+                      MAP_FIELD_WALL == 16,
+                  "the reads below follow the record layout");
+    const int32_t column = rec.I32();
+    const int32_t row = rec.I32();
     SMapCell& cell = MapCells[index];
     cell.x = static_cast<float>(column);
     cell.y = static_cast<float>(row);
-    cell.boxModel = CheckField(ReadInt16(rec + 8), -1, 0, -1, "box", index);
-    cell.actorCode = CheckField(ReadInt16(rec + 10), -1, 4, -1, "actor", index);
-    cell.textureIndex = CheckField(ReadInt16(rec + 12), 0, 8, 0, "texture", index);
-    cell.itemKind = CheckField(ReadInt16(rec + 14), -1, 8, -1, "item", index);
-    cell.wallType = CheckField(ReadInt16(rec + 16), -1, 4, -1, "wall", index);
+    cell.boxModel = CheckField(rec.I16(), BOX_NONE, MAP_BOX_LAST, BOX_NONE, "box", index);
+    cell.actorCode = CheckField(rec.I16(), ACTOR_NONE, MAP_ACTOR_LAST, ACTOR_NONE, "actor", index);
+    cell.textureIndex = CheckField(rec.I16(), 0, MAP_TEXTURES - 1, 0, "texture", index);
+    cell.itemKind = CheckField(rec.I16(), ITEM_NONE, MAP_ITEM_KINDS - 1, ITEM_NONE, "item", index);
+    cell.wallType = CheckField(rec.I16(), WALL_NONE, MAP_WALL_LAST, WALL_NONE, "wall", index);
     MapCellCount++;
 
     // Blocks sit 0.4 above their row, doors 0.5; platforms stay on it.
     if (cell.wallType == WALL_BLOCK) cell.y -= 0.4;
     if (cell.wallType > WALL_PLATFORM) cell.y -= 0.5;
-    if (cell.actorCode == 0) {
+    if (cell.actorCode == ACTOR_PLAYER) {
       Player.x = static_cast<float>(column);
       Player.y = -static_cast<float>(row) + 0.2;
       AddToLog(RU("Игрок находится в (%d,%d)"), static_cast<int>(column), static_cast<int>(row));
     }
-    if (cell.actorCode > 0)
-      Monsters.Add(static_cast<float>(column), -static_cast<float>(row), cell.actorCode - 1);
+    // Every kind 0..3 is known, so a refusal means the table is full.
+    if (cell.actorCode >= ACTOR_FIRST_MONSTER &&
+        !Monsters.Add(static_cast<float>(column), -static_cast<float>(row),
+                      cell.actorCode - ACTOR_FIRST_MONSTER))
+      droppedMonsters++;
     // A box moves the whole cell: its wall piece and pickup too.
-    if (cell.boxModel == 0) {
+    if (cell.boxModel == BOX_CRATE) {
       cell.y -= 0.13;
       cell.x += 0.5;
     }
     cell.y = -cell.y;
   }
-  std::fclose(file);
+  if (droppedMonsters > 0)
+    AddToLog(RU("Карта %s: %d монстров не поместились в таблицу из %d мест, пропущены."), path,
+             droppedMonsters, MONSTER_SLOTS);
+  if (!full && in.Left() > 0)
+    AddToLog(RU("Карта %s: %d лишних байт после последней записи не прочитаны."), path,
+             static_cast<int>(in.Left()));
   AddToLog(RU("Прочитано %d клеток карты %s."), MapCellCount, path);
+}
+
+bool ReadLevelCells(const char* path) {
+  MapCellCount = 0;
+  bounded::FileBytes file;
+  switch (bounded::ReadFileCapped(path, kMaxMapFile, &file)) {
+    case bounded::ReadResult::kOk:
+      break;
+    case bounded::ReadResult::kTooLarge:
+      AddToLog(RU("Файл карты %s больше %d КиБ, уровень пуст."), path,
+               static_cast<int>(kMaxMapFile >> 10));
+      AddToLog(RU("Прочитано %d клеток карты %s."), MapCellCount, path);
+      return false;
+    default:
+      AddToLog(RU("Не удалось открыть файл карты %s, уровень пуст."), path);
+      AddToLog(RU("Прочитано %d клеток карты %s."), MapCellCount, path);
+      return false;
+  }
+  ParseLevelCells(file.data(), file.size(), path);
   return true;
 }
 
@@ -350,7 +375,7 @@ bool CellStops(SMapCell& cell, float x, float y, float w, float h, int who) {
       PlaySound(DoorOpenSound);
     }
   }
-  return cell.boxModel == 0 && BoxOverlap(x, y, w, h, cell.x, cell.y, kBoxW, kBoxH);
+  return cell.boxModel == BOX_CRATE && BoxOverlap(x, y, w, h, cell.x, cell.y, kBoxW, kBoxH);
 }
 
 bool MonsterBlocks(int j, float x, float y, float w, float h, int who) {
@@ -377,7 +402,7 @@ bool CellReach(const SMapCell& cell, double& rx, double& ry) {
     rx = kDoorW / 2.0;
     ry = kDoorH / 2.0;
   }
-  if (cell.boxModel == 0) {
+  if (cell.boxModel == BOX_CRATE) {
     rx = std::max(rx, kBoxW / 2.0);
     ry = std::max(ry, kBoxH / 2.0);
   }
@@ -397,7 +422,7 @@ int GatherBlockBoxes(double minX, double maxX, double minY, double maxY, bool wi
       out[n++] = SBlockBox{cell.x, cell.y, kPlatformW, kPlatformH};
     else if (wall >= WALL_DOOR_BLUE)
       out[n++] = SBlockBox{cell.x, cell.y, kDoorW, kDoorH};
-    if (cell.boxModel == 0) out[n++] = SBlockBox{cell.x, cell.y, kBoxW, kBoxH};
+    if (cell.boxModel == BOX_CRATE) out[n++] = SBlockBox{cell.x, cell.y, kBoxW, kBoxH};
   }
   if (!withMonsters) return n;
   const int monsters = GatherMonstersNear(minX, maxX, minY, maxY, exclude, MonsterCandidates);

@@ -4,6 +4,7 @@
 #ifndef TARVS_LEVEL_H
 #define TARVS_LEVEL_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "CorvaneEngine.h"
@@ -12,6 +13,10 @@
 // Mover codes for CanMoveTo; a monster passes its own slot index (0..2047).
 constexpr int WHO_PLAYER = -6;
 constexpr int WHO_BULLET = -5;
+
+// Largest map file read: a full table is 80 KiB; a larger file still gives
+// its first MAX_MAP_CELLS cells, up to this cap.
+constexpr size_t kMaxMapFile = size_t{1} << 20;
 
 // One map cell. x and y are world units: x the column (moved right for a
 // box), y the negated row (moved for blocks, doors and boxes). A field of
@@ -48,6 +53,9 @@ void LoadLevel(const char* path);
 // placing the player and the monsters and logging as LoadLevel does; no GL
 // or sound work. Returns false when the file could not be opened.
 bool ReadLevelCells(const char* path);
+// The same from a map file image in memory (size bytes at data); path is
+// used in the log lines.
+void ParseLevelCells(const unsigned char* data, size_t size, const char* path);
 // Recomputes BackScrollFactor from the horizontal extent of the cells.
 void ComputeBackScroll();
 
