@@ -76,6 +76,25 @@ TEST_F(Tga, RawSwapsBlueAndRedAt24And32Bits) {
   EXPECT_EQ(d.img.height, 2u);
 }
 
+TEST_F(Tga, ThirtyTwoBitPixelsSwapAtEveryCountRawAndInRawPackets) {
+  // The 32-bit path swaps two pixels per step; odd counts leave one over.
+  for (int n = 1; n <= 5; ++n) {
+    std::string stored, expected;
+    for (int i = 0; i < n; ++i) {
+      stored += Bytes({10 * i + 1, 10 * i + 2, 10 * i + 3, 10 * i + 4});
+      expected += Bytes({10 * i + 3, 10 * i + 2, 10 * i + 1, 10 * i + 4});
+    }
+    Load(Header(2, n, 1, 32) + stored);
+    ASSERT_TRUE(d.ok) << n;
+    EXPECT_EQ(d.Pixels(), expected) << "raw, " << n << " pixels";
+    free(d.img.data);
+    Load(Header(10, n, 1, 32) + Bytes({n - 1}) + stored);
+    ASSERT_TRUE(d.ok) << n;
+    EXPECT_EQ(d.Pixels(), expected) << "raw packet, " << n << " pixels";
+    if (n < 5) free(d.img.data);
+  }
+}
+
 TEST_F(Tga, RawIgnoresTheDescriptorAndTrailingBytes) {
   std::string h = Header(2, 1, 1, 24);
   h[17] = 0x20;  // top-down origin bit: not honoured
