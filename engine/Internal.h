@@ -1,10 +1,10 @@
-// Internal declarations shared between engine modules (never installed,
-// never included by the game).
+// Engine internals: declarations shared between the engine's rooms (core,
+// render, models, audio, UI); never installed, never included by the game.
 #ifndef CORVANE_INTERNAL_H
 #define CORVANE_INTERNAL_H
 
 #include "CorvaneEngine.h"
-#include "GLExt.h"
+#include "render/GLExt.h"
 
 #include <AL/al.h>
 #include <AL/alc.h>
@@ -19,6 +19,13 @@ struct TSoundDevice {
   ALCdevice* device = nullptr;
   ALCcontext* context = nullptr;
 };
+
+// Opens the default device and makes its context current; without one the
+// game runs silent (_dsound stays null) after one log line.
+void OpenSoundDevice();
+// Releases every sound buffer, then the context and the device; nothing
+// when no device is open.
+void CloseSoundDevice();
 
 // Start-of-call checks of the exported functions. RequireGL is true when
 // an OpenGL context is current; otherwise it logs one line naming `call`

@@ -1,6 +1,7 @@
-// The engine's frame: StartEngine, the window with its GL context and sound
-// device, the loop with its two clocks (a 20 ms game tick and a frame drawn
-// whenever no event waits), the input globals and the shutdown sequence.
+// Core: the engine's frame. StartEngine, the window with its GL context
+// (the sound device is opened beside it), the loop with its two clocks (a
+// 20 ms game tick and a frame drawn whenever no event waits), the input
+// globals and the shutdown sequence.
 //
 // The platform layer is SDL2. Everything runs on the thread that called
 // StartEngine: the loop keeps its own monotonic tick deadline instead of a
@@ -36,7 +37,6 @@ int _Zarn_ScreenWidth = 0;
 int _Zarn_ScreenHeight = 0;
 bool _GameOn = true;
 bool _ScreenPause = false;
-TSoundDevice* _dsound = nullptr;
 
 namespace core {
 void (*InitCallback)() = nullptr;
@@ -284,34 +284,6 @@ void MouseToLogical(int x, int y, int* lx, int* ly) {
 std::string Utf8FromCp1251(const char* text) { return cp1251::ToUtf8(text); }
 
 namespace {
-
-void OpenSoundDevice() {
-  ALCdevice* device = alcOpenDevice(nullptr);
-  if (!device) {
-    AddToLog(RU("Звуковое устройство не найдено, игра идёт без звука."));
-    return;
-  }
-  ALCcontext* context = alcCreateContext(device, nullptr);
-  if (!context || !alcMakeContextCurrent(context)) {
-    if (context) alcDestroyContext(context);
-    alcCloseDevice(device);
-    AddToLog(RU("Звуковое устройство не найдено, игра идёт без звука."));
-    return;
-  }
-  _dsound = new TSoundDevice;
-  _dsound->device = device;
-  _dsound->context = context;
-}
-
-void CloseSoundDevice() {
-  if (!_dsound) return;
-  ReleaseSoundBuffers();
-  alcMakeContextCurrent(nullptr);
-  if (_dsound->context) alcDestroyContext(_dsound->context);
-  if (_dsound->device) alcCloseDevice(_dsound->device);
-  delete _dsound;
-  _dsound = nullptr;
-}
 
 // Deletes the GL context (if any) without logging; used after the loop
 // when start-up failed and the shutdown sequence never ran.
@@ -564,110 +536,13 @@ void ResizeScene(int width, int height) {
   glMatrixMode(GL_MODELVIEW);
 }
 
-int VirtualKeyFromSdl(int key, int scancode, bool numLock) {
-  if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
-  if (key >= SDLK_0 && key <= SDLK_9) return key;
-  if (key >= SDLK_F1 && key <= SDLK_F12) return 112 + (key - SDLK_F1);
-  if (key >= SDLK_F13 && key <= SDLK_F24) return 124 + (key - SDLK_F13);
-  // The keypad: digits and the decimal point with NumLock on, the
-  // navigation keys printed on them with it off.
-  if (key >= SDLK_KP_1 && key <= SDLK_KP_9) {
-    static const int kNavigation[9] = {35, 40, 34, 37, 12, 39, 36, 38, 33};
-    return numLock ? 97 + (key - SDLK_KP_1) : kNavigation[key - SDLK_KP_1];
-  }
-  if (key == SDLK_KP_0) return numLock ? 96 : 45;
-  if (key == SDLK_KP_PERIOD || key == SDLK_KP_DECIMAL) return numLock ? 110 : 46;
-  switch (key) {
-    case SDLK_BACKSPACE: return 8;
-    case SDLK_TAB: return 9;
-    case SDLK_CLEAR:
-    case SDLK_KP_CLEAR: return 12;
-    case SDLK_RETURN:
-    case SDLK_RETURN2:
-    case SDLK_KP_ENTER: return 13;
-    case SDLK_LSHIFT:
-    case SDLK_RSHIFT: return 16;
-    case SDLK_LCTRL:
-    case SDLK_RCTRL: return 17;
-    case SDLK_LALT:
-    case SDLK_RALT: return 18;
-    case SDLK_PAUSE: return 19;
-    case SDLK_CAPSLOCK: return 20;
-    case SDLK_ESCAPE: return 27;
-    case SDLK_SPACE: return 32;
-    case SDLK_PAGEUP: return 33;
-    case SDLK_PAGEDOWN: return 34;
-    case SDLK_END: return 35;
-    case SDLK_HOME: return 36;
-    case SDLK_LEFT: return 37;
-    case SDLK_UP: return 38;
-    case SDLK_RIGHT: return 39;
-    case SDLK_DOWN: return 40;
-    case SDLK_PRINTSCREEN: return 44;
-    case SDLK_INSERT: return 45;
-    case SDLK_DELETE: return 46;
-    case SDLK_LGUI: return 91;
-    case SDLK_RGUI: return 92;
-    case SDLK_APPLICATION: return 93;
-    case SDLK_KP_MULTIPLY: return 106;
-    case SDLK_KP_PLUS: return 107;
-    case SDLK_KP_MINUS: return 109;
-    case SDLK_KP_DIVIDE: return 111;
-    case SDLK_NUMLOCKCLEAR: return 144;
-    case SDLK_SCROLLLOCK: return 145;
-    case SDLK_SEMICOLON: return 186;
-    case SDLK_EQUALS:
-    case SDLK_PLUS: return 187;
-    case SDLK_COMMA: return 188;
-    case SDLK_MINUS: return 189;
-    case SDLK_PERIOD: return 190;
-    case SDLK_SLASH: return 191;
-    case SDLK_BACKQUOTE: return 192;
-    case SDLK_LEFTBRACKET: return 219;
-    case SDLK_BACKSLASH: return 220;
-    case SDLK_RIGHTBRACKET: return 221;
-    case SDLK_QUOTE: return 222;
-    default: break;
-  }
-  // Keys whose symbol is not Latin (a Cyrillic layout, say) are named by
-  // their place on the keyboard, as the US layout has it.
-  if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) return 'A' + (scancode - SDL_SCANCODE_A);
-  if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) return '1' + (scancode - SDL_SCANCODE_1);
-  switch (scancode) {
-    case SDL_SCANCODE_0: return '0';
-    case SDL_SCANCODE_SEMICOLON: return 186;
-    case SDL_SCANCODE_EQUALS: return 187;
-    case SDL_SCANCODE_COMMA: return 188;
-    case SDL_SCANCODE_MINUS: return 189;
-    case SDL_SCANCODE_PERIOD: return 190;
-    case SDL_SCANCODE_SLASH: return 191;
-    case SDL_SCANCODE_GRAVE: return 192;
-    case SDL_SCANCODE_LEFTBRACKET: return 219;
-    case SDL_SCANCODE_BACKSLASH:
-    case SDL_SCANCODE_NONUSHASH: return 220;
-    case SDL_SCANCODE_RIGHTBRACKET: return 221;
-    case SDL_SCANCODE_APOSTROPHE: return 222;
-    case SDL_SCANCODE_NONUSBACKSLASH: return 226;
-    default: return -1;
-  }
-}
-
 }  // namespace core
 
-int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int nCmdShow,
-                void (*process)(), void (*init)(), void (*render)(), bool fullScreen,
-                bool reserved, int width, int height, const char* caption) {
-  (void)hInstance;
-  (void)hPrevInstance;
-  (void)cmdLine;
-  (void)nCmdShow;
-  (void)reserved;
-  if (g_running) return 0;  // one engine per process at a time
+namespace {
 
-  _Zarn_ScreenWidth = width;
-  _Zarn_ScreenHeight = height;
-  AddToLog(RU("Старт движка"));
-
+// Fresh state for a new run: the game's callbacks, no quit asked for, the
+// tick clock stopped, the frame counter and the input latches cleared.
+void ResetRunState(void (*process)(), void (*init)(), void (*render)()) {
   g_process = process;
   g_render = render;
   core::InitCallback = init;
@@ -677,10 +552,14 @@ int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int n
   g_frameCount = 0.0f;
   g_lastFpsUpdate = 0.0;
   ResetInput();
+}
 
+// Starts SDL's video; false (logged, video shut again) when it fails or
+// when there is no display to show the game on.
+bool OpenVideo() {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     AddToLog(RU("Ошибка регистрации класса окна."));
-    return 0;
+    return false;
   }
   if (NoRealDisplay()) {
     std::fprintf(stderr,
@@ -688,13 +567,16 @@ int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int n
                  "set DISPLAY, or SDL_VIDEODRIVER=offscreen to run without one.\n");
     AddToLog(RU("Ошибка создания окна."));
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    return 0;
+    return false;
   }
   const char* driver = SDL_GetCurrentVideoDriver();
   g_finishAfterSwap = driver && std::strcmp(driver, "offscreen") == 0;
+  return true;
+}
 
-  // 32-bit colour, 16-bit depth, double buffer; the engine draws with the
-  // fixed-function pipeline, so the context is a compatibility one.
+// 32-bit colour, 16-bit depth, double buffer; the engine draws with the
+// fixed-function pipeline, so the context is a compatibility one.
+void RequestContextFormat() {
   SDL_GL_ResetAttributes();
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
@@ -702,10 +584,13 @@ int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int n
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+}
 
-  // Full screen keeps the desktop's own mode (no mode switch: many displays
-  // refuse the logical size); a window is resizable. Either way the
-  // logical picture is scaled into it.
+// Makes the hidden window. Full screen keeps the desktop's own mode (no
+// mode switch: many displays refuse the logical size); a window is
+// resizable. Either way the logical picture is scaled into it. False
+// (logged, video shut) when no window can be made.
+bool CreateGameWindow(bool fullScreen, int width, int height, const char* caption) {
   g_fullScreen = fullScreen;
   Uint32 flags = SDL_WINDOW_HIDDEN;
   if (fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
@@ -727,9 +612,32 @@ int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int n
   if (!g_window) {
     AddToLog(RU("Ошибка создания окна."));
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    return 0;
+    return false;
   }
   if (fullScreen) SDL_ShowCursor(SDL_DISABLE);
+  return true;
+}
+
+}  // namespace
+
+int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int nCmdShow,
+                void (*process)(), void (*init)(), void (*render)(), bool fullScreen,
+                bool reserved, int width, int height, const char* caption) {
+  (void)hInstance;
+  (void)hPrevInstance;
+  (void)cmdLine;
+  (void)nCmdShow;
+  (void)reserved;
+  if (g_running) return 0;  // one engine per process at a time
+
+  _Zarn_ScreenWidth = width;
+  _Zarn_ScreenHeight = height;
+  AddToLog(RU("Старт движка"));
+  ResetRunState(process, init, render);
+
+  if (!OpenVideo()) return 0;
+  RequestContextFormat();
+  if (!CreateGameWindow(fullScreen, width, height, caption)) return 0;
   g_running = true;
 
   CreateStep();
