@@ -1,10 +1,10 @@
-// Internal declarations shared between engine modules (never installed,
-// never included by the game).
+// Engine internals: declarations shared between the engine's rooms (core,
+// render, models, audio, UI); never installed, never included by the game.
 #ifndef CORVANE_INTERNAL_H
 #define CORVANE_INTERNAL_H
 
 #include "CorvaneEngine.h"
-#include "GLExt.h"
+#include "render/GLExt.h"
 
 #include <AL/al.h>
 #include <AL/alc.h>
@@ -19,6 +19,13 @@ struct TSoundDevice {
   ALCdevice* device = nullptr;
   ALCcontext* context = nullptr;
 };
+
+// Opens the default device and makes its context current; without one the
+// game runs silent (_dsound stays null) after one log line.
+void OpenSoundDevice();
+// Releases every sound buffer, then the context and the device; nothing
+// when no device is open.
+void CloseSoundDevice();
 
 // Start-of-call checks of the exported functions. RequireGL is true when
 // an OpenGL context is current; otherwise it logs one line naming `call`
@@ -103,6 +110,8 @@ void PlatformMessageBox(const char* text, const char* caption);
 // UTF-8 form of a Windows-1251 text (window titles, message boxes).
 std::string Utf8FromCp1251(const char* text);
 
+struct SDL_Window;
+
 // Engine core internals shared by the loop, the GL start-up and the
 // screenshot writer (white-box tests reach them too).
 namespace core {
@@ -122,6 +131,20 @@ void ResizeScene(int width, int height);
 // Keys with no Latin symbol fall back to their scancode's place; keypad
 // keys give digits with NumLock on and navigation codes with it off.
 int VirtualKeyFromSdl(int sdlKey, int scancode = 0, bool numLock = true);
+// The logical screen inside the window. UpdateDisplay reads the window's
+// drawable size and places the logical picture in it (as large as fits,
+// aspect kept, centred), drawing into an off-screen buffer of the logical
+// size when the sizes differ. PresentScaled scales the finished frame into
+// the window with black bars; RebindScaleBuffer binds the off-screen buffer
+// again for the next frame. DropScaleBuffer deletes the buffer (a context
+// must be current); ResetScaler forgets everything once the context is
+// gone. MouseToLogical maps window coordinates to logical pixels.
+void UpdateDisplay(SDL_Window* window);
+void PresentScaled();
+void RebindScaleBuffer();
+void DropScaleBuffer();
+void ResetScaler();
+void MouseToLogical(SDL_Window* window, int x, int y, int* lx, int* ly);
 // Calls Draw / Process / Click on the active menu when one is shown.
 void ActiveMenuDraw();
 void ActiveMenuProcess();

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "CorvaneEngine.h"
-#include "GLExt.h"
+#include "render/GLExt.h"
 #include "testutil.h"
 
 namespace {

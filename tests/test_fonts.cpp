@@ -10,7 +10,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "GLExt.h"
+#include "render/GLExt.h"
 #include "render/Render.h"
 #include "testutil.h"
 

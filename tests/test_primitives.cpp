@@ -7,7 +7,7 @@
 
 #include <GL/gl.h>
 
-#include "GLExt.h"
+#include "render/GLExt.h"
 #include "render/Render.h"
 #include "testutil.h"
 

@@ -1,6 +1,7 @@
-// The engine's frame: StartEngine, the window with its GL context and sound
-// device, the loop with its two clocks (a 20 ms game tick and a frame drawn
-// whenever no event waits), the input globals and the shutdown sequence.
+// Core: the engine's frame. StartEngine, the window with its GL context
+// (the sound device is opened beside it), the loop with its two clocks (a
+// 20 ms game tick and a frame drawn whenever no event waits), the input
+// globals and the shutdown sequence.
 //
 // The platform layer is SDL2. Everything runs on the thread that called
 // StartEngine: the loop keeps its own monotonic tick deadline instead of a
@@ -8,19 +9,15 @@
 // frames are drawn.
 //
 // The game draws at its logical size (the one given to StartEngine) whatever
-// the window or desktop is: when the window's drawable differs, frames go to
-// an off-screen buffer of the logical size that is scaled into the window
-// with black bars at every swap.
+// the window or desktop is; LogicalScreen.cpp scales that picture into the
+// window at every swap.
 #include "Internal.h"
 #include "Cp1251.h"
 
 #include <GL/glu.h>
-#include <GL/glext.h>
 #include <SDL2/SDL.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -36,7 +33,6 @@ int _Zarn_ScreenWidth = 0;
 int _Zarn_ScreenHeight = 0;
 bool _GameOn = true;
 bool _ScreenPause = false;
-TSoundDevice* _dsound = nullptr;
 
 namespace core {
 void (*InitCallback)() = nullptr;
@@ -127,156 +123,6 @@ bool IsSystemKey(SDL_Keycode key, Uint16 mod) {
   return (mod & KMOD_ALT) != 0 || key == SDLK_LALT || key == SDLK_RALT || key == SDLK_F10;
 }
 
-// ------------------------------------------------------------ logical screen
-// When the drawable is not the logical size, the frame is drawn into this
-// off-screen buffer of the logical size and scaled into the window. The
-// framebuffer entry points are looked up here: nothing else needs them.
-struct TScaler {
-  PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
-  PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
-  PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
-  PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
-  PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
-  PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
-  PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
-  PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
-  PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
-  PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
-  GLuint framebuffer = 0;
-  GLuint colour = 0;
-  GLuint depth = 0;
-  int bufferWidth = 0, bufferHeight = 0;  // the off-screen buffer's (logical) size
-  // The picture's place in the drawable, in pixels from the bottom left.
-  int drawableWidth = 0, drawableHeight = 0;
-  int viewX = 0, viewY = 0, viewWidth = 0, viewHeight = 0;
-  int logicalWidth = 0, logicalHeight = 0;
-  bool scaled = false;  // drawable differs from the logical size
-} g_scaler;
-
-bool LoadScalerEntryPoints() {
-  TScaler& s = g_scaler;
-  if (s.blitFramebuffer) return true;
-#define CORVANE_FBO_ENTRY(field, type, name) s.field = reinterpret_cast<type>(SDL_GL_GetProcAddress(name));
-  CORVANE_FBO_ENTRY(genFramebuffers, PFNGLGENFRAMEBUFFERSPROC, "glGenFramebuffers")
-  CORVANE_FBO_ENTRY(deleteFramebuffers, PFNGLDELETEFRAMEBUFFERSPROC, "glDeleteFramebuffers")
-  CORVANE_FBO_ENTRY(bindFramebuffer, PFNGLBINDFRAMEBUFFERPROC, "glBindFramebuffer")
-  CORVANE_FBO_ENTRY(framebufferRenderbuffer, PFNGLFRAMEBUFFERRENDERBUFFERPROC, "glFramebufferRenderbuffer")
-  CORVANE_FBO_ENTRY(checkFramebufferStatus, PFNGLCHECKFRAMEBUFFERSTATUSPROC, "glCheckFramebufferStatus")
-  CORVANE_FBO_ENTRY(genRenderbuffers, PFNGLGENRENDERBUFFERSPROC, "glGenRenderbuffers")
-  CORVANE_FBO_ENTRY(deleteRenderbuffers, PFNGLDELETERENDERBUFFERSPROC, "glDeleteRenderbuffers")
-  CORVANE_FBO_ENTRY(bindRenderbuffer, PFNGLBINDRENDERBUFFERPROC, "glBindRenderbuffer")
-  CORVANE_FBO_ENTRY(renderbufferStorage, PFNGLRENDERBUFFERSTORAGEPROC, "glRenderbufferStorage")
-  CORVANE_FBO_ENTRY(blitFramebuffer, PFNGLBLITFRAMEBUFFERPROC, "glBlitFramebuffer")
-#undef CORVANE_FBO_ENTRY
-  const bool all = s.genFramebuffers && s.deleteFramebuffers && s.bindFramebuffer &&
-                   s.framebufferRenderbuffer && s.checkFramebufferStatus && s.genRenderbuffers &&
-                   s.deleteRenderbuffers && s.bindRenderbuffer && s.renderbufferStorage &&
-                   s.blitFramebuffer;
-  if (!all) s.blitFramebuffer = nullptr;
-  return all;
-}
-
-void DropScaleBuffer() {
-  TScaler& s = g_scaler;
-  if (s.framebuffer) {
-    s.bindFramebuffer(GL_FRAMEBUFFER, 0);
-    s.deleteFramebuffers(1, &s.framebuffer);
-  }
-  if (s.colour) s.deleteRenderbuffers(1, &s.colour);
-  if (s.depth) s.deleteRenderbuffers(1, &s.depth);
-  s.framebuffer = s.colour = s.depth = 0;
-}
-
-bool MakeScaleBuffer(int width, int height) {
-  TScaler& s = g_scaler;
-  if (!LoadScalerEntryPoints()) return false;
-  s.genRenderbuffers(1, &s.colour);
-  s.bindRenderbuffer(GL_RENDERBUFFER, s.colour);
-  s.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-  s.genRenderbuffers(1, &s.depth);
-  s.bindRenderbuffer(GL_RENDERBUFFER, s.depth);
-  s.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-  s.bindRenderbuffer(GL_RENDERBUFFER, 0);
-  s.genFramebuffers(1, &s.framebuffer);
-  s.bindFramebuffer(GL_FRAMEBUFFER, s.framebuffer);
-  s.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, s.colour);
-  s.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, s.depth);
-  if (s.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-    DropScaleBuffer();
-    return false;
-  }
-  s.bufferWidth = width;
-  s.bufferHeight = height;
-  return true;
-}
-
-// Reads the drawable's size and places the logical picture in it: as large
-// as fits, aspect kept, centred. Draws into the off-screen buffer when the
-// sizes differ, straight into the window when they match.
-void UpdateDisplay() {
-  if (!cgl::ContextAlive || !g_window) return;
-  TScaler& s = g_scaler;
-  const int lw = _Zarn_ScreenWidth > 0 ? _Zarn_ScreenWidth : 1;
-  const int lh = _Zarn_ScreenHeight > 0 ? _Zarn_ScreenHeight : 1;
-  int dw = 0, dh = 0;
-  SDL_GL_GetDrawableSize(g_window, &dw, &dh);
-  if (dw <= 0 || dh <= 0) return;  // minimised: keep what there is
-  s.drawableWidth = dw;
-  s.drawableHeight = dh;
-  const double scale = std::min(static_cast<double>(dw) / lw, static_cast<double>(dh) / lh);
-  s.viewWidth = std::max(1, std::min(dw, static_cast<int>(lw * scale + 0.5)));
-  s.viewHeight = std::max(1, std::min(dh, static_cast<int>(lh * scale + 0.5)));
-  s.viewX = (dw - s.viewWidth) / 2;
-  s.viewY = (dh - s.viewHeight) / 2;
-  s.logicalWidth = lw;
-  s.logicalHeight = lh;
-  s.scaled = dw != lw || dh != lh;
-
-  DropScaleBuffer();
-  if (s.scaled && !MakeScaleBuffer(lw, lh)) {
-    // No off-screen buffer: draw into the picture's place in the window.
-    AddToLog(RU("Масштабирование кадра недоступно, кадр рисуется прямо в окно."));
-    core::ResizeScene(lw, lh);
-    glViewport(s.viewX, s.viewY, s.viewWidth, s.viewHeight);
-    return;
-  }
-  core::ResizeScene(lw, lh);
-}
-
-// Scales the finished frame into the window: black bars, the picture in
-// the middle, then the off-screen buffer is bound again for the next frame.
-void PresentScaled() {
-  TScaler& s = g_scaler;
-  if (!s.framebuffer) return;
-  glPushAttrib(GL_COLOR_BUFFER_BIT | GL_SCISSOR_BIT);
-  glDisable(GL_SCISSOR_TEST);
-  s.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT);
-  s.bindFramebuffer(GL_READ_FRAMEBUFFER, s.framebuffer);
-  s.blitFramebuffer(0, 0, s.bufferWidth, s.bufferHeight, s.viewX, s.viewY,
-                    s.viewX + s.viewWidth, s.viewY + s.viewHeight, GL_COLOR_BUFFER_BIT, GL_LINEAR);
-  glPopAttrib();
-}
-
-// Window coordinates of the mouse to the logical screen's pixels.
-void MouseToLogical(int x, int y, int* lx, int* ly) {
-  const TScaler& s = g_scaler;
-  *lx = x;
-  *ly = y;
-  // Also when the picture fills the drawable: on high-density screens the
-  // window's units are not the drawable's pixels.
-  if (s.viewWidth <= 0 || s.viewHeight <= 0 || !g_window) return;
-  int ww = 0, wh = 0;
-  SDL_GetWindowSize(g_window, &ww, &wh);
-  if (ww <= 0 || wh <= 0) return;
-  const double dx = static_cast<double>(x) * s.drawableWidth / ww;
-  const double dy = static_cast<double>(y) * s.drawableHeight / wh;
-  const int top = s.drawableHeight - s.viewY - s.viewHeight;
-  *lx = static_cast<int>(std::floor((dx - s.viewX) * s.logicalWidth / s.viewWidth));
-  *ly = static_cast<int>(std::floor((dy - top) * s.logicalHeight / s.viewHeight));
-}
-
 }  // namespace
 
 // Window titles and message boxes take UTF-8; the engine's texts are
@@ -284,34 +130,6 @@ void MouseToLogical(int x, int y, int* lx, int* ly) {
 std::string Utf8FromCp1251(const char* text) { return cp1251::ToUtf8(text); }
 
 namespace {
-
-void OpenSoundDevice() {
-  ALCdevice* device = alcOpenDevice(nullptr);
-  if (!device) {
-    AddToLog(RU("Звуковое устройство не найдено, игра идёт без звука."));
-    return;
-  }
-  ALCcontext* context = alcCreateContext(device, nullptr);
-  if (!context || !alcMakeContextCurrent(context)) {
-    if (context) alcDestroyContext(context);
-    alcCloseDevice(device);
-    AddToLog(RU("Звуковое устройство не найдено, игра идёт без звука."));
-    return;
-  }
-  _dsound = new TSoundDevice;
-  _dsound->device = device;
-  _dsound->context = context;
-}
-
-void CloseSoundDevice() {
-  if (!_dsound) return;
-  ReleaseSoundBuffers();
-  alcMakeContextCurrent(nullptr);
-  if (_dsound->context) alcDestroyContext(_dsound->context);
-  if (_dsound->device) alcCloseDevice(_dsound->device);
-  delete _dsound;
-  _dsound = nullptr;
-}
 
 // Deletes the GL context (if any) without logging; used after the loop
 // when start-up failed and the shutdown sequence never ran.
@@ -386,7 +204,7 @@ void Shutdown() {
   CloseSoundDevice();
   AddToLog(RU("Освободили DirectSound"));
 
-  if (cgl::ContextAlive) DropScaleBuffer();
+  if (cgl::ContextAlive) core::DropScaleBuffer();
   cgl::ContextAlive = false;
   if (g_context) SDL_GL_MakeCurrent(g_window, nullptr);
   AddToLog(RU("Сменили hDC контекст"));
@@ -442,7 +260,7 @@ void Dispatch(const SDL_Event& e) {
     }
     case SDL_MOUSEMOTION: {
       int x = 0, y = 0;
-      MouseToLogical(e.motion.x, e.motion.y, &x, &y);
+      core::MouseToLogical(g_window, e.motion.x, e.motion.y, &x, &y);
       _MousePosX = static_cast<int>(static_cast<Uint32>(x) & 0xFFFFu);
       _MousePosY = static_cast<int>(static_cast<Uint32>(y) & 0xFFFFu);
       break;
@@ -455,7 +273,7 @@ void Dispatch(const SDL_Event& e) {
       break;
     case SDL_WINDOWEVENT:
       if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-        UpdateDisplay();
+        core::UpdateDisplay(g_window);
       } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
         Shutdown();
       }
@@ -473,11 +291,11 @@ void DrawAndSwap() {
   if (g_quitPosted) return;
   core::ActiveMenuDraw();
   if (!cgl::ContextAlive) return;
-  PresentScaled();
+  core::PresentScaled();
   SDL_GL_SwapWindow(g_window);
   // Where the swap returns at once, queued frames would pile up without end.
   if (g_finishAfterSwap) glFinish();
-  if (g_scaler.framebuffer) g_scaler.bindFramebuffer(GL_FRAMEBUFFER, g_scaler.framebuffer);
+  core::RebindScaleBuffer();
 }
 
 // Events first; with the queue empty, one tick when its deadline has passed
@@ -512,9 +330,9 @@ void RunLoop() {
 void ReleasePlatform() {
   g_ticking = false;
   CloseSoundDevice();
-  if (cgl::ContextAlive) DropScaleBuffer();
+  if (cgl::ContextAlive) core::DropScaleBuffer();
   DropContext();
-  g_scaler = TScaler();
+  core::ResetScaler();
   if (g_window) SDL_DestroyWindow(g_window);
   g_window = nullptr;
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -564,110 +382,13 @@ void ResizeScene(int width, int height) {
   glMatrixMode(GL_MODELVIEW);
 }
 
-int VirtualKeyFromSdl(int key, int scancode, bool numLock) {
-  if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
-  if (key >= SDLK_0 && key <= SDLK_9) return key;
-  if (key >= SDLK_F1 && key <= SDLK_F12) return 112 + (key - SDLK_F1);
-  if (key >= SDLK_F13 && key <= SDLK_F24) return 124 + (key - SDLK_F13);
-  // The keypad: digits and the decimal point with NumLock on, the
-  // navigation keys printed on them with it off.
-  if (key >= SDLK_KP_1 && key <= SDLK_KP_9) {
-    static const int kNavigation[9] = {35, 40, 34, 37, 12, 39, 36, 38, 33};
-    return numLock ? 97 + (key - SDLK_KP_1) : kNavigation[key - SDLK_KP_1];
-  }
-  if (key == SDLK_KP_0) return numLock ? 96 : 45;
-  if (key == SDLK_KP_PERIOD || key == SDLK_KP_DECIMAL) return numLock ? 110 : 46;
-  switch (key) {
-    case SDLK_BACKSPACE: return 8;
-    case SDLK_TAB: return 9;
-    case SDLK_CLEAR:
-    case SDLK_KP_CLEAR: return 12;
-    case SDLK_RETURN:
-    case SDLK_RETURN2:
-    case SDLK_KP_ENTER: return 13;
-    case SDLK_LSHIFT:
-    case SDLK_RSHIFT: return 16;
-    case SDLK_LCTRL:
-    case SDLK_RCTRL: return 17;
-    case SDLK_LALT:
-    case SDLK_RALT: return 18;
-    case SDLK_PAUSE: return 19;
-    case SDLK_CAPSLOCK: return 20;
-    case SDLK_ESCAPE: return 27;
-    case SDLK_SPACE: return 32;
-    case SDLK_PAGEUP: return 33;
-    case SDLK_PAGEDOWN: return 34;
-    case SDLK_END: return 35;
-    case SDLK_HOME: return 36;
-    case SDLK_LEFT: return 37;
-    case SDLK_UP: return 38;
-    case SDLK_RIGHT: return 39;
-    case SDLK_DOWN: return 40;
-    case SDLK_PRINTSCREEN: return 44;
-    case SDLK_INSERT: return 45;
-    case SDLK_DELETE: return 46;
-    case SDLK_LGUI: return 91;
-    case SDLK_RGUI: return 92;
-    case SDLK_APPLICATION: return 93;
-    case SDLK_KP_MULTIPLY: return 106;
-    case SDLK_KP_PLUS: return 107;
-    case SDLK_KP_MINUS: return 109;
-    case SDLK_KP_DIVIDE: return 111;
-    case SDLK_NUMLOCKCLEAR: return 144;
-    case SDLK_SCROLLLOCK: return 145;
-    case SDLK_SEMICOLON: return 186;
-    case SDLK_EQUALS:
-    case SDLK_PLUS: return 187;
-    case SDLK_COMMA: return 188;
-    case SDLK_MINUS: return 189;
-    case SDLK_PERIOD: return 190;
-    case SDLK_SLASH: return 191;
-    case SDLK_BACKQUOTE: return 192;
-    case SDLK_LEFTBRACKET: return 219;
-    case SDLK_BACKSLASH: return 220;
-    case SDLK_RIGHTBRACKET: return 221;
-    case SDLK_QUOTE: return 222;
-    default: break;
-  }
-  // Keys whose symbol is not Latin (a Cyrillic layout, say) are named by
-  // their place on the keyboard, as the US layout has it.
-  if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) return 'A' + (scancode - SDL_SCANCODE_A);
-  if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) return '1' + (scancode - SDL_SCANCODE_1);
-  switch (scancode) {
-    case SDL_SCANCODE_0: return '0';
-    case SDL_SCANCODE_SEMICOLON: return 186;
-    case SDL_SCANCODE_EQUALS: return 187;
-    case SDL_SCANCODE_COMMA: return 188;
-    case SDL_SCANCODE_MINUS: return 189;
-    case SDL_SCANCODE_PERIOD: return 190;
-    case SDL_SCANCODE_SLASH: return 191;
-    case SDL_SCANCODE_GRAVE: return 192;
-    case SDL_SCANCODE_LEFTBRACKET: return 219;
-    case SDL_SCANCODE_BACKSLASH:
-    case SDL_SCANCODE_NONUSHASH: return 220;
-    case SDL_SCANCODE_RIGHTBRACKET: return 221;
-    case SDL_SCANCODE_APOSTROPHE: return 222;
-    case SDL_SCANCODE_NONUSBACKSLASH: return 226;
-    default: return -1;
-  }
-}
-
 }  // namespace core
 
-int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int nCmdShow,
-                void (*process)(), void (*init)(), void (*render)(), bool fullScreen,
-                bool reserved, int width, int height, const char* caption) {
-  (void)hInstance;
-  (void)hPrevInstance;
-  (void)cmdLine;
-  (void)nCmdShow;
-  (void)reserved;
-  if (g_running) return 0;  // one engine per process at a time
+namespace {
 
-  _Zarn_ScreenWidth = width;
-  _Zarn_ScreenHeight = height;
-  AddToLog(RU("Старт движка"));
-
+// Fresh state for a new run: the game's callbacks, no quit asked for, the
+// tick clock stopped, the frame counter and the input latches cleared.
+void ResetRunState(void (*process)(), void (*init)(), void (*render)()) {
   g_process = process;
   g_render = render;
   core::InitCallback = init;
@@ -677,10 +398,14 @@ int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int n
   g_frameCount = 0.0f;
   g_lastFpsUpdate = 0.0;
   ResetInput();
+}
 
+// Starts SDL's video; false (logged, video shut again) when it fails or
+// when there is no display to show the game on.
+bool OpenVideo() {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     AddToLog(RU("Ошибка регистрации класса окна."));
-    return 0;
+    return false;
   }
   if (NoRealDisplay()) {
     std::fprintf(stderr,
@@ -688,13 +413,16 @@ int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int n
                  "set DISPLAY, or SDL_VIDEODRIVER=offscreen to run without one.\n");
     AddToLog(RU("Ошибка создания окна."));
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    return 0;
+    return false;
   }
   const char* driver = SDL_GetCurrentVideoDriver();
   g_finishAfterSwap = driver && std::strcmp(driver, "offscreen") == 0;
+  return true;
+}
 
-  // 32-bit colour, 16-bit depth, double buffer; the engine draws with the
-  // fixed-function pipeline, so the context is a compatibility one.
+// 32-bit colour, 16-bit depth, double buffer; the engine draws with the
+// fixed-function pipeline, so the context is a compatibility one.
+void RequestContextFormat() {
   SDL_GL_ResetAttributes();
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
@@ -702,10 +430,13 @@ int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int n
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+}
 
-  // Full screen keeps the desktop's own mode (no mode switch: many displays
-  // refuse the logical size); a window is resizable. Either way the
-  // logical picture is scaled into it.
+// Makes the hidden window. Full screen keeps the desktop's own mode (no
+// mode switch: many displays refuse the logical size); a window is
+// resizable. Either way the logical picture is scaled into it. False
+// (logged, video shut) when no window can be made.
+bool CreateGameWindow(bool fullScreen, int width, int height, const char* caption) {
   g_fullScreen = fullScreen;
   Uint32 flags = SDL_WINDOW_HIDDEN;
   if (fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
@@ -727,16 +458,39 @@ int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int n
   if (!g_window) {
     AddToLog(RU("Ошибка создания окна."));
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    return 0;
+    return false;
   }
   if (fullScreen) SDL_ShowCursor(SDL_DISABLE);
+  return true;
+}
+
+}  // namespace
+
+int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int nCmdShow,
+                void (*process)(), void (*init)(), void (*render)(), bool fullScreen,
+                bool reserved, int width, int height, const char* caption) {
+  (void)hInstance;
+  (void)hPrevInstance;
+  (void)cmdLine;
+  (void)nCmdShow;
+  (void)reserved;
+  if (g_running) return 0;  // one engine per process at a time
+
+  _Zarn_ScreenWidth = width;
+  _Zarn_ScreenHeight = height;
+  AddToLog(RU("Старт движка"));
+  ResetRunState(process, init, render);
+
+  if (!OpenVideo()) return 0;
+  RequestContextFormat();
+  if (!CreateGameWindow(fullScreen, width, height, caption)) return 0;
   g_running = true;
 
   CreateStep();
 
   SDL_ShowWindow(g_window);
   SDL_RaiseWindow(g_window);
-  if (!g_quitPosted) UpdateDisplay();
+  if (!g_quitPosted) core::UpdateDisplay(g_window);
   g_ticking = !g_quitPosted;
 
   RunLoop();
@@ -753,7 +507,7 @@ void SetWindowSize(int width, int height) {
   if (!g_window || g_fullScreen) return;
   SDL_SetWindowSize(g_window, width > 0 ? width : _Zarn_ScreenWidth,
                     height > 0 ? height : _Zarn_ScreenHeight);
-  UpdateDisplay();
+  core::UpdateDisplay(g_window);
 }
 
 void ChangeWindowCaption(const char* text) {

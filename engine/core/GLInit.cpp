@@ -1,6 +1,6 @@
-// GL start-up: default state, the driver report, the extension entry
-// points, then the engine's shaders and primitives and the game's own
-// initialisation, each step announced in the log.
+// Core: GL start-up. Default state, the driver report, the extension
+// entry points, then the engine's shaders and primitives and the game's
+// own initialisation, each step announced in the log.
 #include "Internal.h"
 #include "Cp1251.h"
 

@@ -1,7 +1,7 @@
-// Checks at the start of exported calls: a call made before StartEngine,
-// after the window is gone, or with a null pointer where something must be
-// given, logs one line naming itself and returns its failure value
-// instead of crashing inside the driver or on the pointer.
+// Core: checks at the start of exported calls. A call made before
+// StartEngine, after the window is gone, or with a null pointer where
+// something must be given, logs one line naming itself and returns its
+// failure value instead of crashing inside the driver or on the pointer.
 #include "Internal.h"
 #include "Cp1251.h"
 

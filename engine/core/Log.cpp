@@ -1,4 +1,4 @@
-// The engine log "EngineLog.txt" and the GL error report.
+// Core: the engine log "EngineLog.txt" and the GL error report.
 //
 // Every entry opens the file for appending, writes one line and closes it,
 // so the log is complete on disk even if the program dies right after.

@@ -1,4 +1,4 @@
-// The error message box.
+// Core: the error message box.
 //
 // A modal box waits for someone to click it. So that an unattended or
 // scripted run can still be stopped, the box is shown by a child process

@@ -1,5 +1,5 @@
-// Screenshots: the frame buffer as an uncompressed 24-bit TGA named
-// "Screen<N>.tga" with the lowest N not yet on disk.
+// Core: screenshots, the frame buffer as an uncompressed 24-bit TGA
+// named "Screen<N>.tga" with the lowest N not yet on disk.
 #include "Internal.h"
 
 #include <cstdio>

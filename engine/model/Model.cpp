@@ -1,5 +1,5 @@
-// .mdl loading into GL buffer objects, and model drawing: blended between
-// two keyframes on the GPU through ModelShader, blended on the processor
+// Models: .mdl loading into GL buffer objects, and model drawing: blended
+// between two keyframes on the GPU through ModelShader, blended on the processor
 // when shaders are off, or a single keyframe without a program.
 #include "Internal.h"
 
@@ -150,6 +150,79 @@ TModel& TModel::operator=(const TModel& other) {
   return *this;
 }
 
+namespace {
+
+// Reads and parses the .mdl file into *mesh. Returns null when it is sound,
+// otherwise the reason for the log line.
+const char* ReadModelFile(const char* path, ModelData* mesh) {
+  if (!BufferEntryPointsBound()) return RU("функции буферов не загружены");
+  bounded::FileBytes file;
+  switch (bounded::ReadFileCapped(path, kMaxModelFile, &file)) {
+    case bounded::ReadResult::kOk:
+      return ParseModel(file.data(), file.size(), mesh);
+    case bounded::ReadResult::kTooLarge:
+      return RU("файл больше 64 МиБ");
+    default:
+      return RU("файл не открывается");
+  }
+}
+
+// The frame-0 direction of each vertex from the model's origin (V * 3
+// floats) into *normals; returns the largest positive coordinate of frame 0
+// in any axis, which unitScale is the inverse of.
+float FrameZeroNormals(const ModelData& mesh, std::vector<float>* normals) {
+  const int V = mesh.vertexCount;
+  normals->assign(static_cast<size_t>(V) * 3, 0.0f);
+  float largest = 0.0f;
+  for (int i = 0; i < V; i++) {
+    const float* v = mesh.keyframes.data() + static_cast<size_t>(i) * 3;
+    largest = largest > v[0] ? largest : v[0];
+    largest = largest > v[1] ? largest : v[1];
+    largest = largest > v[2] ? largest : v[2];
+    float length = static_cast<float>(
+        std::sqrt(static_cast<double>(v[0]) * v[0] + static_cast<double>(v[1]) * v[1] +
+                  static_cast<double>(v[2]) * v[2]));
+    if (length == 0.0f) length = 1.0f;
+    (*normals)[i * 3 + 0] = v[0] / length;
+    (*normals)[i * 3 + 1] = v[1] / length;
+    (*normals)[i * 3 + 2] = v[2] / length;
+  }
+  return largest;
+}
+
+// Uploads the triangle indices into a new element buffer, named in
+// m.indexBuffer.
+void UploadIndices(TModel& m, const ModelData& mesh) {
+  glGenBuffersARB(1, &m.indexBuffer);
+  glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, m.indexBuffer);
+  glBufferDataARB(GL_ELEMENT_ARRAY_BUFFER_ARB, static_cast<GLsizeiptrARB>(mesh.indices.size()) * 2,
+                  mesh.indices.data(), GL_STATIC_DRAW_ARB);
+  glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+}
+
+// Uploads texture coordinates, every keyframe and the frame-0 normals into
+// a new vertex buffer, named in m.vertexBuffer, and sets m.unitScale.
+void UploadVertices(TModel& m, const ModelData& mesh) {
+  const int V = mesh.vertexCount;
+  const intptr_t normalsOffset = KeyframeOffset(V, mesh.frameCount);
+  glGenBuffersARB(1, &m.vertexBuffer);
+  glBindBufferARB(GL_ARRAY_BUFFER_ARB, m.vertexBuffer);
+  glBufferDataARB(GL_ARRAY_BUFFER_ARB, normalsOffset + static_cast<intptr_t>(V) * 12, nullptr,
+                  GL_STATIC_COPY_ARB);
+  glBufferSubDataARB(GL_ARRAY_BUFFER_ARB, 0, static_cast<intptr_t>(V) * 8, mesh.texCoords.data());
+  glBufferSubDataARB(GL_ARRAY_BUFFER_ARB, static_cast<intptr_t>(V) * 8,
+                     static_cast<intptr_t>(mesh.keyframes.size()) * 4, mesh.keyframes.data());
+
+  std::vector<float> normals;
+  m.unitScale = 1.0f / FrameZeroNormals(mesh, &normals);
+
+  glBufferSubDataARB(GL_ARRAY_BUFFER_ARB, normalsOffset, static_cast<intptr_t>(V) * 12,
+                     normals.data());
+  glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+}
+
+}  // namespace
+
 void TModel::Load(const char* path, unsigned int tex) {
   if (!RequireGLExt("TModel::Load") || !RequireArg(path, "TModel::Load", "path")) return;
   texture = tex;
@@ -164,82 +237,25 @@ void TModel::Load(const char* path, unsigned int tex) {
   unitScale = 1.0f;
   frame = 0;
 
-  bounded::FileBytes file;
   ModelData mesh;
-  const char* problem = nullptr;
-  if (!BufferEntryPointsBound()) {
-    problem = RU("функции буферов не загружены");
-  } else {
-    switch (bounded::ReadFileCapped(path, kMaxModelFile, &file)) {
-      case bounded::ReadResult::kOk:
-        problem = ParseModel(file.data(), file.size(), &mesh);
-        break;
-      case bounded::ReadResult::kTooLarge:
-        problem = RU("файл больше 64 МиБ");
-        break;
-      default:
-        problem = RU("файл не открывается");
-        break;
-    }
-  }
-  if (problem) {
+  if (const char* problem = ReadModelFile(path, &mesh)) {
     AddToLog(RU("Модель %s не загружена: %s"), name, problem);
     return;
   }
-  file.clear();
 
-  const int V = mesh.vertexCount;
-  const int F = mesh.frameCount;
-  const size_t positions = mesh.keyframes.size();
-  const size_t indexCount = mesh.indices.size();
-  vertexCount = V;
+  vertexCount = mesh.vertexCount;
   triangleCount = mesh.triangleCount;
-  frameCount = F;
-
-  glGenBuffersARB(1, &indexBuffer);
-  glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, indexBuffer);
-  glBufferDataARB(GL_ELEMENT_ARRAY_BUFFER_ARB, static_cast<GLsizeiptrARB>(indexCount) * 2,
-                  mesh.indices.data(), GL_STATIC_DRAW_ARB);
-  glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
-
-  const intptr_t normalsOffset = KeyframeOffset(V, F);
-  glGenBuffersARB(1, &vertexBuffer);
-  glBindBufferARB(GL_ARRAY_BUFFER_ARB, vertexBuffer);
-  glBufferDataARB(GL_ARRAY_BUFFER_ARB, normalsOffset + static_cast<intptr_t>(V) * 12, nullptr,
-                  GL_STATIC_COPY_ARB);
-  glBufferSubDataARB(GL_ARRAY_BUFFER_ARB, 0, static_cast<intptr_t>(V) * 8, mesh.texCoords.data());
-  glBufferSubDataARB(GL_ARRAY_BUFFER_ARB, static_cast<intptr_t>(V) * 8,
-                     static_cast<intptr_t>(positions) * 4, mesh.keyframes.data());
-
-  // unitScale: the largest positive coordinate of frame 0 in any axis.
-  // Normals: the frame-0 direction of each vertex from the model's origin.
-  std::vector<float> normals(static_cast<size_t>(V) * 3);
-  float largest = 0.0f;
-  for (int i = 0; i < V; i++) {
-    const float* v = mesh.keyframes.data() + static_cast<size_t>(i) * 3;
-    largest = largest > v[0] ? largest : v[0];
-    largest = largest > v[1] ? largest : v[1];
-    largest = largest > v[2] ? largest : v[2];
-    float length = static_cast<float>(
-        std::sqrt(static_cast<double>(v[0]) * v[0] + static_cast<double>(v[1]) * v[1] +
-                  static_cast<double>(v[2]) * v[2]));
-    if (length == 0.0f) length = 1.0f;
-    normals[i * 3 + 0] = v[0] / length;
-    normals[i * 3 + 1] = v[1] / length;
-    normals[i * 3 + 2] = v[2] / length;
-  }
-  unitScale = 1.0f / largest;
-
-  glBufferSubDataARB(GL_ARRAY_BUFFER_ARB, normalsOffset, static_cast<intptr_t>(V) * 12,
-                     normals.data());
-  glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+  frameCount = mesh.frameCount;
+  UploadIndices(*this, mesh);
+  UploadVertices(*this, mesh);
 
   // With shaders the keyframes live only in the buffer; the processor
   // fallback blends from a copy in memory into a scratch array.
   if (!_ShadersOn) {
+    const size_t positions = mesh.keyframes.size();
     frames = new float[positions > 0 ? positions : 1];
     std::memcpy(frames, mesh.keyframes.data(), positions * sizeof(float));
-    blendedVertices = new float[static_cast<size_t>(V) * 3 + 1];
+    blendedVertices = new float[static_cast<size_t>(vertexCount) * 3 + 1];
     SharedFrames()[frames] = 1;
   }
 

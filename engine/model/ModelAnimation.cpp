@@ -1,4 +1,4 @@
-// Model placement, named animation ranges read from a text list, and the
+// Models: placement, named animation ranges read from a text list, and the
 // per-tick frame advance with its queries.
 #include "Internal.h"
 

@@ -1,5 +1,6 @@
-// The particle pool: per-tick motion and fading, and drawing in batches of
-// 30 camera-facing quads per draw call through the particle program.
+// Models: the particle pool, per-tick motion and fading, and drawing in
+// batches of 30 camera-facing quads per draw call through the particle
+// program.
 //
 // The program expands each quad of a small static buffer (30 quads, each
 // vertex tagged with its quad's number) around a centre taken from uniform
@@ -125,77 +126,100 @@ void TParticlesSystem::Process() {
   }
 }
 
+namespace {
+
+// Each live particle as a copy of the system's model, placed, turned,
+// sized and tinted as the particle.
+void DrawAsModels(TParticlesSystem& ps) {
+  TModel& model = ps.model;
+  for (int i = 0; i < TParticlesSystem::MaxParticles; i++) {
+    const SParticle3D& p = ps.particles[i];
+    if (p.life <= 0) continue;
+    Begin3D();
+    model.Move(p.x, p.y, p.z);
+    model.scale = p.size;
+    model.rotX = p.angle[0];
+    model.rotY = p.angle[1];
+    model.rotZ = p.angle[2];
+    SetColor(p.color[0], p.color[1], p.color[2], p.color[3]);
+    model.DrawStatic();
+    End3D();
+  }
+}
+
+// One draw of the first count quads of the static buffer, positioned and
+// coloured by the batch arrays through the particle program.
+void DrawBatch(TParticlesSystem& ps, int count) {
+  Begin3D();
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+  ParticleShader.Enable();
+  glUniform1fvARB(NewPosLocation, count * 4, ps.batchPos);
+  glUniform1fvARB(NewColorLocation, count * 4, ps.batchColor);
+  glBindTexture(GL_TEXTURE_2D, ps.texture);
+  glBindBufferARB(GL_ARRAY_BUFFER_ARB, ps.quadBuffer);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  // A program that failed to build has no attribute; the quads then
+  // all collapse onto batch entry 0 instead of raising GL errors.
+  if (PartPosLocation >= 0) ParticleShader.EnableVertexArray(PartPosLocation);
+  glTexCoordPointer(2, GL_FLOAT, 8, BufferOffset(kTexCoordOffset));
+  glVertexPointer(3, GL_FLOAT, 12, BufferOffset(kCornerOffset));
+  if (PartPosLocation >= 0)
+    glVertexAttribPointerARB(PartPosLocation, 1, GL_FLOAT, GL_FALSE, 0,
+                             BufferOffset(kQuadNumberOffset));
+  glDrawArrays(GL_QUADS, 0, count * 4);
+  glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+  ParticleShader.Disable();
+  glDisable(GL_BLEND);
+  End3D();
+}
+
+// Live particles gathered into batches of up to kQuads, one draw each.
+void DrawBatched(TParticlesSystem& ps) {
+  int b = -1;
+  for (int i = 0; i < TParticlesSystem::MaxParticles; i++) {
+    const SParticle3D& p = ps.particles[i];
+    if (p.life > 0) {
+      b++;
+      ps.batchPos[4 * b + 0] = p.x;
+      ps.batchPos[4 * b + 1] = p.y;
+      ps.batchPos[4 * b + 2] = p.z;
+      ps.batchPos[4 * b + 3] = p.size;
+      for (int k = 0; k < 4; k++) ps.batchColor[4 * b + k] = p.color[k];
+    }
+    if (b == kQuads - 1 || (i == TParticlesSystem::MaxParticles - 1 && b != -1)) {
+      DrawBatch(ps, b + 1);
+      b = -1;
+    }
+  }
+}
+
+// Without the program: each live particle as a textured plane of its own.
+void DrawAsPlanes(TParticlesSystem& ps) {
+  for (int i = 0; i < TParticlesSystem::MaxParticles; i++) {
+    const SParticle3D& p = ps.particles[i];
+    if (p.life <= 0) continue;
+    Begin3D();
+    SetColor(p.color[0], p.color[1], p.color[2], p.color[3]);
+    SetPos3D(p.x, p.y, p.z);
+    RotateX(p.angle[0]);
+    RotateY(p.angle[1]);
+    RotateZ(p.angle[2]);
+    glScalef(p.size, p.size, 1.0f);
+    glBindTexture(GL_TEXTURE_2D, ps.texture);
+    DrawSimplePlane();
+    End3D();
+  }
+}
+
+}  // namespace
+
 void TParticlesSystem::Draw() {
   if (!RequireGL("TParticlesSystem::Draw")) return;
   glDepthMask(GL_FALSE);
-  if (useModel) {
-    for (int i = 0; i < MaxParticles; i++) {
-      const SParticle3D& p = particles[i];
-      if (p.life <= 0) continue;
-      Begin3D();
-      model.Move(p.x, p.y, p.z);
-      model.scale = p.size;
-      model.rotX = p.angle[0];
-      model.rotY = p.angle[1];
-      model.rotZ = p.angle[2];
-      SetColor(p.color[0], p.color[1], p.color[2], p.color[3]);
-      model.DrawStatic();
-      End3D();
-    }
-  } else if (_ShadersOn && quadBuffer != 0) {
-    int b = -1;
-    for (int i = 0; i < MaxParticles; i++) {
-      const SParticle3D& p = particles[i];
-      if (p.life > 0) {
-        b++;
-        batchPos[4 * b + 0] = p.x;
-        batchPos[4 * b + 1] = p.y;
-        batchPos[4 * b + 2] = p.z;
-        batchPos[4 * b + 3] = p.size;
-        for (int k = 0; k < 4; k++) batchColor[4 * b + k] = p.color[k];
-      }
-      if (b == kQuads - 1 || (i == MaxParticles - 1 && b != -1)) {
-        Begin3D();
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        ParticleShader.Enable();
-        glUniform1fvARB(NewPosLocation, (b + 1) * 4, batchPos);
-        glUniform1fvARB(NewColorLocation, (b + 1) * 4, batchColor);
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glBindBufferARB(GL_ARRAY_BUFFER_ARB, quadBuffer);
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glEnableClientState(GL_VERTEX_ARRAY);
-        // A program that failed to build has no attribute; the quads then
-        // all collapse onto batch entry 0 instead of raising GL errors.
-        if (PartPosLocation >= 0) ParticleShader.EnableVertexArray(PartPosLocation);
-        glTexCoordPointer(2, GL_FLOAT, 8, BufferOffset(kTexCoordOffset));
-        glVertexPointer(3, GL_FLOAT, 12, BufferOffset(kCornerOffset));
-        if (PartPosLocation >= 0)
-          glVertexAttribPointerARB(PartPosLocation, 1, GL_FLOAT, GL_FALSE, 0,
-                                   BufferOffset(kQuadNumberOffset));
-        glDrawArrays(GL_QUADS, 0, (b + 1) * 4);
-        glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
-        ParticleShader.Disable();
-        glDisable(GL_BLEND);
-        End3D();
-        b = -1;
-      }
-    }
-  } else {
-    for (int i = 0; i < MaxParticles; i++) {
-      const SParticle3D& p = particles[i];
-      if (p.life <= 0) continue;
-      Begin3D();
-      SetColor(p.color[0], p.color[1], p.color[2], p.color[3]);
-      SetPos3D(p.x, p.y, p.z);
-      RotateX(p.angle[0]);
-      RotateY(p.angle[1]);
-      RotateZ(p.angle[2]);
-      glScalef(p.size, p.size, 1.0f);
-      glBindTexture(GL_TEXTURE_2D, texture);
-      DrawSimplePlane();
-      End3D();
-    }
-  }
+  if (useModel) DrawAsModels(*this);
+  else if (_ShadersOn && quadBuffer != 0) DrawBatched(*this);
+  else DrawAsPlanes(*this);
   glDepthMask(GL_TRUE);
 }

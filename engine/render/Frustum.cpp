@@ -1,4 +1,4 @@
-// View-frustum tests and the screen-to-world pick.
+// Render: view-frustum tests and the screen-to-world pick.
 #include "render/Render.h"
 
 #include "Internal.h"

@@ -1,4 +1,5 @@
-// Drawing state, camera and primitives over the fixed-function pipeline.
+// Render: drawing state, camera and primitives over the fixed-function
+// pipeline.
 //
 // The unit plane lives in three static buffer objects so that every
 // rectangle, sprite and particle quad costs one indexed draw with no vertex

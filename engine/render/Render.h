@@ -1,4 +1,4 @@
-// Internal declarations of the rendering module (textures, primitives,
+// Render: internal declarations of the rendering module (textures, primitives,
 // fonts, frustum), shared with the engine's other modules and the tests.
 #ifndef CORVANE_RENDER_H
 #define CORVANE_RENDER_H

@@ -1,4 +1,4 @@
-// Screen-space sprites and bitmap fonts.
+// Render: screen-space sprites and bitmap fonts.
 #include "render/Render.h"
 
 #include "Internal.h"

@@ -1,4 +1,4 @@
-// TGA reading and the texture makers with their registry.
+// Render: TGA reading and the texture makers with their registry.
 //
 // The reader accepts only true-colour images, uncompressed (type 2) or
 // run-length encoded (type 10), 24 or 32 bits, with no image ID, no colour

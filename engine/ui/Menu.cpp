@@ -1,6 +1,6 @@
-// Menu widgets: image widgets, buttons with captions, and menus that the
-// engine's loop draws every frame, updates every tick and clicks on each
-// left-button release.
+// UI: menu widgets. Image widgets, buttons with captions, and menus that
+// the engine's loop draws every frame, updates every tick and clicks on
+// each left-button release.
 #include "Internal.h"
 #include "Cp1251.h"
 

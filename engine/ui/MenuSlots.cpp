@@ -1,4 +1,4 @@
-// The ten menu slots and the loop's calls into the one that is shown.
+// UI: the ten menu slots and the loop's calls into the one that is shown.
 #include "Internal.h"
 
 TCMenu _MENU[10];

@@ -1,5 +1,6 @@
-// GLSL programs through the ARB shader-object extension, the registry of
-// every shader object made, and the engine's two built-in programs.
+// Render: GLSL programs through the ARB shader-object extension, the
+// registry of every shader object made, and the engine's two built-in
+// programs.
 #include "Internal.h"
 
 #include "BoundedReader.h"

@@ -1,6 +1,6 @@
-// Internal: the OpenGL entry points the engine binds by name at start-up
-// (buffer objects, point parameters, ARB shader objects, uniforms, object
-// queries and generic vertex attributes). Engine sources only.
+// Render (internal): the OpenGL entry points the engine binds by name at
+// start-up (buffer objects, point parameters, ARB shader objects, uniforms,
+// object queries and generic vertex attributes). Engine sources only.
 //
 // Each pointer is named after its entry point and lives in namespace cgl so
 // it never clashes with symbols exported by the system's GL library. Use

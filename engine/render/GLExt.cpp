@@ -1,4 +1,6 @@
-#include "GLExt.h"
+// Render: the OpenGL extension entry points, looked up by name once a
+// context is current.
+#include "render/GLExt.h"
 
 #include <SDL2/SDL.h>
 

@@ -1,4 +1,4 @@
-// WAV loading and the sound buffers the game plays.
+// Audio: WAV loading and the sound buffers the game plays.
 //
 // A sound file is read whole into memory and walked as RIFF chunks: the
 // RIFF chunk of form "WAVE" is found at the top level, its first sub-chunk
