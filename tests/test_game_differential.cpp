@@ -36,10 +36,11 @@ typedef std::vector<unsigned char> Bytes;
 // Copies `n` objects at `p` into `b` (save) or back out of it.
 template <typename T>
 void CopyBytes(bool save, Bytes& b, T* p, size_t n) {
+  // An empty table has no bytes to copy (and memcpy must not see null).
   if (save) {
     b.resize(sizeof(T) * n);
-    std::memcpy(b.data(), static_cast<const void*>(p), b.size());
-  } else {
+    if (!b.empty()) std::memcpy(b.data(), static_cast<const void*>(p), b.size());
+  } else if (!b.empty()) {
     std::memcpy(static_cast<void*>(p), b.data(), b.size());
   }
 }
