@@ -256,9 +256,9 @@ void TBullets::AddSparks(float x, float y) {
   p.y = y;
   for (int i = 0; i < 20; i++) {
     // Three draws in a fixed order, so a seeded run replays exactly.
-    int r1 = random(1000);
-    int r2 = random(1000);
-    int r3 = random(1000);
+    int r1 = RandomBelow(1000);
+    int r2 = RandomBelow(1000);
+    int r3 = RandomBelow(1000);
     p.velocity[1] = (float)(r1 * 0.000125);
     p.velocity[2] = (float)((r2 - r3) * 0.000125);
     sparks.Add(p);
