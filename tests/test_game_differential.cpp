@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "../tools/replay/KeyScript.h"
 #include "CorvaneEngine.h"
+#include "KeyScript.h"
 #include "actors/Bullets.h"
 #include "actors/Corps.h"
 #include "actors/Effects.h"

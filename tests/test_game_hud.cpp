@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Cp1251.h"
+#include "Pictures.h"
 #include "actors/Player.h"
 #include "hud/Hud.h"
 #include "testutil.h"
@@ -57,18 +58,6 @@ const int W = 1024, H = 768;
 using testutil::Pixel;
 
 Pixel ReadPixel(int x, int yFromTop) { return testutil::ReadPixel(x, yFromTop, H); }
-
-void SavePng(const char* name) {
-  std::vector<unsigned char> px(static_cast<size_t>(W) * H * 3);
-  glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, px.data());
-  std::string ppm = "P6\n1024 768\n255\n";
-  for (int y = H - 1; y >= 0; y--)
-    ppm.append(reinterpret_cast<char*>(&px[static_cast<size_t>(y) * W * 3]), W * 3);
-  std::string base(name);
-  testutil::WriteFile(base + ".ppm", ppm);
-  std::string cmd = "convert " + base + ".ppm " + base + ".png 2>/dev/null";
-  if (std::system(cmd.c_str()) != 0) return;
-}
 
 class HudDraw : public ::testing::Test {
  protected:
@@ -127,7 +116,7 @@ TEST_F(HudDraw, PanelKeysAndMessageRenderReadably) {
   _FPS = 59.6f;
   ShowMessage(RU("Нужен красный ключ"));
   DrawHud();
-  SavePng("hud");
+  testutil::SavePng("hud", W, H);
 
   // The message: red glyphs start at the centred position.
   const int x0 = HudMessageX(static_cast<int>(std::strlen(HudMessage)));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Cp1251.h"
+#include "Pictures.h"
 #include "actors/Items.h"
 #include "actors/Monsters.h"
 #include "actors/Player.h"
@@ -25,40 +26,11 @@ using testutil::Pixel;
 
 Pixel ReadPixel(int x, int yFromTop) { return testutil::ReadPixel(x, yFromTop, H); }
 
-// An uncompressed 24-bit TGA of w x h pixels given as R, G, B triples.
-void WriteTga(const char* path, int w, int h, const std::vector<unsigned char>& rgb) {
-  std::string f(18, '\0');
-  f[2] = 2;
-  f[12] = static_cast<char>(w & 0xFF);
-  f[13] = static_cast<char>(w >> 8);
-  f[14] = static_cast<char>(h & 0xFF);
-  f[15] = static_cast<char>(h >> 8);
-  f[16] = 24;
-  for (size_t i = 0; i + 2 < rgb.size(); i += 3) {
-    f += static_cast<char>(rgb[i + 2]);
-    f += static_cast<char>(rgb[i + 1]);
-    f += static_cast<char>(rgb[i]);
-  }
-  testutil::WriteFile(path, f);
-}
-
 GLTexture Solid(const char* path, unsigned char r, unsigned char g, unsigned char b) {
   std::vector<unsigned char> px;
   for (int i = 0; i < 16; i++) px.insert(px.end(), {r, g, b});
-  WriteTga(path, 4, 4, px);
+  testutil::WriteFile(path, testutil::Tga24(4, 4, px));
   return LoadTexture(path);
-}
-
-void SavePng(const char* name) {
-  std::vector<unsigned char> px(static_cast<size_t>(W) * H * 3);
-  glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, px.data());
-  std::string ppm = "P6\n1024 768\n255\n";
-  for (int y = H - 1; y >= 0; y--)
-    ppm.append(reinterpret_cast<char*>(&px[static_cast<size_t>(y) * W * 3]), W * 3);
-  std::string base(name);
-  testutil::WriteFile(base + ".ppm", ppm);
-  std::string cmd = "convert " + base + ".ppm " + base + ".png 2>/dev/null";
-  if (std::system(cmd.c_str()) != 0) return;
 }
 
 // The game's camera on the player, as the render callback places it.
@@ -110,7 +82,7 @@ TEST_F(LevelDraw, BackgroundScrollsWithThePlayer) {
       bands.insert(bands.end(), {static_cast<unsigned char>(x < 4 ? 255 : 0),
                                  static_cast<unsigned char>(x >= 4 && x < 8 ? 255 : 0),
                                  static_cast<unsigned char>(x >= 8 ? 255 : 0)});
-  WriteTga("bands.tga", 12, 4, bands);
+  testutil::WriteFile("bands.tga", testutil::Tga24(12, 4, bands));
   BackTexture = LoadTexture("bands.tga");
   BackScrollFactor = 128.0f;
   Player.x = 0;
@@ -146,7 +118,7 @@ TEST_F(LevelDraw, WallPiecesStandAtTheirCells) {
   add(0, -3, WALL_PLATFORM, 1);
   Camera();
   DrawLevel();
-  SavePng("pieces");
+  testutil::SavePng("pieces", W, H);
 
   int sx, sy;
   // The block's front face centre, and a point just beside the 1-wide block.
@@ -229,7 +201,7 @@ TEST_F(LevelDraw, ShippedLevelWithHud) {
   Monsters.Draw();
   ShowMessage("Test");
   DrawHud();
-  SavePng("level");
+  testutil::SavePng("level", W, H);
 }
 
 }  // namespace
