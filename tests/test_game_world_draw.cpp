@@ -174,7 +174,9 @@ TEST_F(LevelDraw, CellsOutsideTheViewDrawNothingAtAll) {
   EXPECT_FLOAT_EQ(BoxModels[0].x, 200);
 }
 
-// The whole shipped level with the HUD, saved for a look.
+// The whole shipped level with the HUD: the level's pieces stand out from
+// the background, the HUD panel, health bar and message are drawn, and the
+// picture is saved for a look.
 TEST_F(LevelDraw, ShippedLevelWithHud) {
   testutil::LinkDataDir();
   if (testutil::ReadFile("data/maps/level0.map").empty()) GTEST_SKIP() << "no shipped level";
@@ -194,6 +196,15 @@ TEST_F(LevelDraw, ShippedLevelWithHud) {
     Items.Process();
     ProcessHud();
   }
+  // The same view with the background alone, to tell what the rest adds.
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  Camera();
+  const int cells = MapCellCount;
+  MapCellCount = 0;
+  DrawLevel();
+  MapCellCount = cells;
+  const std::vector<unsigned char> background = testutil::ReadFrame(W, H);
+
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   Camera();
   DrawLevel();
@@ -202,6 +213,26 @@ TEST_F(LevelDraw, ShippedLevelWithHud) {
   ShowMessage("Test");
   DrawHud();
   testutil::SavePng("level", W, H);
+  const std::vector<unsigned char> frame = testutil::ReadFrame(W, H);
+
+  // Walls, platforms and pickups cover a good part of the play area above
+  // the panel (about a sixth at the start of the shipped level).
+  const int playArea = W * (H - 120 - 30);
+  EXPECT_GT(testutil::PixelsChanged(frame, background, W, 0, 30, W, H - 120, 24), playArea / 20);
+  // The panel in the bottom-left corner, with a full green health bar.
+  EXPECT_GT(testutil::PixelsChanged(frame, background, W, 0, H - 90, 380, H, 24), 380 * 90 / 2);
+  const Pixel bar = ReadPixel(100, H - 70);
+  EXPECT_GT(bar.g, 200);
+  EXPECT_LT(bar.r, 60);
+  // The message in red glyphs at the top centre, nowhere near the edges.
+  int red = 0, redAtEdges = 0;
+  for (int y = 0; y < 26; y++)
+    for (int x = 0; x < W; x++) {
+      const unsigned char* p = &frame[(static_cast<size_t>(y) * W + x) * 3];
+      if (p[0] > 150 && p[1] < 60 && p[2] < 60) (x > 400 && x < 624 ? red : redAtEdges)++;
+    }
+  EXPECT_GT(red, 30);
+  EXPECT_EQ(redAtEdges, 0);
 }
 
 }  // namespace

@@ -45,12 +45,16 @@ std::vector<unsigned char> ReadFrame(int w, int h) {
   return topDown;
 }
 
-int PixelsUnlike(const std::vector<unsigned char>& rgb, Pixel background, int tolerance) {
+int PixelsChanged(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b, int w,
+                  int x0, int y0, int x1, int y1, int tolerance) {
   int n = 0;
-  for (size_t i = 0; i + 2 < rgb.size(); i += 3)
-    n += std::abs(rgb[i] - background.r) > tolerance ||
-         std::abs(rgb[i + 1] - background.g) > tolerance ||
-         std::abs(rgb[i + 2] - background.b) > tolerance;
+  for (int y = y0; y < y1; y++)
+    for (int x = x0; x < x1; x++) {
+      const size_t i = (static_cast<size_t>(y) * w + x) * 3;
+      if (i + 2 >= a.size() || i + 2 >= b.size()) return n;
+      n += std::abs(a[i] - b[i]) > tolerance || std::abs(a[i + 1] - b[i + 1]) > tolerance ||
+           std::abs(a[i + 2] - b[i + 2]) > tolerance;
+    }
   return n;
 }
 

@@ -24,9 +24,10 @@ std::string Tga24(int w, int h, const std::vector<unsigned char>& rgbTopDown,
 // The w x h frame of the current read buffer as R, G, B, top row first.
 std::vector<unsigned char> ReadFrame(int w, int h);
 
-// Pixels of an R, G, B frame whose colour differs from `background` by more
-// than `tolerance` in some channel.
-int PixelsUnlike(const std::vector<unsigned char>& rgb, Pixel background, int tolerance = 0);
+// Pixels of the rectangle [x0, x1) x [y0, y1) (from the top) where two R, G,
+// B frames w pixels wide differ by more than `tolerance` in some channel.
+int PixelsChanged(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b, int w,
+                  int x0, int y0, int x1, int y1, int tolerance = 0);
 
 // Writes the current w x h frame to NAME.ppm and, where ImageMagick is
 // installed, NAME.png, to look at by eye. Tests assert on the pixels; the
