@@ -412,6 +412,15 @@ TEST_F(Models, RendersAFrameToAnImage) {
   DrawAndFindCentre([&] { m.Draw(); }, &lit);
   EXPECT_GT(lit, 500);
   testutil::SavePng("model_frame", kSize, kSize);
+  // Both colours of the checker show: the faces are textured, not flat.
+  const std::vector<unsigned char> frame = testutil::ReadFrame(kSize, kSize);
+  int orange = 0, blue = 0;
+  for (size_t i = 0; i + 2 < frame.size(); i += 3) {
+    orange += frame[i] > frame[i + 2] + 40;
+    blue += frame[i + 2] > frame[i] + 40;
+  }
+  EXPECT_GT(orange, 50);
+  EXPECT_GT(blue, 50);
 }
 
 // ---------------------------------------------------------------- animation lists
