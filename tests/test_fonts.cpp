@@ -21,9 +21,8 @@ const int kW = 1024, kH = 768;
 typedef std::array<int, 3> Rgb;
 
 Rgb Pixel(int x, int y) {
-  unsigned char p[4] = {0, 0, 0, 0};
-  glReadPixels(x, kH - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-  return {p[0], p[1], p[2]};
+  const testutil::Pixel p = testutil::ReadPixel(x, y, kH);
+  return {p.r, p.g, p.b};
 }
 
 // Writes a 24-bit TGA from a picture given top row first (R, G, B), stored

@@ -25,6 +25,7 @@
 #include "hud/Hud.h"
 #include "reference_world.h"
 #include "shell/Shell.h"
+#include "World.h"
 #include "testutil.h"
 #include "world/Level.h"
 #include "world/WorldIndex.h"
@@ -204,10 +205,7 @@ class Differential : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     testutil::LinkDataDir();
-    ASSERT_TRUE(testutil::OpenContext(1024, 768));
-    _Zarn_ScreenWidth = 1024;
-    _Zarn_ScreenHeight = 768;
-    InitGL(1024, 768);
+    ASSERT_TRUE(testworld::OpenScreen(1024, 768));
     std::srand(1);
     InitCallback();
   }

@@ -12,6 +12,7 @@
 #include "Pictures.h"
 #include "actors/Player.h"
 #include "hud/Hud.h"
+#include "World.h"
 #include "testutil.h"
 
 namespace {
@@ -62,12 +63,9 @@ Pixel ReadPixel(int x, int yFromTop) { return testutil::ReadPixel(x, yFromTop, H
 class HudDraw : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ok_ = testutil::OpenContext(W, H);
+    ok_ = testworld::OpenScreen(W, H);
     if (!ok_) return;
-    _Zarn_ScreenWidth = W;
-    _Zarn_ScreenHeight = H;
     testutil::LinkDataDir();
-    InitGL(W, H);
     InitHud();
   }
   void SetUp() override {

@@ -15,6 +15,7 @@
 #include "actors/Player.h"
 #include "hud/Hud.h"
 #include "shell/Shell.h"
+#include "World.h"
 #include "testutil.h"
 #include "world/Level.h"
 
@@ -56,11 +57,7 @@ bool Project(double x, double y, double z, int* sx, int* sy) {
 class LevelDraw : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ok_ = testutil::OpenContext(W, H);
-    if (!ok_) return;
-    _Zarn_ScreenWidth = W;
-    _Zarn_ScreenHeight = H;
-    InitGL(W, H);
+    ok_ = testworld::OpenScreen(W, H);
   }
   void SetUp() override {
     if (!ok_) GTEST_SKIP() << "no GL context";

@@ -18,9 +18,8 @@ typedef std::array<int, 3> Rgb;
 
 // Colour at a 2D screen position (origin top-left).
 Rgb Pixel(int x, int y) {
-  unsigned char p[4] = {0, 0, 0, 0};
-  glReadPixels(x, kH - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-  return {p[0], p[1], p[2]};
+  const testutil::Pixel p = testutil::ReadPixel(x, y, kH);
+  return {p.r, p.g, p.b};
 }
 
 std::array<float, 4> CurrentColor() {

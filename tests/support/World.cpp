@@ -8,8 +8,17 @@
 #include "actors/Effects.h"
 #include "actors/Monsters.h"
 #include "hud/Hud.h"
+#include "testutil.h"
 
 namespace testworld {
+
+bool OpenScreen(int w, int h) {
+  if (!testutil::OpenContext(w, h)) return false;
+  _Zarn_ScreenWidth = w;
+  _Zarn_ScreenHeight = h;
+  InitGL(w, h);
+  return true;
+}
 
 void ReleaseKeys() {
   for (int k = 0; k < 256; k++) _keys[k] = 0;

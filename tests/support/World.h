@@ -8,6 +8,11 @@
 
 namespace testworld {
 
+// Opens the tests' GL context at w x h, gives the game a screen of that
+// size and sets up the engine's GL state, as the engine does at start.
+// False when no context can be had.
+bool OpenScreen(int w, int h);
+
 // Empties the level: no map cells, no monsters, no shots, sparks, plasma or
 // blood, no effects or corpses, no key held and no HUD message. The player
 // and the loaded models are left as they are; each fixture sets up the
