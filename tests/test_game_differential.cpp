@@ -318,8 +318,7 @@ TEST_F(Differential, ShotsAcrossFloatSpacingBoundariesAgree) {
     }
   }
   // One wall the shots of one row may meet, so both ways of flying are used.
-  SMapCell& wall = MapCells[MapCellCount++];
-  wall = SMapCell{3.0f, 1000.0f, -1, -1, 0, -1, WALL_BLOCK};
+  testworld::AddCell(3.0f, 1000.0f, WALL_BLOCK);
   for (int t = 0; t < 4; t++) ASSERT_EQ(TickBoth(900 + t), "") << "tick " << t;
 }
 
@@ -388,8 +387,7 @@ TEST_F(Differential, SingleQueriesAgreeOnHostileInput) {
 // Cells and monsters moved by hand are found once the index is told.
 TEST_F(Differential, HandMovedCellsAndMonstersAreFoundAfterSync) {
   MapCellCount = 0;
-  for (int i = 0; i < 200; i++)
-    MapCells[MapCellCount++] = SMapCell{static_cast<float>(i), -1.0f, -1, -1, 0, -1, WALL_PLATFORM};
+  testworld::AddFloor(0, 199, -1.0f, WALL_PLATFORM);
   for (SMonsters& m : Monsters.monsters) m.health = 0;
   MonsterCount = 0;
   Monsters.Add(10, 0, MONSTER_DEMON);

@@ -106,10 +106,7 @@ TEST_F(LevelDraw, WallPiecesStandAtTheirCells) {
   BackTexture = Solid("black.tga", 0, 0, 0);
   WallTextures[1] = Solid("red.tga", 255, 0, 0);
   WallTextures[2] = Solid("green.tga", 0, 255, 0);
-  auto add = [](float x, float y, int wall, int tex) {
-    SMapCell& c = MapCells[MapCellCount++];
-    c = SMapCell{x, y, -1, -1, static_cast<int16_t>(tex), -1, static_cast<int16_t>(wall)};
-  };
+  auto add = [](float x, float y, int wall, int tex) { testworld::AddCell(x, y, wall, -1, -1, tex); };
   add(-3, 0.4f - 1, WALL_BLOCK, 1);
   add(3, 0.5f - 1, WALL_DOOR_RED, 2);
   add(0, -3, WALL_PLATFORM, 1);
@@ -146,10 +143,7 @@ TEST_F(LevelDraw, WallPiecesStandAtTheirCells) {
 }
 
 TEST_F(LevelDraw, CellsOutsideTheViewDrawNothingAtAll) {
-  auto add = [](float x, float y, int box, int item) {
-    SMapCell& c = MapCells[MapCellCount++];
-    c = SMapCell{x, y, static_cast<int16_t>(box), -1, 0, static_cast<int16_t>(item), -1};
-  };
+  auto add = [](float x, float y, int box, int item) { testworld::AddCell(x, y, -1, box, item); };
   for (TModel& m : Items.models) m.x = m.y = -999;
   BoxModels[0].x = -999;
   add(1, -1, -1, 4);     // in view: the shell box and its shells
