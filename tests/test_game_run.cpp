@@ -14,6 +14,7 @@
 #include "actors/Player.h"
 #include "shell/Shell.h"
 #include "testutil.h"
+#include "world/Level.h"
 
 namespace {
 
