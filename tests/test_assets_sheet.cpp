@@ -14,6 +14,7 @@
 
 #include "CorvaneEngine.h"
 #include "render/GLExt.h"
+#include "Pictures.h"
 #include "testutil.h"
 
 namespace {
@@ -150,18 +151,13 @@ TEST_F(Sheet, ModelsDrawnThroughTheEngineStandOnTheirFloors) {
   glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, f.px.data());
   testutil::CloseContext();
 
-  // The picture, bottom-up as read: an uncompressed 24-bit TGA.
-  std::string tga(18, '\0');
-  tga[2] = 2;
-  tga[12] = (char)(W & 255); tga[13] = (char)(W >> 8);
-  tga[14] = (char)(H & 255); tga[15] = (char)(H >> 8);
-  tga[16] = 24;
-  for (size_t i = 0; i < (size_t)W * H; ++i) {
-    tga.push_back((char)f.px[i * 4 + 2]);
-    tga.push_back((char)f.px[i * 4 + 1]);
-    tga.push_back((char)f.px[i * 4]);
-  }
-  ASSERT_TRUE(testutil::WriteFile("contact_sheet.tga", tga));
+  // The picture as an uncompressed 24-bit TGA; the frame was read bottom-up.
+  std::vector<unsigned char> rgb;
+  rgb.reserve((size_t)W * H * 3);
+  for (int y = H - 1; y >= 0; --y)
+    for (int x = 0; x < W; ++x) rgb.insert(rgb.end(), f.px.begin() + ((size_t)y * W + x) * 4,
+                                           f.px.begin() + ((size_t)y * W + x) * 4 + 3);
+  ASSERT_TRUE(testutil::WriteFile("contact_sheet.tga", testutil::Tga24(W, H, rgb)));
   if (std::system("command -v convert > /dev/null 2>&1") == 0) {
     EXPECT_EQ(std::system("convert contact_sheet.tga -auto-orient contact_sheet.png"), 0);
   }

@@ -11,6 +11,7 @@
 #include <GL/glu.h>
 
 #include "render/GLExt.h"
+#include "Pictures.h"
 #include "render/Render.h"
 #include "testutil.h"
 
@@ -20,30 +21,14 @@ const int kW = 1024, kH = 768;
 typedef std::array<int, 3> Rgb;
 
 Rgb Pixel(int x, int y) {
-  unsigned char p[4] = {0, 0, 0, 0};
-  glReadPixels(x, kH - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-  return {p[0], p[1], p[2]};
+  const testutil::Pixel p = testutil::ReadPixel(x, y, kH);
+  return {p.r, p.g, p.b};
 }
 
 // Writes a 24-bit TGA from a picture given top row first (R, G, B), stored
 // bottom-up as image tools do.
 void WritePicture(const char* path, int w, int h, const std::vector<unsigned char>& rgbTopDown) {
-  std::string s(18, '\0');
-  s[2] = 2;
-  s[12] = static_cast<char>(w & 0xFF);
-  s[13] = static_cast<char>(w >> 8);
-  s[14] = static_cast<char>(h & 0xFF);
-  s[15] = static_cast<char>(h >> 8);
-  s[16] = 24;
-  for (int fileRow = 0; fileRow < h; ++fileRow) {
-    const unsigned char* row = &rgbTopDown[static_cast<size_t>(h - 1 - fileRow) * w * 3];
-    for (int x = 0; x < w; ++x) {
-      s.push_back(static_cast<char>(row[x * 3 + 2]));
-      s.push_back(static_cast<char>(row[x * 3 + 1]));
-      s.push_back(static_cast<char>(row[x * 3 + 0]));
-    }
-  }
-  testutil::WriteFile(path, s);
+  testutil::WriteFile(path, testutil::Tga24(w, h, rgbTopDown));
 }
 
 // 256 x 256 glyph sheet: cell k (column k % 16, row k / 16 from the top)
@@ -228,7 +213,7 @@ TEST_F(Fonts, SpriteCoversItsRectangleAndKeepsTheKeyTransparent) {
 }
 
 // A whole frame: a textured cube in perspective, a sprite and a line of
-// text, saved as frame.ppm for a look (each glyph is a green "F").
+// text, saved as frame.png for a look (each glyph is a green "F").
 TEST_F(Fonts, FrameWithCubeSpriteAndText) {
   std::vector<unsigned char> px(256 * 256 * 3, 0);
   for (int y = 0; y < 256; ++y) {
@@ -269,12 +254,7 @@ TEST_F(Fonts, FrameWithCubeSpriteAndText) {
   ff.Print(40, 40, "FFF %d", 7);
   End2D();
 
-  std::vector<unsigned char> frame(kW * kH * 3);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, kW, kH, GL_RGB, GL_UNSIGNED_BYTE, frame.data());
-  std::string ppm = "P6\n1024 768\n255\n";
-  for (int y = kH - 1; y >= 0; --y) ppm.append(reinterpret_cast<char*>(&frame[y * kW * 3]), kW * 3);
-  testutil::WriteFile("frame.ppm", ppm);
+  testutil::SavePng("frame", kW, kH);
   EXPECT_EQ(Pixel(710, 290), (Rgb{255, 255, 0}));  // wedge widens downward
   EXPECT_EQ(Pixel(740, 70), (Rgb{255, 255, 255}));
   EXPECT_EQ(Pixel(52, 60), (Rgb{0, 255, 0}));  // stem of the first "F"

@@ -4,37 +4,17 @@
 
 #include <cstdlib>
 
-#include "testutil.h"
+#include "World.h"
 #include "actors/Bullets.h"
 #include "actors/Monsters.h"
 #include "actors/Player.h"
+#include "testutil.h"
 #include "world/Level.h"
 
 namespace {
 
-void AddWall(float x, float y, int wallType) {
-  SMapCell& c = MapCells[MapCellCount++];
-  c.x = x;
-  c.y = y;
-  c.boxModel = -1;
-  c.actorCode = -1;
-  c.textureIndex = 0;
-  c.itemKind = -1;
-  c.wallType = (int16_t)wallType;
-}
-
-// Puts a live monster straight into the next slot.
-int PlaceMonster(float x, float y, int kind) {
-  int i = MonsterCount++;
-  SMonsters& m = Monsters.monsters[i];
-  m.x = x;
-  m.y = y;
-  m.health = 70;
-  m.kind = kind;
-  m.facingRight = true;
-  m.model.frame = 0;
-  return i;
-}
+using testworld::AddCell;
+using testworld::PlaceMonster;
 
 int Live(const TParticlesSystem& pool) {
   int n = 0;
@@ -52,14 +32,7 @@ class BulletsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     srand(1);
-    MapCellCount = 0;
-    for (int i = 0; i < MonsterCount; i++) Monsters.monsters[i].health = 0;
-    MonsterCount = 0;
-    for (SBullet& b : Bullets.bullets) b.active = false;
-    for (TParticlesSystem* pool : {&Bullets.sparks, &Bullets.plasma, &Monsters.blood}) {
-      for (SParticle3D& p : pool->particles) p.life = 0;
-      pool->RescanFreeSlots();
-    }
+    testworld::ClearWorld();
     Player.x = 100;
     Player.y = 0;
     Player.health = 100;
@@ -106,7 +79,7 @@ TEST_F(BulletsTest, PlayerShotIntoNothingVanishesAfterThirtyUnits) {
 }
 
 TEST_F(BulletsTest, WallStopsTheShotWithTwentySparksAndShieldsWhatIsBehind) {
-  AddWall(5, 0, WALL_BLOCK);
+  AddCell(5, 0, WALL_BLOCK);
   int m = PlaceMonster(7, 0.3f, MONSTER_DEMON);
   Bullets.Fire(0, 0.3f, true, 1000, 10, 0, true);
   Bullets.Process();
@@ -214,7 +187,7 @@ TEST_F(BulletsTest, ProjectileWithNothingInItsWayKeepsItsSlot) {
 }
 
 TEST_F(BulletsTest, MonsterShotStopsAtAWallSilently) {
-  AddWall(-3, 0, WALL_BLOCK);
+  AddCell(-3, 0, WALL_BLOCK);
   Bullets.Fire(0, 0, false, 225, 10, 2, false);
   Bullets.Process();
   EXPECT_FALSE(Bullets.bullets[0].active);

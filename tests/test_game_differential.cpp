@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "../tools/replay/KeyScript.h"
 #include "CorvaneEngine.h"
+#include "KeyScript.h"
 #include "actors/Bullets.h"
 #include "actors/Corps.h"
 #include "actors/Effects.h"
@@ -25,6 +25,7 @@
 #include "hud/Hud.h"
 #include "reference_world.h"
 #include "shell/Shell.h"
+#include "World.h"
 #include "testutil.h"
 #include "world/Level.h"
 #include "world/WorldIndex.h"
@@ -205,10 +206,7 @@ class Differential : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     testutil::LinkDataDir();
-    ASSERT_TRUE(testutil::OpenContext(1024, 768));
-    _Zarn_ScreenWidth = 1024;
-    _Zarn_ScreenHeight = 768;
-    InitGL(1024, 768);
+    ASSERT_TRUE(testworld::OpenScreen(1024, 768));
     std::srand(1);
     InitCallback();
   }
@@ -321,8 +319,7 @@ TEST_F(Differential, ShotsAcrossFloatSpacingBoundariesAgree) {
     }
   }
   // One wall the shots of one row may meet, so both ways of flying are used.
-  SMapCell& wall = MapCells[MapCellCount++];
-  wall = SMapCell{3.0f, 1000.0f, -1, -1, 0, -1, WALL_BLOCK};
+  testworld::AddCell(3.0f, 1000.0f, WALL_BLOCK);
   for (int t = 0; t < 4; t++) ASSERT_EQ(TickBoth(900 + t), "") << "tick " << t;
 }
 
@@ -391,8 +388,7 @@ TEST_F(Differential, SingleQueriesAgreeOnHostileInput) {
 // Cells and monsters moved by hand are found once the index is told.
 TEST_F(Differential, HandMovedCellsAndMonstersAreFoundAfterSync) {
   MapCellCount = 0;
-  for (int i = 0; i < 200; i++)
-    MapCells[MapCellCount++] = SMapCell{static_cast<float>(i), -1.0f, -1, -1, 0, -1, WALL_PLATFORM};
+  testworld::AddFloor(0, 199, -1.0f, WALL_PLATFORM);
   for (SMonsters& m : Monsters.monsters) m.health = 0;
   MonsterCount = 0;
   Monsters.Add(10, 0, MONSTER_DEMON);

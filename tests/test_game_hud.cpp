@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "Cp1251.h"
+#include "Pictures.h"
 #include "actors/Player.h"
 #include "hud/Hud.h"
+#include "World.h"
 #include "testutil.h"
 
 namespace {
@@ -58,27 +60,12 @@ using testutil::Pixel;
 
 Pixel ReadPixel(int x, int yFromTop) { return testutil::ReadPixel(x, yFromTop, H); }
 
-void SavePng(const char* name) {
-  std::vector<unsigned char> px(static_cast<size_t>(W) * H * 3);
-  glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, px.data());
-  std::string ppm = "P6\n1024 768\n255\n";
-  for (int y = H - 1; y >= 0; y--)
-    ppm.append(reinterpret_cast<char*>(&px[static_cast<size_t>(y) * W * 3]), W * 3);
-  std::string base(name);
-  testutil::WriteFile(base + ".ppm", ppm);
-  std::string cmd = "convert " + base + ".ppm " + base + ".png 2>/dev/null";
-  if (std::system(cmd.c_str()) != 0) return;
-}
-
 class HudDraw : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ok_ = testutil::OpenContext(W, H);
+    ok_ = testworld::OpenScreen(W, H);
     if (!ok_) return;
-    _Zarn_ScreenWidth = W;
-    _Zarn_ScreenHeight = H;
     testutil::LinkDataDir();
-    InitGL(W, H);
     InitHud();
   }
   void SetUp() override {
@@ -127,7 +114,7 @@ TEST_F(HudDraw, PanelKeysAndMessageRenderReadably) {
   _FPS = 59.6f;
   ShowMessage(RU("Нужен красный ключ"));
   DrawHud();
-  SavePng("hud");
+  testutil::SavePng("hud", W, H);
 
   // The message: red glyphs start at the centred position.
   const int x0 = HudMessageX(static_cast<int>(std::strlen(HudMessage)));

@@ -12,9 +12,13 @@
 #include "actors/Monsters.h"
 #include "actors/Player.h"
 #include "testutil.h"
+#include "World.h"
 #include "world/Level.h"
 
 namespace {
+
+using testworld::AddCell;
+using testworld::AddFloor;
 
 // Animation ranges shared by every kind in these tests: walking 0..10,
 // attacking 20..30 with the blow on frame 22.
@@ -32,22 +36,6 @@ void SetAnimations(TModel& m) {
     m.animations[1].keyFrame = 22;
 }
 
-void AddCell(float x, float y, int wallType) {
-    SMapCell& c = MapCells[MapCellCount++];
-    c.x = x;
-    c.y = y;
-    c.boxModel = -1;
-    c.actorCode = -1;
-    c.textureIndex = 0;
-    c.itemKind = -1;
-    c.wallType = static_cast<int16_t>(wallType);
-}
-
-// A platform floor under row 0, from column `from` to column `to`.
-void AddFloor(int from, int to) {
-    for (int c = from; c <= to; c++) AddCell(static_cast<float>(c), -1.0f, WALL_PLATFORM);
-}
-
 int ActiveShots() {
     int n = 0;
     for (const SBullet& b : Bullets.bullets) n += b.active ? 1 : 0;
@@ -57,15 +45,11 @@ int ActiveShots() {
 class MonstersTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (SMonsters& m : Monsters.monsters) m.health = 0;
-        MonsterCount = 0;
-        MapCellCount = 0;
+        testworld::ClearWorld();
         for (int k = 0; k < MONSTER_KINDS_LOADED; k++) SetAnimations(Monsters.kindModels[k]);
         Player.x = 1000;
         Player.y = 1000;
         Player.health = 100;
-        for (SBullet& b : Bullets.bullets) b.active = false;
-        Corps.last = -1;
         std::srand(1);
     }
 
@@ -181,7 +165,7 @@ TEST_F(MonstersTest, FindAtReturnsTheLowestLiveSlotInTheHitBox) {
 }
 
 TEST_F(MonstersTest, PatrolTurnsAtPlatformEdgesAndStaysOnThePlatform) {
-    AddFloor(2, 10);
+    AddFloor(2, 10, -1.0f, WALL_PLATFORM);
     int i = Place(6, MONSTER_MUTANT, true);
     float minX = 100, maxX = -100;
     bool turnedLeft = false, turnedRight = false;
@@ -206,7 +190,7 @@ TEST_F(MonstersTest, PatrolTurnsAtPlatformEdgesAndStaysOnThePlatform) {
 TEST_F(MonstersTest, TwoMonstersWalkingIntoEachOtherBothTurn) {
     // The slower one moves first each tick, so after it turns away the
     // faster one still runs into it.
-    AddFloor(0, 20);
+    AddFloor(0, 20, -1.0f, WALL_PLATFORM);
     int a = Place(8, MONSTER_SPIDER, true);
     int b = Place(10, MONSTER_MUTANT, false);
     bool aTurned = false, bTurned = false;
@@ -226,7 +210,7 @@ TEST_F(MonstersTest, TwoMonstersWalkingIntoEachOtherBothTurn) {
 }
 
 TEST_F(MonstersTest, TouchAttackerBitesOnTheKeyFrameAndFacesThePlayer) {
-    AddFloor(0, 20);
+    AddFloor(0, 20, -1.0f, WALL_PLATFORM);
     int i = Place(10, MONSTER_DEMON, true);
     Player.x = 9.0f;  // touching: boxes 1.8 and 1.1 wide, 1.0 apart
     Player.y = 0.2f;
@@ -259,7 +243,7 @@ TEST_F(MonstersTest, TouchAttackerBitesOnTheKeyFrameAndFacesThePlayer) {
 }
 
 TEST_F(MonstersTest, ShooterFiresOnlyAlongItsFacingAndClearRow) {
-    AddFloor(0, 30);
+    AddFloor(0, 30, -1.0f, WALL_PLATFORM);
     Player.x = 4.0f;
     Player.y = 0.2f;
     int i = Place(10, MONSTER_SOLDIER, true);   // facing away from the player
@@ -286,7 +270,7 @@ TEST_F(MonstersTest, ShooterFiresOnlyAlongItsFacingAndClearRow) {
 }
 
 TEST_F(MonstersTest, SightIsBlockedByWallsAndEndsAfterFifteenUnits) {
-    AddFloor(0, 40);
+    AddFloor(0, 40, -1.0f, WALL_PLATFORM);
     Player.y = 0.2f;
     // A solid block between the spider and the player.
     AddCell(7, 0.4f, WALL_BLOCK);
@@ -300,7 +284,7 @@ TEST_F(MonstersTest, SightIsBlockedByWallsAndEndsAfterFifteenUnits) {
 
     // Open row, but the player's box ends just beyond the 15 units of sight.
     SetUp();
-    AddFloor(0, 40);
+    AddFloor(0, 40, -1.0f, WALL_PLATFORM);
     Player.y = 0.2f;
     Player.x = 9.5f;
     i = Place(26, MONSTER_SPIDER, false);
@@ -321,7 +305,7 @@ TEST_F(MonstersTest, SightIsBlockedByWallsAndEndsAfterFifteenUnits) {
 }
 
 TEST_F(MonstersTest, DeadMonstersAreSkippedByProcessAndCollision) {
-    AddFloor(0, 20);
+    AddFloor(0, 20, -1.0f, WALL_PLATFORM);
     int a = Place(5, MONSTER_DEMON, true);
     int b = Place(7, MONSTER_DEMON, false);
     Monsters.Damage(b, 70, true);

@@ -7,37 +7,23 @@
 #include "actors/Bullets.h"
 #include "actors/Monsters.h"
 #include "actors/Player.h"
+#include "World.h"
 #include "world/Level.h"
 
 namespace {
 
-void AddWall(float x, float y, int wallType) {
-  SMapCell& c = MapCells[MapCellCount++];
-  c.x = x;
-  c.y = y;
-  c.boxModel = -1;
-  c.actorCode = -1;
-  c.textureIndex = 0;
-  c.itemKind = -1;
-  c.wallType = (int16_t)wallType;
-}
+using testworld::AddCell;
+using testworld::ReleaseKeys;
 
 // A floor of solid blocks at y = 0 from x = -20 to 20; its top is at 1.0.
 void BuildFloor() {
-  for (int i = -20; i <= 20; i++) AddWall((float)i, 0.0f, WALL_BLOCK);
-}
-
-void ReleaseKeys() {
-  for (int k = 0; k < 256; k++) _keys[k] = 0;
+  testworld::AddFloor(-20, 20, 0.0f, WALL_BLOCK);
 }
 
 class PlayerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    MapCellCount = 0;
-    MonsterCount = 0;
-    ReleaseKeys();
-    for (SBullet& b : Bullets.bullets) b.active = false;
+    testworld::ClearWorld();
 
     // The weapon table as the game fills it, without models or sounds.
     std::memset(static_cast<void*>(Player.weapons), 0, sizeof Player.weapons);
@@ -119,7 +105,7 @@ TEST_F(PlayerTest, StandsOnTheFloorAndWalksFourSubStepsPerTick) {
 
 TEST_F(PlayerTest, WalkingIntoAWallTurnsWithoutMovingAndBlocksFiring) {
   StandAt(0.74f);
-  AddWall(2.0f, 1.0f, WALL_BLOCK);
+  AddCell(2.0f, 1.0f, WALL_BLOCK);
   PlayerModel.rotZ = 180;
   _keys[39] = 1;
   _keys[32] = 1;
@@ -175,7 +161,7 @@ TEST_F(PlayerTest, JumpUnderALowCeilingStopsAndFallsTheSameTick) {
   StandAt(0.0f);
   const float y0 = Player.y;
   // A block whose underside is 0.11 above the player's head.
-  AddWall(0.0f, y0 + 0.5f + 0.11f + 1.0f, WALL_BLOCK);
+  AddCell(0.0f, y0 + 0.5f + 0.11f + 1.0f, WALL_BLOCK);
   _keys[38] = 1;
   Player.Process();
   // Five steps up (0.1), the sixth blocked, then one step down.

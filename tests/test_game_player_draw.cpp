@@ -9,6 +9,7 @@
 #include "actors/Bullets.h"
 #include "actors/Monsters.h"
 #include "actors/Player.h"
+#include "World.h"
 #include "testutil.h"
 #include "world/Level.h"
 
@@ -20,10 +21,7 @@ class PlayerDrawTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     testutil::LinkDataDir();
-    ASSERT_TRUE(testutil::OpenContext(W, H));
-    _Zarn_ScreenWidth = W;
-    _Zarn_ScreenHeight = H;
-    InitGL(W, H);
+    ASSERT_TRUE(testworld::OpenScreen(W, H));
     Player.Init();
     Bullets.Init();
   }

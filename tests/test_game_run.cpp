@@ -7,12 +7,14 @@
 #include <cstdlib>
 #include <string>
 
-#include "../tools/replay/KeyScript.h"
-#include "../tools/replay/RunCheck.h"
 #include "CorvaneEngine.h"
+#include "Harness.h"
+#include "KeyScript.h"
+#include "RunCheck.h"
 #include "actors/Player.h"
 #include "shell/Shell.h"
 #include "testutil.h"
+#include "world/Level.h"
 
 namespace {
 
@@ -57,12 +59,7 @@ TEST(ScriptedRun, RecordedRunClearsTheShippedLevel) {
   std::string error;
   ASSERT_TRUE(keyscript::Parse(text, &script, &error)) << error;
 
-  ASSERT_TRUE(testutil::OpenContext(1024, 768));
-  _Zarn_ScreenWidth = 1024;
-  _Zarn_ScreenHeight = 768;
-  InitGL(1024, 768);
-  std::srand(script.seed);
-  InitCallback();
+  ASSERT_TRUE(harness::StartGame(1024, 768, 1024, 768, script.seed));
   ASSERT_GT(MapCellCount, 0);
   const int doorsAtStart = runcheck::DoorsLeft();
   const float startX = Player.x;

@@ -10,6 +10,7 @@
 #include "actors/Monsters.h"
 #include "actors/Player.h"
 #include "hud/Hud.h"
+#include "World.h"
 #include "testutil.h"
 #include "world/Level.h"
 
@@ -44,39 +45,19 @@ bool LogHas(const char* text) {
   return testutil::ReadFile("EngineLog.txt").find(text) != std::string::npos;
 }
 
+using testworld::AddCell;
+
 void ResetWorld() {
-  MapCellCount = 0;
-  MonsterCount = 0;
-  for (auto& m : Monsters.monsters) m.health = 0;
+  testworld::ClearWorld();
   Player.x = Player.y = 0;
   Player.health = 100;
   for (bool& k : Player.keys) k = false;
   for (bool& w : Player.hasWeapon) w = false;
   for (int& a : Player.ammo) a = 0;
-  HudMessageTimer = 0;
-  HudMessage[0] = '\0';
-  for (auto& e : Effects.effects) e.active = false;
   testutil::RemoveFile("EngineLog.txt");
 }
 
-SMapCell& AddCell(float x, float y, int wall, int box = -1, int item = -1, int texture = 0) {
-  SMapCell& c = MapCells[MapCellCount++];
-  c.x = x;
-  c.y = y;
-  c.wallType = static_cast<int16_t>(wall);
-  c.boxModel = static_cast<int16_t>(box);
-  c.itemKind = static_cast<int16_t>(item);
-  c.textureIndex = static_cast<int16_t>(texture);
-  c.actorCode = -1;
-  return c;
-}
-
-void AddMonster(float x, float y, int health = 70) {
-  SMonsters& m = Monsters.monsters[MonsterCount++];
-  m.x = x;
-  m.y = y;
-  m.health = health;
-}
+void AddMonster(float x, float y, int health = 70) { testworld::PlaceMonster(x, y, 0, health); }
 
 bool MessageIs(const char* text) { return HudMessageTimer == 100 && std::strcmp(HudMessage, text) == 0; }
 

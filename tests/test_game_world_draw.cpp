@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "Cp1251.h"
+#include "Pictures.h"
 #include "actors/Items.h"
 #include "actors/Monsters.h"
 #include "actors/Player.h"
 #include "hud/Hud.h"
 #include "shell/Shell.h"
+#include "World.h"
 #include "testutil.h"
 #include "world/Level.h"
 
@@ -25,40 +27,11 @@ using testutil::Pixel;
 
 Pixel ReadPixel(int x, int yFromTop) { return testutil::ReadPixel(x, yFromTop, H); }
 
-// An uncompressed 24-bit TGA of w x h pixels given as R, G, B triples.
-void WriteTga(const char* path, int w, int h, const std::vector<unsigned char>& rgb) {
-  std::string f(18, '\0');
-  f[2] = 2;
-  f[12] = static_cast<char>(w & 0xFF);
-  f[13] = static_cast<char>(w >> 8);
-  f[14] = static_cast<char>(h & 0xFF);
-  f[15] = static_cast<char>(h >> 8);
-  f[16] = 24;
-  for (size_t i = 0; i + 2 < rgb.size(); i += 3) {
-    f += static_cast<char>(rgb[i + 2]);
-    f += static_cast<char>(rgb[i + 1]);
-    f += static_cast<char>(rgb[i]);
-  }
-  testutil::WriteFile(path, f);
-}
-
 GLTexture Solid(const char* path, unsigned char r, unsigned char g, unsigned char b) {
   std::vector<unsigned char> px;
   for (int i = 0; i < 16; i++) px.insert(px.end(), {r, g, b});
-  WriteTga(path, 4, 4, px);
+  testutil::WriteFile(path, testutil::Tga24(4, 4, px));
   return LoadTexture(path);
-}
-
-void SavePng(const char* name) {
-  std::vector<unsigned char> px(static_cast<size_t>(W) * H * 3);
-  glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, px.data());
-  std::string ppm = "P6\n1024 768\n255\n";
-  for (int y = H - 1; y >= 0; y--)
-    ppm.append(reinterpret_cast<char*>(&px[static_cast<size_t>(y) * W * 3]), W * 3);
-  std::string base(name);
-  testutil::WriteFile(base + ".ppm", ppm);
-  std::string cmd = "convert " + base + ".ppm " + base + ".png 2>/dev/null";
-  if (std::system(cmd.c_str()) != 0) return;
 }
 
 // The game's camera on the player, as the render callback places it.
@@ -84,11 +57,7 @@ bool Project(double x, double y, double z, int* sx, int* sy) {
 class LevelDraw : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ok_ = testutil::OpenContext(W, H);
-    if (!ok_) return;
-    _Zarn_ScreenWidth = W;
-    _Zarn_ScreenHeight = H;
-    InitGL(W, H);
+    ok_ = testworld::OpenScreen(W, H);
   }
   void SetUp() override {
     if (!ok_) GTEST_SKIP() << "no GL context";
@@ -110,7 +79,7 @@ TEST_F(LevelDraw, BackgroundScrollsWithThePlayer) {
       bands.insert(bands.end(), {static_cast<unsigned char>(x < 4 ? 255 : 0),
                                  static_cast<unsigned char>(x >= 4 && x < 8 ? 255 : 0),
                                  static_cast<unsigned char>(x >= 8 ? 255 : 0)});
-  WriteTga("bands.tga", 12, 4, bands);
+  testutil::WriteFile("bands.tga", testutil::Tga24(12, 4, bands));
   BackTexture = LoadTexture("bands.tga");
   BackScrollFactor = 128.0f;
   Player.x = 0;
@@ -137,16 +106,13 @@ TEST_F(LevelDraw, WallPiecesStandAtTheirCells) {
   BackTexture = Solid("black.tga", 0, 0, 0);
   WallTextures[1] = Solid("red.tga", 255, 0, 0);
   WallTextures[2] = Solid("green.tga", 0, 255, 0);
-  auto add = [](float x, float y, int wall, int tex) {
-    SMapCell& c = MapCells[MapCellCount++];
-    c = SMapCell{x, y, -1, -1, static_cast<int16_t>(tex), -1, static_cast<int16_t>(wall)};
-  };
+  auto add = [](float x, float y, int wall, int tex) { testworld::AddCell(x, y, wall, -1, -1, tex); };
   add(-3, 0.4f - 1, WALL_BLOCK, 1);
   add(3, 0.5f - 1, WALL_DOOR_RED, 2);
   add(0, -3, WALL_PLATFORM, 1);
   Camera();
   DrawLevel();
-  SavePng("pieces");
+  testutil::SavePng("pieces", W, H);
 
   int sx, sy;
   // The block's front face centre, and a point just beside the 1-wide block.
@@ -177,10 +143,7 @@ TEST_F(LevelDraw, WallPiecesStandAtTheirCells) {
 }
 
 TEST_F(LevelDraw, CellsOutsideTheViewDrawNothingAtAll) {
-  auto add = [](float x, float y, int box, int item) {
-    SMapCell& c = MapCells[MapCellCount++];
-    c = SMapCell{x, y, static_cast<int16_t>(box), -1, 0, static_cast<int16_t>(item), -1};
-  };
+  auto add = [](float x, float y, int box, int item) { testworld::AddCell(x, y, -1, box, item); };
   for (TModel& m : Items.models) m.x = m.y = -999;
   BoxModels[0].x = -999;
   add(1, -1, -1, 4);     // in view: the shell box and its shells
@@ -202,7 +165,9 @@ TEST_F(LevelDraw, CellsOutsideTheViewDrawNothingAtAll) {
   EXPECT_FLOAT_EQ(BoxModels[0].x, 200);
 }
 
-// The whole shipped level with the HUD, saved for a look.
+// The whole shipped level with the HUD: the level's pieces stand out from
+// the background, the HUD panel, health bar and message are drawn, and the
+// picture is saved for a look.
 TEST_F(LevelDraw, ShippedLevelWithHud) {
   testutil::LinkDataDir();
   if (testutil::ReadFile("data/maps/level0.map").empty()) GTEST_SKIP() << "no shipped level";
@@ -222,6 +187,15 @@ TEST_F(LevelDraw, ShippedLevelWithHud) {
     Items.Process();
     ProcessHud();
   }
+  // The same view with the background alone, to tell what the rest adds.
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  Camera();
+  const int cells = MapCellCount;
+  MapCellCount = 0;
+  DrawLevel();
+  MapCellCount = cells;
+  const std::vector<unsigned char> background = testutil::ReadFrame(W, H);
+
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   Camera();
   DrawLevel();
@@ -229,7 +203,27 @@ TEST_F(LevelDraw, ShippedLevelWithHud) {
   Monsters.Draw();
   ShowMessage("Test");
   DrawHud();
-  SavePng("level");
+  testutil::SavePng("level", W, H);
+  const std::vector<unsigned char> frame = testutil::ReadFrame(W, H);
+
+  // Walls, platforms and pickups cover a good part of the play area above
+  // the panel (about a sixth at the start of the shipped level).
+  const int playArea = W * (H - 120 - 30);
+  EXPECT_GT(testutil::PixelsChanged(frame, background, W, 0, 30, W, H - 120, 24), playArea / 20);
+  // The panel in the bottom-left corner, with a full green health bar.
+  EXPECT_GT(testutil::PixelsChanged(frame, background, W, 0, H - 90, 380, H, 24), 380 * 90 / 2);
+  const Pixel bar = ReadPixel(100, H - 70);
+  EXPECT_GT(bar.g, 200);
+  EXPECT_LT(bar.r, 60);
+  // The message in red glyphs at the top centre, nowhere near the edges.
+  int red = 0, redAtEdges = 0;
+  for (int y = 0; y < 26; y++)
+    for (int x = 0; x < W; x++) {
+      const unsigned char* p = &frame[(static_cast<size_t>(y) * W + x) * 3];
+      if (p[0] > 150 && p[1] < 60 && p[2] < 60) (x > 400 && x < 624 ? red : redAtEdges)++;
+    }
+  EXPECT_GT(red, 30);
+  EXPECT_EQ(redAtEdges, 0);
 }
 
 }  // namespace

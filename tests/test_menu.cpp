@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Internal.h"
+#include "Pictures.h"
 #include "testutil.h"
 
 namespace {
@@ -208,20 +209,6 @@ std::vector<int> At(int x, int y) {
   return {c[0], c[1], c[2]};
 }
 
-void SavePng(const char* name) {
-  std::vector<unsigned char> px(kW * kH * 3);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, kW, kH, GL_RGB, GL_UNSIGNED_BYTE, px.data());
-  std::string ppm = "P6 " + std::to_string(kW) + " " + std::to_string(kH) + " 255\n";
-  for (int row = kH - 1; row >= 0; row--)
-    ppm.append(reinterpret_cast<char*>(&px[row * kW * 3]), kW * 3);
-  testutil::WriteFile(std::string(name) + ".ppm", ppm);
-  std::string cmd = std::string("convert ") + name + ".ppm " + name + ".png 2>/dev/null";
-  if (std::system(cmd.c_str()) != 0) {
-    // Without ImageMagick the .ppm stays for a look.
-  }
-}
-
 class MenuDraw : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -255,7 +242,7 @@ TEST_F(MenuDraw, ButtonShowsItsStateImageAndPlacesTheCaption) {
   Mouse(300, 200, false);
   menu.Process();
   menu.Draw();
-  SavePng("menu_button");
+  testutil::SavePng("menu_button", kW, kH);
   // Caption "AB" at 16 px: 16 px wide, 5/12 of the free 184 px from the
   // left (x 96), vertically centred (y 42); glyphs in the font's tint.
   EXPECT_EQ(At(97, 43), (std::vector<int>{255, 255, 0}));
@@ -296,14 +283,10 @@ TEST_F(MenuDraw, ButtonShowsItsStateImageAndPlacesTheCaption) {
 
 TEST_F(MenuDraw, CursorImageFollowsTheMouseAndHidesTheSystemCursor) {
   // 8 x 8 cursor: white with a black (transparent) right half.
-  std::string tga(18, '\0');
-  tga[2] = 2;
-  tga[12] = 8;
-  tga[14] = 8;
-  tga[16] = 24;
+  std::vector<unsigned char> rgb;
   for (int y = 0; y < 8; y++)
-    for (int x = 0; x < 8; x++) tga += x < 4 ? std::string(3, '\xff') : std::string(3, '\0');
-  ASSERT_TRUE(testutil::WriteFile("cursor.tga", tga));
+    for (int x = 0; x < 8; x++) rgb.insert(rgb.end(), 3, x < 4 ? 255 : 0);
+  ASSERT_TRUE(testutil::WriteFile("cursor.tga", testutil::Tga24(8, 8, rgb)));
 
   TCMenu menu;
   TCObjectUI back;
@@ -315,7 +298,7 @@ TEST_F(MenuDraw, CursorImageFollowsTheMouseAndHidesTheSystemCursor) {
 
   Mouse(100, 80, false);
   menu.Draw();
-  SavePng("menu_cursor");
+  testutil::SavePng("menu_cursor", kW, kH);
   EXPECT_EQ(At(102, 85), (std::vector<int>{255, 255, 255}));  // left half, opaque
   EXPECT_EQ(At(112, 85), (std::vector<int>{0, 0, 150}));      // right half, see-through
   EXPECT_EQ(At(98, 85), (std::vector<int>{0, 0, 150}));       // left of the hot spot

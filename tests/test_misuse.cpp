@@ -29,6 +29,8 @@ TCMenu g_menu;
 
 const double kUV[2] = {0, 1};
 const int kKey[3] = {0, 0, 0};
+const float kCorners[4][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+const float kCornerST[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
 
 // Every exported call that draws or makes GL objects. After a run a
 // screenshot request is dropped without a line (the game may ask for one
@@ -61,6 +63,7 @@ std::vector<Case> GlCalls(bool afterRun) {
       {"DrawSpriteCut", none([] { DrawSpriteCut(1, 1, 0, 0, 8, 8, kUV, kUV, g_font.color); })},
       {"PutPoint2D", none([] { PutPoint2D(1, 1); })},
       {"DrawCube", none(DrawCube)},
+      {"DrawQuads", none([] { DrawQuads(kCorners, kCornerST, 4); })},
       {"CalculateFrustum", none(CalculateFrustum)},
       {"GetMouse3DPos", none(GetMouse3DPos)},
       {"InitGL", none([] { InitGL(64, 64); })},
@@ -148,6 +151,8 @@ TEST(Misuse, NullArgumentsAreRefusedWithALine) {
       {"DrawTextureCut", [] { DrawTextureCut(1, 0, 0, 8, 8, kUV, nullptr); return true; }},
       {"DrawSpriteCut", [] { DrawSpriteCut(1, 1, 0, 0, 8, 8, kUV, kUV, nullptr); return true; }},
       {"DrawSpriteCut", [] { DrawSpriteCut(1, 1, 0, 0, 8, 8, nullptr, kUV, g_font.color); return true; }},
+      {"DrawQuads", [] { DrawQuads(nullptr, kCornerST, 4); return true; }},
+      {"DrawQuads", [] { DrawQuads(kCorners, nullptr, 4); return true; }},
       {"TModel::Load", [] { g_model.Load(nullptr, 0); return g_model.vertexBuffer == 0; }},
       {"TCMenu::Add", [] { g_menu.Add(nullptr); return g_menu.count == 0; }},
       {"TCMenu::SetCursor", [] { g_menu.SetCursor(nullptr, 8, 8); return !g_menu.cursorOn; }},

@@ -17,6 +17,7 @@
 
 #include "Cp1251.h"
 #include "Internal.h"
+#include "Pictures.h"
 #include "testutil.h"
 
 namespace {
@@ -373,7 +374,7 @@ TEST_F(Models, DrawingWrapsTheFrameIntoTheKeyframeRange) {
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-// A lit, textured frame written to model_frame.ppm for a look by eye.
+// A lit, textured frame, saved as model_frame.png for a look by eye.
 TEST_F(Models, RendersAFrameToAnImage) {
   // A four-sided pyramid whose apex rises between its two keyframes.
   Mdl p;
@@ -410,13 +411,16 @@ TEST_F(Models, RendersAFrameToAnImage) {
   int lit = 0;
   DrawAndFindCentre([&] { m.Draw(); }, &lit);
   EXPECT_GT(lit, 500);
-  std::vector<unsigned char> px(kSize * kSize * 3);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, px.data());
-  std::string ppm = "P6\n" + std::to_string(kSize) + " " + std::to_string(kSize) + "\n255\n";
-  for (int y = kSize - 1; y >= 0; y--)
-    ppm.append(reinterpret_cast<const char*>(&px[y * kSize * 3]), kSize * 3);
-  EXPECT_TRUE(testutil::WriteFile("model_frame.ppm", ppm));
+  testutil::SavePng("model_frame", kSize, kSize);
+  // Both colours of the checker show: the faces are textured, not flat.
+  const std::vector<unsigned char> frame = testutil::ReadFrame(kSize, kSize);
+  int orange = 0, blue = 0;
+  for (size_t i = 0; i + 2 < frame.size(); i += 3) {
+    orange += frame[i] > frame[i + 2] + 40;
+    blue += frame[i + 2] > frame[i] + 40;
+  }
+  EXPECT_GT(orange, 50);
+  EXPECT_GT(blue, 50);
 }
 
 // ---------------------------------------------------------------- animation lists

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Internal.h"
+#include "Pictures.h"
 #include "testutil.h"
 
 // Every glDrawArrays of the program passes through here and is counted.
@@ -223,21 +224,6 @@ class ParticleDraw : public ::testing::Test {
     int py = static_cast<int>((y + kUnits) * kSize / (2 * kUnits));
     glReadPixels(px, py, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, out);
   }
-  static void SavePng(const char* name) {
-    std::vector<unsigned char> px(kSize * kSize * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, px.data());
-    std::string ppm = "P6 " + std::to_string(kSize) + " " + std::to_string(kSize) + " 255\n";
-    for (int row = kSize - 1; row >= 0; row--)
-      ppm.append(reinterpret_cast<char*>(&px[row * kSize * 3]), kSize * 3);
-    std::string base = name;
-    testutil::WriteFile(base + ".ppm", ppm);
-    std::string cmd = "convert " + base + ".ppm " + base + ".png 2>/dev/null";
-    if (std::system(cmd.c_str()) != 0) {
-      // ImageMagick missing: the .ppm stays for a look.
-    }
-  }
-
   TParticlesSystem* ps_ = nullptr;
   static GLuint white_;
 };
@@ -299,7 +285,7 @@ TEST_F(ParticleDraw, EveryParticleOfEveryBatchLandsWhereItIs) {
     placed.push_back(p);
   }
   ps_->Draw();
-  SavePng("particles_grid");
+  testutil::SavePng("particles_grid", kSize, kSize);
   for (int i = 0; i < 31; i++) {
     const SParticle3D& p = placed[i];
     unsigned char c[4];
@@ -365,7 +351,7 @@ TEST_F(ParticleDraw, FixedFunctionPathDrawsEachParticle) {
   p.angle[2] = 45;  // the fallback turns the quad
   ps_->Add(p);
   ps_->Draw();
-  SavePng("particles_fallback");
+  testutil::SavePng("particles_fallback", kSize, kSize);
   unsigned char c[4];
   Pixel(-4, 0, c);
   EXPECT_EQ(c[1], 255);

@@ -18,9 +18,8 @@ typedef std::array<int, 3> Rgb;
 
 // Colour at a 2D screen position (origin top-left).
 Rgb Pixel(int x, int y) {
-  unsigned char p[4] = {0, 0, 0, 0};
-  glReadPixels(x, kH - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-  return {p[0], p[1], p[2]};
+  const testutil::Pixel p = testutil::ReadPixel(x, y, kH);
+  return {p.r, p.g, p.b};
 }
 
 std::array<float, 4> CurrentColor() {
@@ -249,6 +248,24 @@ TEST_F(Primitives, CutOutsShowTheirCellUprightAndSwitchBlendingOff) {
   EXPECT_EQ(added[1], 255);
   EXPECT_NEAR(added[2], 128, 2);
   EXPECT_EQ(Pixel(200, 200), (Rgb{255, 0, 255}));
+}
+
+TEST_F(Primitives, QuadsTakeTheirCornersAndTexelsAndDropALeftoverCorner) {
+  glMatrixMode(GL_PROJECTION);
+  glOrtho(-1, 1, -1, 1, -10, 10);
+  glMatrixMode(GL_MODELVIEW);
+  glBindTexture(GL_TEXTURE_2D, tex);
+  SetColor(1, 1, 1, 1);
+  // Left half of the view, textured with the left column of the texture
+  // (red at the bottom, green at the top); a fifth corner is not a quad.
+  const float xyz[5][3] = {{-1, -1, 0}, {0, -1, 0}, {0, 1, 0}, {-1, 1, 0}, {1, 1, 0}};
+  const float st[5][2] = {{0, 0}, {0.5f, 0}, {0.5f, 1}, {0, 1}, {1, 1}};
+  DrawQuads(xyz, st, 5);
+  DrawQuads(xyz, st, -4);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  EXPECT_EQ(Pixel(64, 200), kRed);
+  EXPECT_EQ(Pixel(64, 50), kGreen);
+  EXPECT_EQ(Pixel(200, 128), kBlack);
 }
 
 }  // namespace

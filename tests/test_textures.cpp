@@ -8,18 +8,13 @@
 #include <GL/gl.h>
 
 #include "render/Render.h"
+#include "Pictures.h"
 #include "testutil.h"
 
 namespace {
 
 std::string Tga(int type, int w, int h, int bpp, const std::vector<int>& bgr) {
-  std::string s(18, '\0');
-  s[2] = static_cast<char>(type);
-  s[12] = static_cast<char>(w & 0xFF);
-  s[13] = static_cast<char>(w >> 8);
-  s[14] = static_cast<char>(h & 0xFF);
-  s[15] = static_cast<char>(h >> 8);
-  s[16] = static_cast<char>(bpp);
+  std::string s = testutil::TgaHeader(type, w, h, bpp);
   for (int b : bgr) s.push_back(static_cast<char>(b));
   return s;
 }

@@ -8,20 +8,12 @@
 #include <GL/gl.h>
 
 #include "render/Render.h"
+#include "Pictures.h"
 #include "testutil.h"
 
 namespace {
 
-std::string Header(int type, int w, int h, int bpp) {
-  std::string s(18, '\0');
-  s[2] = static_cast<char>(type);
-  s[12] = static_cast<char>(w & 0xFF);
-  s[13] = static_cast<char>(w >> 8);
-  s[14] = static_cast<char>(h & 0xFF);
-  s[15] = static_cast<char>(h >> 8);
-  s[16] = static_cast<char>(bpp);
-  return s;
-}
+using testutil::TgaHeader;
 
 std::string Bytes(std::initializer_list<int> v) {
   std::string s;
@@ -61,14 +53,14 @@ class Tga : public ::testing::Test {
 };
 
 TEST_F(Tga, RawSwapsBlueAndRedAt24And32Bits) {
-  Load(Header(2, 2, 1, 24) + Bytes({1, 2, 3, 4, 5, 6}));
+  Load(TgaHeader(2, 2, 1, 24) + Bytes({1, 2, 3, 4, 5, 6}));
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(d.Pixels(), Bytes({3, 2, 1, 6, 5, 4}));
   EXPECT_EQ(d.img.format, (unsigned)GL_RGB);
   EXPECT_EQ(d.img.bpp, 24u);
   free(d.img.data);
 
-  Load(Header(2, 1, 2, 32) + Bytes({1, 2, 3, 4, 5, 6, 7, 8}));
+  Load(TgaHeader(2, 1, 2, 32) + Bytes({1, 2, 3, 4, 5, 6, 7, 8}));
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(d.Pixels(), Bytes({3, 2, 1, 4, 7, 6, 5, 8}));
   EXPECT_EQ(d.img.format, (unsigned)GL_RGBA);
@@ -96,7 +88,7 @@ TEST_F(Tga, ThirtyTwoBitPixelsSwapAtEveryCountRawAndInRawPackets) {
 }
 
 TEST_F(Tga, RawIgnoresTheDescriptorAndTrailingBytes) {
-  std::string h = Header(2, 1, 1, 24);
+  std::string h = TgaHeader(2, 1, 1, 24);
   h[17] = 0x20;  // top-down origin bit: not honoured
   Load(h + Bytes({9, 8, 7, 0xAA, 0xBB}));
   ASSERT_TRUE(d.ok);
@@ -105,14 +97,14 @@ TEST_F(Tga, RawIgnoresTheDescriptorAndTrailingBytes) {
 
 TEST_F(Tga, RlePacketsAcrossRows) {
   // 3 x 2 image: a run of 4 crosses the row end, then a raw packet of 2.
-  Load(Header(10, 3, 2, 24) + Bytes({0x83, 0x10, 0x20, 0x30, 0x01, 1, 2, 3, 4, 5, 6}));
+  Load(TgaHeader(10, 3, 2, 24) + Bytes({0x83, 0x10, 0x20, 0x30, 0x01, 1, 2, 3, 4, 5, 6}));
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(d.Pixels(), Bytes({0x30, 0x20, 0x10, 0x30, 0x20, 0x10, 0x30, 0x20, 0x10, 0x30, 0x20,
                                0x10, 3, 2, 1, 6, 5, 4}));
 }
 
 TEST_F(Tga, RleRunAndRawOfOneAnd32Bits) {
-  Load(Header(10, 3, 1, 32) + Bytes({0x81, 1, 2, 3, 4, 0x00, 5, 6, 7, 8}));
+  Load(TgaHeader(10, 3, 1, 32) + Bytes({0x81, 1, 2, 3, 4, 0x00, 5, 6, 7, 8}));
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(d.Pixels(), Bytes({3, 2, 1, 4, 3, 2, 1, 4, 7, 6, 5, 8}));
 }
@@ -122,7 +114,7 @@ TEST_F(Tga, RlePacketLengthsOneTo128) {
   std::string body = Bytes({0x80, 1, 1, 1, 0xFF, 2, 2, 2, 0x7F});
   std::string raw;
   for (int i = 0; i < 128; ++i) raw += Bytes({i, 0, 0});
-  Load(Header(10, 257, 1, 24) + body + raw);
+  Load(TgaHeader(10, 257, 1, 24) + body + raw);
   ASSERT_TRUE(d.ok);
   std::string px = d.Pixels();
   ASSERT_EQ(px.size(), 257u * 3);
@@ -139,39 +131,39 @@ struct Rejection {
 };
 
 TEST(TgaRejects, DamagedAndUnsupportedFiles) {
-  std::string rawHuge = Header(2, 65535, 65535, 32) + std::string(64, '\x7f');
-  std::string rleHuge = Header(10, 65535, 65535, 32) + std::string(64, '\xff');
-  std::string withId = Header(2, 1, 1, 24) + "abc";
+  std::string rawHuge = TgaHeader(2, 65535, 65535, 32) + std::string(64, '\x7f');
+  std::string rleHuge = TgaHeader(10, 65535, 65535, 32) + std::string(64, '\xff');
+  std::string withId = TgaHeader(2, 1, 1, 24) + "abc";
   withId[0] = 3;
-  std::string colourMap = Header(2, 1, 1, 24) + "abc";
+  std::string colourMap = TgaHeader(2, 1, 1, 24) + "abc";
   colourMap[1] = 1;
-  std::string origin = Header(2, 1, 1, 24) + "abc";
+  std::string origin = TgaHeader(2, 1, 1, 24) + "abc";
   origin[8] = 1;
   const Rejection cases[] = {
       {"short header", std::string(11, '\0'), "Could not read file header", "ERROR"},
       {"image id", withId, "TGA file be type 2 or type 10 ", "Invalid Image"},
       {"colour map", colourMap, "TGA file be type 2 or type 10 ", "Invalid Image"},
       {"origin", origin, "TGA file be type 2 or type 10 ", "Invalid Image"},
-      {"grey type 3", Header(3, 1, 1, 8) + "a", "TGA file be type 2 or type 10 ", "Invalid Image"},
-      {"short info", Header(2, 1, 1, 24).substr(0, 17), "Could not read info header", "ERROR"},
-      {"rle short info", Header(10, 1, 1, 24).substr(0, 14), "Could not read info header",
+      {"grey type 3", TgaHeader(3, 1, 1, 8) + "a", "TGA file be type 2 or type 10 ", "Invalid Image"},
+      {"short info", TgaHeader(2, 1, 1, 24).substr(0, 17), "Could not read info header", "ERROR"},
+      {"rle short info", TgaHeader(10, 1, 1, 24).substr(0, 14), "Could not read info header",
        "ERROR"},
-      {"width 0", Header(2, 0, 1, 24) + "abc", "Invalid texture information", "ERROR"},
-      {"height 0", Header(10, 1, 0, 24) + "abc", "Invalid texture information", "ERROR"},
-      {"16 bit", Header(2, 1, 1, 16) + "ab", "Invalid texture information", "ERROR"},
-      {"raw short data", Header(2, 2, 2, 24) + std::string(11, 'x'), "Could not read image data",
+      {"width 0", TgaHeader(2, 0, 1, 24) + "abc", "Invalid texture information", "ERROR"},
+      {"height 0", TgaHeader(10, 1, 0, 24) + "abc", "Invalid texture information", "ERROR"},
+      {"16 bit", TgaHeader(2, 1, 1, 16) + "ab", "Invalid texture information", "ERROR"},
+      {"raw short data", TgaHeader(2, 2, 2, 24) + std::string(11, 'x'), "Could not read image data",
        "ERROR"},
       {"raw huge", rawHuge, "Could not read image data", "ERROR"},
       {"rle huge", rleHuge, "Could not read image data", "ERROR"},
-      {"rle header missing", Header(10, 2, 1, 24) + Bytes({0x80, 1, 2, 3}),
+      {"rle header missing", TgaHeader(10, 2, 1, 24) + Bytes({0x80, 1, 2, 3}),
        "Could not read RLE header", "ERROR"},
-      {"rle run value short", Header(10, 2, 1, 24) + Bytes({0x80, 1, 2, 3, 0x80, 1, 2}),
+      {"rle run value short", TgaHeader(10, 2, 1, 24) + Bytes({0x80, 1, 2, 3, 0x80, 1, 2}),
        "Could not read from file", "ERROR"},
-      {"rle raw pixel short", Header(10, 2, 1, 24) + Bytes({0x01, 1, 2, 3, 4, 5}),
+      {"rle raw pixel short", TgaHeader(10, 2, 1, 24) + Bytes({0x01, 1, 2, 3, 4, 5}),
        "Could not read image data", "ERROR"},
-      {"rle too many (run)", Header(10, 2, 1, 24) + Bytes({0x82, 1, 2, 3, 0, 0, 0, 0}),
+      {"rle too many (run)", TgaHeader(10, 2, 1, 24) + Bytes({0x82, 1, 2, 3, 0, 0, 0, 0}),
        "Too many pixels read", "ERROR"},
-      {"rle too many (raw)", Header(10, 2, 1, 24) + Bytes({0x00, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9}),
+      {"rle too many (raw)", TgaHeader(10, 2, 1, 24) + Bytes({0x00, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9}),
        "Too many pixels read", "ERROR"},
   };
   for (const Rejection& c : cases) {
@@ -196,21 +188,21 @@ bool Decode(const std::string& bytes, SImageTGA* img) {
 TEST(TgaBudget, ImagesPastThePixelBudgetAreRefusedBeforeAllocating) {
   SImageTGA img;
   // Wider than the side limit, with every pixel present in the file.
-  std::string wide = Header(2, kMaxTgaSide + 1, 1, 24) + std::string((kMaxTgaSide + 1) * 3, 'x');
+  std::string wide = TgaHeader(2, kMaxTgaSide + 1, 1, 24) + std::string((kMaxTgaSide + 1) * 3, 'x');
   EXPECT_FALSE(Decode(wide, &img));
   EXPECT_STREQ(TgaLastError, "Image too large");
   EXPECT_EQ(img.data, nullptr);
 
   // 8192 x 8192 in 2 MiB of full 128-pixel runs: a file that small used to
   // be taken for 256 MiB of pixels.
-  std::string runs = Header(10, 8192, 8192, 24);
+  std::string runs = TgaHeader(10, 8192, 8192, 24);
   for (int i = 0; i < 8192 * 8192 / 128; i++) runs += std::string("\xff\x01\x02\x03", 4);
   EXPECT_FALSE(Decode(runs, &img));
   EXPECT_STREQ(TgaLastError, "Image too large");
   EXPECT_EQ(img.data, nullptr);
 
   // At the budget's edge (4096 x 4096 in runs) the image is decoded.
-  std::string edge = Header(10, 4096, 4096, 32);
+  std::string edge = TgaHeader(10, 4096, 4096, 32);
   for (int i = 0; i < 4096 * 4096 / 128; i++) edge += std::string("\xff\x01\x02\x03\x04", 5);
   ASSERT_TRUE(Decode(edge, &img));
   EXPECT_EQ(img.data[0], 3);
@@ -219,7 +211,7 @@ TEST(TgaBudget, ImagesPastThePixelBudgetAreRefusedBeforeAllocating) {
 
   // A stream that stops short is refused by the packet walk, before the
   // image is allocated, with the same text as before.
-  std::string cut = Header(10, 4096, 4096, 24);
+  std::string cut = TgaHeader(10, 4096, 4096, 24);
   for (int i = 0; i < 4096 * 4096 / 128 - 1; i++) cut += std::string("\xff\x01\x02\x03", 4);
   cut += std::string(16, '\x01');
   EXPECT_FALSE(Decode(cut, &img));
@@ -227,7 +219,7 @@ TEST(TgaBudget, ImagesPastThePixelBudgetAreRefusedBeforeAllocating) {
 }
 
 TEST(TgaBudget, FileAndMemoryReadersAgree) {
-  const std::string bytes = Header(10, 3, 2, 32) +
+  const std::string bytes = TgaHeader(10, 3, 2, 32) +
                             std::string("\x02\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c"
                                         "\x82\x0d\x0e\x0f\x10",
                                         18);

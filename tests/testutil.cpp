@@ -37,8 +37,7 @@ bool OpenContext(int width, int height) {
   if (!g_window) return false;
   g_context = SDL_GL_CreateContext(g_window);
   if (!g_context) return false;
-  SDL_GL_MakeCurrent(g_window, g_context);
-  return true;
+  return SDL_GL_MakeCurrent(g_window, g_context) == 0;
 }
 
 void CloseContext() {

@@ -1,5 +1,7 @@
-// Shared helpers for the tests: a real OpenGL context without a display
-// (SDL's offscreen driver on Mesa), file helpers and the data tree.
+// Shared helpers for the tests and the test tools: the one OpenGL context
+// opener (SDL's offscreen driver on Mesa), file helpers and the data tree.
+// Pictures (TGA builder, PNG saver) are in Pictures.h and the game's world
+// builders in World.h, both in tests/support.
 #ifndef CORVANE_TESTUTIL_H
 #define CORVANE_TESTUTIL_H
 

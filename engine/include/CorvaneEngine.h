@@ -249,6 +249,11 @@ CORVANE_API void PutPoint2D(float x, float y);
 // Textured cube of edge 1 at the origin. Scales the current matrix by 0.5
 // without pushing it: bracket it with Begin3D/End3D.
 CORVANE_API void DrawCube();
+// Textured quads in the current matrix, texture and colour: `count`
+// corners, four per quad, with xyz[i] the position and st[i] the texture
+// coordinate of corner i. A count that is not a multiple of four draws the
+// whole quads only; null arrays are refused.
+CORVANE_API void DrawQuads(const float (*xyz)[3], const float (*st)[2], int count);
 
 // ============================================================ Textures
 // (module: textures)

@@ -233,3 +233,16 @@ void DrawCube() {
   }
   glEnd();
 }
+
+void DrawQuads(const float (*xyz)[3], const float (*st)[2], int count) {
+  if (!RequireGL("DrawQuads") || !RequireArg(xyz, "DrawQuads", "xyz") ||
+      !RequireArg(st, "DrawQuads", "st"))
+    return;
+  const int corners = count > 0 ? count - count % 4 : 0;
+  glBegin(GL_QUADS);
+  for (int i = 0; i < corners; i++) {
+    glTexCoord2f(st[i][0], st[i][1]);
+    glVertex3f(xyz[i][0], xyz[i][1], xyz[i][2]);
+  }
+  glEnd();
+}

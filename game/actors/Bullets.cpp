@@ -160,88 +160,93 @@ int ContactFreeSteps(const SBullet& b, int walls, int monsters, bool playerNear)
   return steps < b.subSteps ? static_cast<int>(steps) : b.subSteps;
 }
 
+// Whether the shot, just moved to a new sub-step, hits something there:
+// a monster (shots of the player, the lowest slot hit, as the monster
+// search finds it), the player (everyone else's shots) or a wall. The hit
+// is dealt here; the caller ends the shot.
+bool HitOnStep(TBullets& shots, const SBullet& b, int walls, int monsters, float monsterY,
+               bool playerNear) {
+  if (b.fromPlayer) {
+    int m = -1;
+    for (int k = 0; k < monsters; k++) {
+      const int j = RowMonsters[k];
+      if (m >= 0 && j > m) continue;
+      const SMonsters& mon = Monsters.monsters[j];
+      if (BoxOverlap(mon.x, mon.y, 1.0f, 2.0f, b.x, monsterY, kMonsterBox, kMonsterBox)) m = j;
+    }
+    if (m != -1) {
+      // The monster turns towards whoever shot it.
+      Monsters.Damage(m, b.damage, !b.movingRight);
+      if (b.kind == BULLET_TRACE) Monsters.AddBlood(b.x, b.y);
+      return true;
+    }
+  } else if (playerNear && Player.Touches(b.x, b.y, kPlayerBox, kPlayerBox)) {
+    Player.TakeDamage(b.damage);
+    return true;
+  }
+
+  if (OverlapsAny(RowWalls, walls, b.x, b.y, kWallBox, kWallBox)) {
+    if (b.kind == BULLET_TRACE) shots.AddSparks(b.x, b.y);
+    return true;
+  }
+  return false;
+}
+
+// One tick of a shot's flight. Nothing but the shot itself moves while it
+// flies, so its whole path is known up front: every sub-step lies between
+// the first and the last position (each addition moves it the same way or
+// not at all). What can be hit along that stretch of its row is gathered
+// once; a shot with nothing there jumps to its last position, and one with
+// something there strides to just short of the nearest of it and is then
+// stepped through with the same tests, in the same order, as always.
+void Fly(TBullets& shots, SBullet& b) {
+  const float first = Advance(b.x, b.movingRight);
+  const float last = AdvanceSteps(first, b.movingRight, b.subSteps - 1);
+  const double lo = b.movingRight ? first : last;
+  const double hi = b.movingRight ? last : first;
+  const float monsterY = (float)(b.y - 0.3);
+
+  int monsters = 0;
+  bool playerNear = false;
+  const double wallHalf = kWallBox / 2.0;
+  const int walls = GatherBlockBoxes(lo - wallHalf, hi + wallHalf, b.y - wallHalf,
+                                     b.y + wallHalf, false, -1, RowWalls);
+  if (b.fromPlayer) {
+    const double half = kMonsterBox / 2.0;
+    monsters = GatherMonstersNear(lo - half, hi + half, monsterY - half, monsterY + half, -1,
+                                  RowMonsters);
+  } else {
+    const double half = kPlayerBox / 2.0;
+    const double margin = 0.01 + 4.0e-6 * (std::fabs(lo) + std::fabs(hi) + std::fabs(b.y));
+    playerNear = Player.x + 0.9 + half + margin >= lo && Player.x - 0.9 - half - margin <= hi &&
+                 std::fabs(static_cast<double>(Player.y) - b.y) <= 0.5 + half + margin;
+  }
+
+  if (walls == 0 && monsters == 0 && !playerNear) {
+    b.x = last;
+    return;
+  }
+  const int skip = ContactFreeSteps(b, walls, monsters, playerNear);
+  b.x = AdvanceSteps(b.x, b.movingRight, skip);
+  for (int s = skip; s < b.subSteps; s++) {
+    b.x = Advance(b.x, b.movingRight);
+    if (HitOnStep(shots, b, walls, monsters, monsterY, playerNear)) {
+      b.active = false;
+      return;
+    }
+  }
+}
+
 }  // namespace
 
-// Nothing but the shot itself moves while it flies, so its whole path is
-// known up front: every sub-step lies between the first and the last
-// position (each addition moves it the same way or not at all). What can be
-// hit along that stretch of its row is gathered once; a shot with nothing
-// there jumps to its last position, and one with something there strides
-// to just short of the nearest of it and is then stepped through with the
-// same tests, in the same order, as always.
 void TBullets::Process() {
   SyncWorldIndex();
   const int n = ScannedSlots(slotCount);
   for (int i = 0; i < n; i++) {
     SBullet& b = bullets[i];
     if (!b.active) continue;
-
     if (b.kind == BULLET_PLASMA) AddPlasma(b.x, b.y);
-
-    if (b.subSteps > 0) {
-      const float first = Advance(b.x, b.movingRight);
-      const float last = AdvanceSteps(first, b.movingRight, b.subSteps - 1);
-      const double lo = b.movingRight ? first : last;
-      const double hi = b.movingRight ? last : first;
-      const float monsterY = (float)(b.y - 0.3);
-
-      int monsters = 0;
-      bool playerNear = false;
-      const double wallHalf = kWallBox / 2.0;
-      const int walls = GatherBlockBoxes(lo - wallHalf, hi + wallHalf, b.y - wallHalf,
-                                         b.y + wallHalf, false, -1, RowWalls);
-      if (b.fromPlayer) {
-        const double half = kMonsterBox / 2.0;
-        monsters = GatherMonstersNear(lo - half, hi + half, monsterY - half, monsterY + half,
-                                      -1, RowMonsters);
-      } else {
-        const double half = kPlayerBox / 2.0;
-        const double margin = 0.01 + 4.0e-6 * (std::fabs(lo) + std::fabs(hi) + std::fabs(b.y));
-        playerNear = Player.x + 0.9 + half + margin >= lo &&
-                     Player.x - 0.9 - half - margin <= hi &&
-                     std::fabs(static_cast<double>(Player.y) - b.y) <= 0.5 + half + margin;
-      }
-
-      if (walls == 0 && monsters == 0 && !playerNear) {
-        b.x = last;
-      } else {
-        const int skip = ContactFreeSteps(b, walls, monsters, playerNear);
-        b.x = AdvanceSteps(b.x, b.movingRight, skip);
-        for (int s = skip; s < b.subSteps; s++) {
-          b.x = Advance(b.x, b.movingRight);
-
-          if (b.fromPlayer) {
-            // The lowest slot hit, as the monster search finds it.
-            int m = -1;
-            for (int k = 0; k < monsters; k++) {
-              const int j = RowMonsters[k];
-              if (m >= 0 && j > m) continue;
-              const SMonsters& mon = Monsters.monsters[j];
-              if (BoxOverlap(mon.x, mon.y, 1.0f, 2.0f, b.x, monsterY, kMonsterBox, kMonsterBox))
-                m = j;
-            }
-            if (m != -1) {
-              // The monster turns towards whoever shot it.
-              Monsters.Damage(m, b.damage, !b.movingRight);
-              if (b.kind == BULLET_TRACE) Monsters.AddBlood(b.x, b.y);
-              b.active = false;
-              break;
-            }
-          } else if (playerNear && Player.Touches(b.x, b.y, kPlayerBox, kPlayerBox)) {
-            Player.TakeDamage(b.damage);
-            b.active = false;
-            break;
-          }
-
-          if (OverlapsAny(RowWalls, walls, b.x, b.y, kWallBox, kWallBox)) {
-            if (b.kind == BULLET_TRACE) AddSparks(b.x, b.y);
-            b.active = false;
-            break;
-          }
-        }
-      }
-    }
-
+    if (b.subSteps > 0) Fly(*this, b);
     // A trace covers its whole range in the tick it is processed.
     if (b.kind == BULLET_TRACE) b.active = false;
   }
@@ -256,9 +261,9 @@ void TBullets::AddSparks(float x, float y) {
   p.y = y;
   for (int i = 0; i < 20; i++) {
     // Three draws in a fixed order, so a seeded run replays exactly.
-    int r1 = random(1000);
-    int r2 = random(1000);
-    int r3 = random(1000);
+    int r1 = RandomBelow(1000);
+    int r2 = RandomBelow(1000);
+    int r3 = RandomBelow(1000);
     p.velocity[1] = (float)(r1 * 0.000125);
     p.velocity[2] = (float)((r2 - r3) * 0.000125);
     sparks.Add(p);

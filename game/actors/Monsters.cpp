@@ -210,7 +210,7 @@ bool TMonsters::Add(float x, float y, int kind) {
     mon.y = y;
     mon.health = kStartHealth;
     mon.model.SelectAnimation(kMove);
-    mon.facingRight = (random(2) != 0);
+    mon.facingRight = (RandomBelow(2) != 0);
     slotAttackSound[slot] = attackSounds[kind];
 
     const SKindInfo& info = kKinds[kind];
@@ -342,19 +342,19 @@ void TMonsters::AddBlood(float x, float y) {
     for (int n = 0; n < 10; n++) {
         // Each draw is taken in its own statement so the sequence of
         // random numbers is fixed: x, y, y, z, z, vz, vz, vy, vy.
-        int r1 = random(1000);
+        int r1 = RandomBelow(1000);
         p.x += r1 * 0.000025;
-        int r2 = random(1000);
-        int r3 = random(1000);
+        int r2 = RandomBelow(1000);
+        int r3 = RandomBelow(1000);
         p.y += (r2 - r3) * 0.000025;
-        int r4 = random(1000);
-        int r5 = random(1000);
+        int r4 = RandomBelow(1000);
+        int r5 = RandomBelow(1000);
         p.z = (r4 - r5) * 0.000025;
-        int r6 = random(1000);
-        int r7 = random(1000);
+        int r6 = RandomBelow(1000);
+        int r7 = RandomBelow(1000);
         p.velocity[2] = (r6 - r7) / 6000.0f;
-        int r8 = random(1000);
-        int r9 = random(1000);
+        int r8 = RandomBelow(1000);
+        int r9 = RandomBelow(1000);
         p.velocity[1] = (r8 - r9) / 6000.0f;
         blood.Add(p);
     }

@@ -43,7 +43,7 @@ const float AIR_FRAME = static_cast<float>(WALK.first);
 bool Held(int key) { return _keys[key] != 0; }
 
 // Starts an animation on the body and on the weapon it holds.
-void Animate(TModel& weapon, const PlayerAnimation& a, float speed) {
+void StartAnimation(TModel& weapon, const PlayerAnimation& a, float speed) {
   PlayerModel.SetAnimation(a.first, a.last, speed);
   weapon.SetAnimation(a.first, a.last, speed);
 }
@@ -102,23 +102,8 @@ void TPlayer::Init() {
 }
 
 void TPlayer::Process() {
-  int cw = currentWeapon;
-  float frame = PlayerModel.frame;
-
-  // The shot: exactly one tick of each firing cycle has its frame in
-  // [shot, shot + fireSpeed), since the animation advances by fireSpeed a tick.
-  if (frame >= SHOT_FRAME && Firing && frame < SHOT_FRAME + weapons[cw].fireSpeed) {
-    int ai = weapons[cw].ammoIndex;
-    if (ai >= 0 && ai < 6) ammo[ai] -= weapons[cw].ammoCost;
-    RestartSound(weapons[cw].sound);
-    // The muzzle is where the model stood at the end of the last tick.
-    if (PlayerModel.rotZ == 0)
-      Bullets.Fire(PlayerModel.x + 0.8f, PlayerModel.y, true, 1000, weapons[cw].damage,
-                   BULLET_TRACE, true);
-    else
-      Bullets.Fire(PlayerModel.x - 0.8f, PlayerModel.y + 0.3f, false, 1000, weapons[cw].damage,
-                   BULLET_TRACE, true);
-  }
+  const float frame = PlayerModel.frame;
+  FireOnShotFrame(frame);
 
   // A movement key breaks off the firing cycle at one exact frame.
   if (frame == FIRE_BREAK_FRAME && Firing && (Held(KEY_LEFT) || Held(KEY_RIGHT) || Held(KEY_UP)))
@@ -131,23 +116,9 @@ void TPlayer::Process() {
   }
 
   Walking = false;
-
-  // Walking in four sub-steps; a blocked step still turns the player.
   if (!Firing) {
-    if (Held(KEY_RIGHT)) {
-      for (int i = 0; i < 4; i++) {
-        if (CanMoveTo(x + WalkStep, y, MOVE_W, MOVE_H, WHO_PLAYER)) x += WalkStep;
-        PlayerModel.rotZ = 0;
-        Walking = true;
-      }
-    }
-    if (Held(KEY_LEFT)) {
-      for (int i = 0; i < 4; i++) {
-        if (CanMoveTo(x - WalkStep, y, MOVE_W, MOVE_H, WHO_PLAYER)) x -= WalkStep;
-        PlayerModel.rotZ = 180;
-        Walking = true;
-      }
-    }
+    if (Held(KEY_RIGHT)) Walk(WalkStep, 0);
+    if (Held(KEY_LEFT)) Walk(-WalkStep, 180);
   }
 
   if (Held(KEY_UP) && !Jumping && !Firing) {
@@ -162,48 +133,82 @@ void TPlayer::Process() {
     JumpCount = -5;
   }
 
-  if (Jumping) {
-    if (JumpCount > 0) {
-      int steps = JumpCount;
-      for (int i = 0; i < steps; i++) {
-        if (CanMoveTo(x, y + JumpStep, MOVE_W, MOVE_H, WHO_PLAYER)) {
-          y += JumpStep;
-        } else {
-          JumpCount = 0;
-          break;
-        }
-      }
-      JumpCount -= 1;
-    }
-    if (JumpCount == 0) JumpCount = -5;
-    if (JumpCount < 0) {
-      int steps = -JumpCount;
-      for (int i = 0; i < steps; i++) {
-        if (CanMoveTo(x, y - JumpStep, MOVE_W, MOVE_H, WHO_PLAYER)) {
-          y -= JumpStep;
-        } else {
-          Jumping = false;
-          break;
-        }
-      }
-      JumpCount -= 1;
-      if (JumpCount < MaxFallSteps) JumpCount = MaxFallSteps;
-    }
-  }
+  if (Jumping) RiseOrFall();
+  Animate();
+}
 
-  cw = currentWeapon;
-  if (!Firing && !Jumping) {
-    if (Held(KEY_LEFT) || Held(KEY_RIGHT)) {
-      Animate(weaponModels[cw], WALK, WALK.speed);
-    } else {
-      Animate(weaponModels[cw], IDLE, IDLE.speed);
+// The shot: exactly one tick of each firing cycle has its frame in
+// [shot, shot + fireSpeed), since the animation advances by fireSpeed a tick.
+void TPlayer::FireOnShotFrame(float frame) {
+  const int cw = currentWeapon;
+  if (!(frame >= SHOT_FRAME && Firing && frame < SHOT_FRAME + weapons[cw].fireSpeed)) return;
+  int ai = weapons[cw].ammoIndex;
+  if (ai >= 0 && ai < 6) ammo[ai] -= weapons[cw].ammoCost;
+  RestartSound(weapons[cw].sound);
+  // The muzzle is where the model stood at the end of the last tick.
+  if (PlayerModel.rotZ == 0)
+    Bullets.Fire(PlayerModel.x + 0.8f, PlayerModel.y, true, 1000, weapons[cw].damage,
+                 BULLET_TRACE, true);
+  else
+    Bullets.Fire(PlayerModel.x - 0.8f, PlayerModel.y + 0.3f, false, 1000, weapons[cw].damage,
+                 BULLET_TRACE, true);
+}
+
+// Walking in four sub-steps of `step`; a blocked step still turns the player.
+void TPlayer::Walk(float step, float facing) {
+  for (int i = 0; i < 4; i++) {
+    if (CanMoveTo(x + step, y, MOVE_W, MOVE_H, WHO_PLAYER)) x += step;
+    PlayerModel.rotZ = facing;
+    Walking = true;
+  }
+}
+
+// One tick of a jump: JumpCount > 0 rises that many sub-steps, then the
+// count turns negative and the player falls ever faster (down to
+// MaxFallSteps sub-steps a tick) until something is underfoot. A ceiling
+// ends the rise at once.
+void TPlayer::RiseOrFall() {
+  if (JumpCount > 0) {
+    int steps = JumpCount;
+    for (int i = 0; i < steps; i++) {
+      if (CanMoveTo(x, y + JumpStep, MOVE_W, MOVE_H, WHO_PLAYER)) {
+        y += JumpStep;
+      } else {
+        JumpCount = 0;
+        break;
+      }
     }
+    JumpCount -= 1;
+  }
+  if (JumpCount == 0) JumpCount = -5;
+  if (JumpCount < 0) {
+    int steps = -JumpCount;
+    for (int i = 0; i < steps; i++) {
+      if (CanMoveTo(x, y - JumpStep, MOVE_W, MOVE_H, WHO_PLAYER)) {
+        y -= JumpStep;
+      } else {
+        Jumping = false;
+        break;
+      }
+    }
+    JumpCount -= 1;
+    if (JumpCount < MaxFallSteps) JumpCount = MaxFallSteps;
+  }
+}
+
+// Picks the body's animation (idle, walk, or the start of a firing cycle),
+// advances it, and keeps the held weapon on the body's frame and place.
+void TPlayer::Animate() {
+  int cw = currentWeapon;
+  if (!Firing && !Jumping) {
+    const PlayerAnimation& a = Held(KEY_LEFT) || Held(KEY_RIGHT) ? WALK : IDLE;
+    StartAnimation(weaponModels[cw], a, a.speed);
   }
 
   // HasAmmo goes last: it may step the current weapon down.
   if (!Jumping && Held(KEY_SPACE) && !Firing && !Walking && HasAmmo()) {
     cw = currentWeapon;
-    Animate(weaponModels[cw], FIRE, weapons[cw].fireSpeed);
+    StartAnimation(weaponModels[cw], FIRE, weapons[cw].fireSpeed);
     Firing = true;
   }
   cw = currentWeapon;

@@ -36,6 +36,13 @@ class TPlayer {
   // Whether the current weapon can fire; steps down through lower slots
   // when it cannot (to 0, returning false, when none can).
   bool HasAmmo();
+
+ private:
+  // The steps of Process, in the order it takes them.
+  void FireOnShotFrame(float frame);
+  void Walk(float step, float facing);
+  void RiseOrFall();
+  void Animate();
 };
 
 extern TPlayer Player;

@@ -6,6 +6,6 @@
 
 #include <cstdlib>
 
-inline int random(int n) { return n ? std::rand() % n : 0; }
+inline int RandomBelow(int n) { return n ? std::rand() % n : 0; }
 
 #endif

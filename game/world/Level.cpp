@@ -2,8 +2,6 @@
 // collision query.
 #include "world/Level.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -220,12 +218,7 @@ const float kDoorTex[28][2] = {
 void DrawPiece(double sx, double sy, double sz, const float (*tex)[2]) {
   Size3D(sx, sy, sz);
   Size3D(0.5);
-  glBegin(GL_QUADS);
-  for (int i = 0; i < 28; i++) {
-    glTexCoord2f(tex[i][0], tex[i][1]);
-    glVertex3f(kQuadVertices[i][0], kQuadVertices[i][1], kQuadVertices[i][2]);
-  }
-  glEnd();
+  DrawQuads(kQuadVertices, tex, 28);
 }
 
 }  // namespace

@@ -16,7 +16,6 @@
 // the run reached every goal (all key cards, all doors, a kill of every
 // monster kind, the far end of the level), 1 when it did not, 2 on a usage
 // or start error.
-#include <GL/gl.h>
 #include <SDL2/SDL.h>
 #include <unistd.h>
 
@@ -29,8 +28,8 @@
 #include <string>
 #include <vector>
 
-#include "AssetIO.h"
 #include "CorvaneEngine.h"
+#include "Harness.h"
 #include "KeyScript.h"
 #include "Recorder.h"
 #include "RunCheck.h"
@@ -38,49 +37,6 @@
 #include "shell/Shell.h"
 
 namespace {
-
-bool OpenGLWindow(int w, int h) {
-  if (!SDL_getenv("SDL_VIDEODRIVER")) SDL_setenv("SDL_VIDEODRIVER", "offscreen", 1);
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-  SDL_Window* window =
-      SDL_CreateWindow("replay", 0, 0, w, h, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-  if (!window) return false;
-  SDL_GLContext context = SDL_GL_CreateContext(window);
-  if (!context) return false;
-  return SDL_GL_MakeCurrent(window, context) == 0;
-}
-
-// Uncompressed 24-bit TGA, top row first (origin flag set), which every
-// viewer reads the same way.
-bool SaveFrame(const std::string& path, int w, int h) {
-  const size_t row = (size_t)w * 3;
-  std::vector<unsigned char> bottomUp(row * h), pixels(row * h);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, w, h, GL_BGR, GL_UNSIGNED_BYTE, bottomUp.data());
-  for (int y = 0; y < h; y++)
-    std::copy(bottomUp.begin() + row * (h - 1 - y), bottomUp.begin() + row * (h - y),
-              pixels.begin() + row * y);
-  const std::string header = assets::TgaHeader(w, h, false, true);
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(header.data(), 1, header.size(), f) == header.size() &&
-            std::fwrite(pixels.data(), 1, pixels.size(), f) == pixels.size();
-  return std::fclose(f) == 0 && ok;
-}
-
-void RenderFrame() {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  RenderCallback();
-  glFinish();
-}
 
 int Usage() {
   std::fprintf(stderr,
@@ -159,15 +115,10 @@ int Record(const std::string& planPath, const std::string& outPath, bool trace) 
     std::fprintf(stderr, "%s: %s\n", planPath.c_str(), error.c_str());
     return 2;
   }
-  if (!OpenGLWindow(64, 64)) {
+  if (!harness::StartGame(64, 64, 1024, 768, seed)) {
     std::fprintf(stderr, "replay: no OpenGL context: %s\n", SDL_GetError());
     return 2;
   }
-  _Zarn_ScreenWidth = 1024;
-  _Zarn_ScreenHeight = 768;
-  InitGL(1024, 768);
-  std::srand(seed);
-  InitCallback();
   const int doorsAtStart = runcheck::DoorsLeft();
 
   static Watch watch;
@@ -285,15 +236,10 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  if (!OpenGLWindow(width, height)) {
+  if (!harness::StartGame(width, height, width, height, script.seed)) {
     std::fprintf(stderr, "replay: no OpenGL context: %s\n", SDL_GetError());
     return 2;
   }
-  _Zarn_ScreenWidth = width;
-  _Zarn_ScreenHeight = height;
-  InitGL(width, height);
-  std::srand(script.seed);
-  InitCallback();
   const int doorsAtStart = runcheck::DoorsLeft();
 
   keyscript::Replayer keys(script);
@@ -306,10 +252,10 @@ int main(int argc, char** argv) {
                   keys.Line(), Player.x, Player.y, Player.health, Player.ammo[0], Player.ammo[1],
                   Player.ammo[2], Player.currentWeapon);
     if (!shotsDir.empty() && tick % every == 0) {
-      RenderFrame();
+      harness::RenderFrame();
       char name[32];
       std::snprintf(name, sizeof name, "/frame%05d.tga", tick);
-      if (!SaveFrame(shotsDir + name, width, height))
+      if (!harness::SaveFrame(shotsDir + name, width, height))
         std::fprintf(stderr, "replay: cannot write %s%s\n", shotsDir.c_str(), name);
     }
   }
