@@ -76,11 +76,11 @@ TEST_F(Tga, ThirtyTwoBitPixelsSwapAtEveryCountRawAndInRawPackets) {
       stored += Bytes({10 * i + 1, 10 * i + 2, 10 * i + 3, 10 * i + 4});
       expected += Bytes({10 * i + 3, 10 * i + 2, 10 * i + 1, 10 * i + 4});
     }
-    Load(Header(2, n, 1, 32) + stored);
+    Load(TgaHeader(2, n, 1, 32) + stored);
     ASSERT_TRUE(d.ok) << n;
     EXPECT_EQ(d.Pixels(), expected) << "raw, " << n << " pixels";
     free(d.img.data);
-    Load(Header(10, n, 1, 32) + Bytes({n - 1}) + stored);
+    Load(TgaHeader(10, n, 1, 32) + Bytes({n - 1}) + stored);
     ASSERT_TRUE(d.ok) << n;
     EXPECT_EQ(d.Pixels(), expected) << "raw packet, " << n << " pixels";
     if (n < 5) free(d.img.data);
