@@ -234,7 +234,7 @@ TEST_F(MenuDraw, ButtonShowsItsStateImageAndPlacesTheCaption) {
   font.Create(SolidTexture(255, 255, 255), 16);  // every glyph a full square
   font.SetColor(1, 1, 0, 1);
   b.SetFont(font);
-  b.SetText(const_cast<char*>("AB"));
+  b.SetText("AB");
   b.SetTextColor(0, 1, 1, 1);
   TCMenu menu;
   menu.Add(&b);
@@ -272,12 +272,12 @@ TEST_F(MenuDraw, ButtonShowsItsStateImageAndPlacesTheCaption) {
   }
 
   // A caption wider than the button starts at its left edge.
-  b.SetText(const_cast<char*>("A very long caption for a button"));
+  b.SetText("A very long caption for a button");
   glClear(GL_COLOR_BUFFER_BIT);
   menu.Draw();
   EXPECT_EQ(At(21, 43), (std::vector<int>{255, 255, 0}));
   // A percent sign in a caption is drawn as it is, never read as a format.
-  b.SetText(const_cast<char*>("%s%s%n"));
+  b.SetText("%s%s%n");
   menu.Draw();
 }
 
@@ -292,7 +292,7 @@ TEST_F(MenuDraw, CursorImageFollowsTheMouseAndHidesTheSystemCursor) {
   TCObjectUI back;
   back.Create(SolidTexture(0, 0, 150), 0, 0, kW, kH);
   menu.Add(&back);
-  menu.SetCursor(const_cast<char*>("cursor.tga"), 16, 16);
+  menu.SetCursor("cursor.tga", 16, 16);
   EXPECT_TRUE(menu.cursorOn);
   EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
 

@@ -76,7 +76,7 @@ class Sound : public ::testing::Test {
   TSoundBuffer* Load(const std::string& name, const std::string& bytes) {
     EXPECT_TRUE(testutil::WriteFile(name, bytes));
     TSoundBuffer* b = nullptr;
-    LoadDirectSound(&b, const_cast<char*>(name.c_str()));
+    LoadDirectSound(&b, name.c_str());
     loaded_.push_back(b);
     return b;
   }
@@ -182,7 +182,7 @@ TEST_F(Sound, DamagedFilesGiveEmptyBuffersAndOneLogLine) {
 TEST_F(Sound, MissingFileLeavesThePointerAlone) {
   TSoundBuffer keep;
   TSoundBuffer* b = &keep;
-  LoadDirectSound(&b, const_cast<char*>("no/such/file.wav"));
+  LoadDirectSound(&b, "no/such/file.wav");
   EXPECT_EQ(b, &keep);
   EXPECT_NE(LogText().find(RU("Ошибка. Файл звука no/such/file.wav не найден.")), std::string::npos);
   // A buffer that was never loaded plays nothing and does not crash.
@@ -253,8 +253,8 @@ TEST_F(Sound, FinishedBufferPlaysAgainFromStart) {
 TEST_F(Sound, TwoLoadsOfOneFileSoundTogether) {
   testutil::WriteFile("twice.wav", LongSound());
   TSoundBuffer *a = nullptr, *b = nullptr;
-  LoadDirectSound(&a, const_cast<char*>("twice.wav"));
-  LoadDirectSound(&b, const_cast<char*>("twice.wav"));
+  LoadDirectSound(&a, "twice.wav");
+  LoadDirectSound(&b, "twice.wav");
   ASSERT_NE(a, b);
   ASSERT_FALSE(a->IsEmpty());
   ASSERT_FALSE(b->IsEmpty());

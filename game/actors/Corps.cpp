@@ -15,8 +15,8 @@ void TCorps::Init() {
 
     // The demon has a death model of its own, drawn at the walking demon's
     // scale so both poses are the same size.
-    unsigned int tex = LoadTexture(const_cast<char*>("data/enemy/demon.tga"));
-    kinds[1].model.Load(const_cast<char*>("data/enemy/demonDIE.mdl"), tex);
+    unsigned int tex = LoadTexture("data/enemy/demon.tga");
+    kinds[1].model.Load("data/enemy/demonDIE.mdl", tex);
     kinds[1].model.InitModel(2 * Monsters.kindModels[1].unitScale, 90, 0, 0, 0, 0, 0);
     kinds[1].model.SetOffset(0, -1.2f);
     kinds[1].speed = 0.5f;

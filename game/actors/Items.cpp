@@ -8,8 +8,6 @@ int ItemSpinAngle = 0;
 
 namespace {
 
-char* Path(const char* s) { return const_cast<char*>(s); }
-
 struct SItemEntry {
   int slot;
   const char* model;
@@ -41,7 +39,7 @@ const SItemEntry* Entry(int slot) {
 
 void TItems::Init() {
   for (const SItemEntry& e : kCatalogue)
-    models[e.slot].Load(Path(e.model), LoadTexture(Path(e.texture)));
+    models[e.slot].Load(e.model, LoadTexture(e.texture));
 
   static const int kInitOrder[] = {ITEM_ROCKETS, ITEM_BLUE_KEY,   ITEM_RED_KEY, ITEM_YELLOW_KEY,
                                    ITEM_MACHINEGUN, ITEM_SHOTGUN, ITEM_MEDKIT,  ITEM_BULLETS,

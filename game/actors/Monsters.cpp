@@ -159,12 +159,12 @@ void TMonsters::Init() {
     for (int k = 0; k < MONSTER_KINDS_LOADED; k++) {
         const SKindInfo& info = kKinds[k];
         TModel& m = kindModels[k];
-        unsigned int tex = LoadTexture(const_cast<char*>(info.texture));
-        m.Load(const_cast<char*>(info.model), tex);
+        unsigned int tex = LoadTexture(info.texture);
+        m.Load(info.model, tex);
         m.InitModel(m.unitScale * info.scale, 90, 0, 0, 0, 0, 0);
-        m.LoadAnimationList(const_cast<char*>(info.anims));
+        m.LoadAnimationList(info.anims);
         if (info.hasOffset) m.SetOffset(info.offsetX, info.offsetY);
-        LoadDirectSound(&deathSounds[k], const_cast<char*>(info.deathSound));
+        LoadDirectSound(&deathSounds[k], info.deathSound);
     }
 
     SParticle3D drop = {};
@@ -175,11 +175,11 @@ void TMonsters::Init() {
     drop.colorDelta[3] = -0.05f;
     drop.life = 20;
     blood.Init(drop);
-    blood.SetTexture(LoadTexture(const_cast<char*>("data/particles/blood.tga")));
+    blood.SetTexture(LoadTexture("data/particles/blood.tga"));
 
     // Attack sounds load from the last kind to the first.
     for (int k = MONSTER_KINDS_LOADED - 1; k >= 0; k--)
-        LoadDirectSound(&attackSounds[k], const_cast<char*>(kKinds[k].attackSound));
+        LoadDirectSound(&attackSounds[k], kKinds[k].attackSound);
 }
 
 bool TMonsters::Add(float x, float y, int kind) {

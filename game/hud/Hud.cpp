@@ -12,21 +12,17 @@ TSprite KeySprites[3];
 char HudMessage[HUD_MESSAGE_MAX + 1];
 int HudMessageTimer = 0;
 
-namespace {
-char* Path(const char* s) { return const_cast<char*>(s); }
-}  // namespace
-
 void InitHud() {
-  HudFont.Load(Path("data/UI/font.tga"), 25);
-  HudFont2.Load(Path("data/UI/font2.tga"), 34);
-  StatusTexture = LoadTexture(Path("data/UI/status.tga"));
+  HudFont.Load("data/UI/font.tga", 25);
+  HudFont2.Load("data/UI/font2.tga", 34);
+  StatusTexture = LoadTexture("data/UI/status.tga");
   // Mid grey is the transparent colour of the key icons.
   int key[3] = {128, 128, 128};
-  KeySprites[0].Load(Path("data/UI/key0.tga"), key);
+  KeySprites[0].Load("data/UI/key0.tga", key);
   KeySprites[0].Set(30, 738, 28, 30);
-  KeySprites[1].Load(Path("data/UI/key2.tga"), key);
+  KeySprites[1].Load("data/UI/key2.tga", key);
   KeySprites[1].Set(64, 738, 28, 30);
-  KeySprites[2].Load(Path("data/UI/key1.tga"), key);
+  KeySprites[2].Load("data/UI/key1.tga", key);
   KeySprites[2].Set(96, 738, 28, 30);
 }
 

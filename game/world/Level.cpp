@@ -30,9 +30,6 @@ TSoundBuffer* NoWaySound = nullptr;
 
 namespace {
 
-// The engine's loaders take non-const paths; our paths are literals.
-char* Path(const char* s) { return const_cast<char*>(s); }
-
 // A sound that failed to load stays null and is simply not heard.
 void PlaySound(TSoundBuffer* sound) {
   if (sound) sound->Play(0, 0, 0);
@@ -162,20 +159,20 @@ void LoadLevel(const char* path) {
   ReadLevelCells(path);
   RebuildWorldIndex();
 
-  BackTexture = LoadTexture(Path("data/textures/BACK.tga"));
+  BackTexture = LoadTexture("data/textures/BACK.tga");
   char name[64];
   for (int i = 0; i < 9; i++) {
     std::snprintf(name, sizeof(name), "data/textures/%d.tga", i);
     WallTextures[i] = LoadTexture(name);
   }
 
-  BoxModels[0].Load(Path("data/obj/box.mdl"), LoadTexture(Path("data/obj/box.tga")));
+  BoxModels[0].Load("data/obj/box.mdl", LoadTexture("data/obj/box.tga"));
   BoxModels[0].InitModel(BoxModels[0].unitScale, 90, 0, 0, 0, 0, 0);
 
-  LoadDirectSound(&DoorOpenSound, Path("data/sounds/dsbdopn.wav"));
-  LoadDirectSound(&WeaponPickupSound, Path("data/sounds/dswpnup.wav"));
-  LoadDirectSound(&ItemPickupSound, Path("data/sounds/dsitemup.wav"));
-  LoadDirectSound(&NoWaySound, Path("data/sounds/dsnoway.wav"));
+  LoadDirectSound(&DoorOpenSound, "data/sounds/dsbdopn.wav");
+  LoadDirectSound(&WeaponPickupSound, "data/sounds/dswpnup.wav");
+  LoadDirectSound(&ItemPickupSound, "data/sounds/dsitemup.wav");
+  LoadDirectSound(&NoWaySound, "data/sounds/dsnoway.wav");
 
   ComputeBackScroll();
 }
