@@ -129,6 +129,9 @@ void ParseAnimationList(TModel& m, const char* bytes, size_t size, const char* n
   int count = m.animationCount < 0 ? 0 : m.animationCount;
   if (count > TModel::MaxAnimations) count = TModel::MaxAnimations;
   ListReader reader(text.data(), size);
+  bool blank = true;
+  for (size_t i = 0; i < size && blank; i++)
+    blank = bytes[i] != '\0' && std::strchr(" \t\n\r\v\f", bytes[i]) != nullptr;
   bool reportedBad = false;
   bool reportedFull = false;
   bool reportedNotFinite = false;
@@ -160,6 +163,10 @@ void ParseAnimationList(TModel& m, const char* bytes, size_t size, const char* n
     count++;
   }
   m.animationCount = static_cast<short>(count);
+  // The record lines below do not name the file; this one does, so a log
+  // shows which list a damaged or empty table came from.
+  if (blank) AddToLog(RU("Список анимаций %s пуст"), name);
+  AddToLog(RU("Список анимаций %s: записей в таблице %d"), name, count);
 
   for (int i = 0; i < m.animationCount; i++) {
     const SAnimation& a = m.animations[i];
