@@ -108,7 +108,15 @@ TEST(AnimationListValues, EveryListLeavesALineNamingIt) {
   testutil::WriteFile("cut.txt", "0 10 5 1 walk\n11 19");
   TModel c;
   c.LoadAnimationList("cut.txt");
+  EXPECT_TRUE(LogHas(RU("Список анимаций cut.txt: запись 1 неполная")));
   EXPECT_TRUE(LogHas(RU("Список анимаций cut.txt: записей в таблице 2")));
+
+  // Cut after a line break: the scan's extra attempt is kept but named.
+  testutil::WriteFile("half.txt", "0 12 0 0.75 Move\n");
+  TModel h;
+  h.LoadAnimationList("half.txt");
+  EXPECT_EQ(h.animationCount, 2);
+  EXPECT_TRUE(LogHas(RU("Список анимаций half.txt: запись 1 пуста")));
   EXPECT_FALSE(LogHas(RU("Список анимаций cut.txt пуст")));
 }
 
