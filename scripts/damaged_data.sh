@@ -57,6 +57,9 @@ DATA="$BUILD/data"
 [ -f "$DATA/maps/level0.map" ] || { echo "damaged_data: no data tree at $DATA (build the data target)" >&2; exit 2; }
 command -v python3 > /dev/null || { echo "damaged_data: python3 is needed to damage the files" >&2; exit 2; }
 case "$JOBS" in ''|*[!0-9]*|0) usage ;; esac
+for k in ${KINDS//,/ }; do
+  case "$k" in empty|half|random|header) ;; *) echo "damaged_data: unknown kind '$k'" >&2; exit 2 ;; esac
+done
 
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/damaged_data.XXXXXX")"
 trap 'rm -rf "$WORK"' EXIT
@@ -67,8 +70,7 @@ kinds_for() {
   for k in ${KINDS//,/ }; do
     case "$k" in
       header) case "$file" in *.tga|*.wav|*.mdl) out="$out $k" ;; esac ;;
-      empty|half|random) out="$out $k" ;;
-      *) echo "damaged_data: unknown kind '$k'" >&2; exit 2 ;;
+      *) out="$out $k" ;;
     esac
   done
   echo $out
