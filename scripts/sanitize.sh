@@ -3,8 +3,8 @@
 # under AddressSanitizer + UndefinedBehaviorSanitizer with leak checking, in
 # build-asan. Any report fails the run. Leaks inside the system's GL driver,
 # SDL and OpenAL are suppressed by scripts/lsan.supp, nothing else.
-# `scripts/sanitize.sh build` only configures and builds (scripts/soak.sh
-# uses it).
+# `scripts/sanitize.sh build [TARGET]` only configures and builds, everything
+# or the one target (scripts/soak.sh uses it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT="$PWD"
@@ -16,7 +16,9 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo "${LAUNCH[@]}" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
   -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined"
 # The asset tools run during the build; their own leaks are not this suite's.
-ASAN_OPTIONS=detect_leaks=0 cmake --build build-asan -j"${SANITIZE_BUILD_JOBS:-2}"
+ONLY=()
+[ "${1:-}" = "build" ] && [ -n "${2:-}" ] && ONLY=(--target "$2")
+ASAN_OPTIONS=detect_leaks=0 cmake --build build-asan -j"${SANITIZE_BUILD_JOBS:-2}" "${ONLY[@]}"
 [ "${1:-}" = "build" ] && exit 0
 
 # shellcheck source=scripts/sanitize-env.sh

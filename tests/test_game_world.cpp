@@ -179,6 +179,7 @@ TEST_F(World, HostileMapsAreHandledSafely) {
        p = log.find(RU("вне допустимых"), p + 1))
     lines++;
   EXPECT_EQ(lines, 10u);
+  EXPECT_NE(log.find(RU("Карта bad.map, клетка 0: значение 5 поля box")), std::string::npos);
 
   // More records than the table holds: cut at the limit, with a line.
   std::string big;

@@ -94,6 +94,32 @@ TEST(AnimationListValues, NanAndInfinitiesAreRefusedWithALogLine) {
   EXPECT_TRUE(LogHas(RU("Список анимаций huge.txt больше 64 КиБ")));
 }
 
+// The record lines do not name the list; a damaged list still leaves a line
+// that does, so the log shows which file it was.
+TEST(AnimationListValues, EveryListLeavesALineNamingIt) {
+  std::remove("EngineLog.txt");
+  testutil::WriteFile("empty.txt", "");
+  TModel e;
+  e.LoadAnimationList("empty.txt");
+  EXPECT_TRUE(LogHas(RU("Список анимаций empty.txt пуст")));
+  EXPECT_TRUE(LogHas(RU("Список анимаций empty.txt: записей в таблице 1")));
+
+  // Cut inside its second record: the table says how much it holds.
+  testutil::WriteFile("cut.txt", "0 10 5 1 walk\n11 19");
+  TModel c;
+  c.LoadAnimationList("cut.txt");
+  EXPECT_TRUE(LogHas(RU("Список анимаций cut.txt: запись 1 неполная")));
+  EXPECT_TRUE(LogHas(RU("Список анимаций cut.txt: записей в таблице 2")));
+
+  // Cut after a line break: the scan's extra attempt is kept but named.
+  testutil::WriteFile("half.txt", "0 12 0 0.75 Move\n");
+  TModel h;
+  h.LoadAnimationList("half.txt");
+  EXPECT_EQ(h.animationCount, 2);
+  EXPECT_TRUE(LogHas(RU("Список анимаций half.txt: запись 1 пуста")));
+  EXPECT_FALSE(LogHas(RU("Список анимаций cut.txt пуст")));
+}
+
 TEST(ShaderSource, OversizedSourcesAreNotRead) {
   testutil::WriteFile("big.vert", std::string(kMaxShaderFile + 1, ' '));
   EXPECT_EQ(ReadShaderFile("big.vert"), nullptr);

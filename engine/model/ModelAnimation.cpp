@@ -52,11 +52,14 @@ public:
   ListReader(const char* text, size_t size) : text_(text), size_(size) {}
 
   bool AtEnd() const { return eof_; }
+  // Fields (four numbers and the name) the last ReadRecord found.
+  int FieldsRead() const { return fields_; }
 
   // Fills what it can of `rec`. Returns false on a field that is not a
   // number; the rest of that line is then skipped.
   bool ReadRecord(SAnimation& rec) {
     float* numbers[4] = {&rec.start, &rec.end, &rec.keyFrame, &rec.speed};
+    fields_ = 0;
     for (float* target : numbers) {
       if (!SkipSpace()) return true;
       char* stop = nullptr;
@@ -66,6 +69,7 @@ public:
         return false;
       }
       *target = value;
+      fields_++;
       pos_ = static_cast<size_t>(stop - text_);
       if (pos_ >= size_) eof_ = true;
     }
@@ -78,6 +82,7 @@ public:
       pos_++;
     }
     rec.name[len] = '\0';
+    fields_++;
     if (pos_ >= size_) eof_ = true;
     return true;
   }
@@ -104,6 +109,7 @@ private:
   size_t size_;
   size_t pos_ = 0;
   bool eof_ = false;
+  int fields_ = 0;
 };
 
 // A record index the table really holds.
@@ -129,7 +135,11 @@ void ParseAnimationList(TModel& m, const char* bytes, size_t size, const char* n
   int count = m.animationCount < 0 ? 0 : m.animationCount;
   if (count > TModel::MaxAnimations) count = TModel::MaxAnimations;
   ListReader reader(text.data(), size);
+  bool blank = true;
+  for (size_t i = 0; i < size && blank; i++)
+    blank = bytes[i] != '\0' && std::strchr(" \t\n\r\v\f", bytes[i]) != nullptr;
   bool reportedBad = false;
+  bool reportedShort = false;
   bool reportedFull = false;
   bool reportedNotFinite = false;
   while (!reader.AtEnd()) {
@@ -141,9 +151,17 @@ void ParseAnimationList(TModel& m, const char* bytes, size_t size, const char* n
       break;
     }
     SAnimation& rec = m.animations[count];
-    if (!reader.ReadRecord(rec) && !reportedBad) {
-      AddToLog(RU("Список анимаций %s: запись %d не разобрана"), name, count);
+    if (!reader.ReadRecord(rec)) {
+      if (!reportedBad) AddToLog(RU("Список анимаций %s: запись %d не разобрана"), name, count);
       reportedBad = true;
+    } else if (reader.FieldsRead() < 5 && !reportedShort) {
+      // Still counted, as a formatted-scan loop would; but a list cut short
+      // (or ending in a line break) is said to be so.
+      if (reader.FieldsRead() == 0)
+        AddToLog(RU("Список анимаций %s: запись %d пуста"), name, count);
+      else
+        AddToLog(RU("Список анимаций %s: запись %d неполная"), name, count);
+      reportedShort = true;
     }
     // NaN or an infinity would stop the frame arithmetic for good (every
     // comparison false, or a frame that never wraps): such a record is
@@ -160,6 +178,10 @@ void ParseAnimationList(TModel& m, const char* bytes, size_t size, const char* n
     count++;
   }
   m.animationCount = static_cast<short>(count);
+  // The record lines below do not name the file; this one does, so a log
+  // shows which list a damaged or empty table came from.
+  if (blank) AddToLog(RU("Список анимаций %s пуст"), name);
+  AddToLog(RU("Список анимаций %s: записей в таблице %d"), name, count);
 
   for (int i = 0; i < m.animationCount; i++) {
     const SAnimation& a = m.animations[i];

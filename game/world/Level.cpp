@@ -38,10 +38,11 @@ void PlaySound(TSoundBuffer* sound) {
 // Keeps a field when it lies in [lo, hi]; otherwise logs the refusal and
 // puts `fallback` in its place, so that no out-of-range value is ever used
 // as an index.
-int16_t CheckField(int16_t value, int lo, int hi, int16_t fallback, const char* name, int record) {
+int16_t CheckField(int16_t value, int lo, int hi, int16_t fallback, const char* name, int record,
+                   const char* path) {
   if (value >= lo && value <= hi) return value;
-  AddToLog(RU("Клетка карты %d: значение %d поля %s вне допустимых пределов, не используется"),
-           record, static_cast<int>(value), name);
+  AddToLog(RU("Карта %s, клетка %d: значение %d поля %s вне допустимых пределов, не используется"),
+           path, record, static_cast<int>(value), name);
   return fallback;
 }
 
@@ -83,11 +84,11 @@ void ParseLevelCells(const unsigned char* data, size_t size, const char* path) {
     SMapCell& cell = MapCells[index];
     cell.x = static_cast<float>(column);
     cell.y = static_cast<float>(row);
-    cell.boxModel = CheckField(rec.I16(), BOX_NONE, MAP_BOX_LAST, BOX_NONE, "box", index);
-    cell.actorCode = CheckField(rec.I16(), ACTOR_NONE, MAP_ACTOR_LAST, ACTOR_NONE, "actor", index);
-    cell.textureIndex = CheckField(rec.I16(), 0, MAP_TEXTURES - 1, 0, "texture", index);
-    cell.itemKind = CheckField(rec.I16(), ITEM_NONE, MAP_ITEM_KINDS - 1, ITEM_NONE, "item", index);
-    cell.wallType = CheckField(rec.I16(), WALL_NONE, MAP_WALL_LAST, WALL_NONE, "wall", index);
+    cell.boxModel = CheckField(rec.I16(), BOX_NONE, MAP_BOX_LAST, BOX_NONE, "box", index, path);
+    cell.actorCode = CheckField(rec.I16(), ACTOR_NONE, MAP_ACTOR_LAST, ACTOR_NONE, "actor", index, path);
+    cell.textureIndex = CheckField(rec.I16(), 0, MAP_TEXTURES - 1, 0, "texture", index, path);
+    cell.itemKind = CheckField(rec.I16(), ITEM_NONE, MAP_ITEM_KINDS - 1, ITEM_NONE, "item", index, path);
+    cell.wallType = CheckField(rec.I16(), WALL_NONE, MAP_WALL_LAST, WALL_NONE, "wall", index, path);
     MapCellCount++;
 
     // Blocks sit 0.4 above their row, doors 0.5; platforms stay on it.
