@@ -36,13 +36,24 @@ std::string WriteTga(bool rle, int bits) {
   std::string path = std::string(TEST_BINARY_DIR "/benchrun/bench_") + (rle ? "rle" : "raw") +
                      std::to_string(bits) + ".tga";
   std::vector<unsigned char> out;
-  const unsigned char header[18] = {0, 0, static_cast<unsigned char>(rle ? 10 : 2), 0, 0, 0, 0,
-                                    0, 0, 0, 0, 0,
+  const unsigned char header[18] = {0,
+                                    0,
+                                    static_cast<unsigned char>(rle ? 10 : 2),
+                                    0,
+                                    0,
+                                    0,
+                                    0,
+                                    0,
+                                    0,
+                                    0,
+                                    0,
+                                    0,
                                     static_cast<unsigned char>(kSide & 255),
                                     static_cast<unsigned char>(kSide >> 8),
                                     static_cast<unsigned char>(kSide & 255),
                                     static_cast<unsigned char>(kSide >> 8),
-                                    static_cast<unsigned char>(bits), 0};
+                                    static_cast<unsigned char>(bits),
+                                    0};
   out.insert(out.end(), header, header + 18);
   std::vector<unsigned char> row(static_cast<size_t>(kSide) * bytes);
   for (int y = 0; y < kSide; y++) {
@@ -104,8 +115,8 @@ void BM_ReadTga(benchmark::State& state) {
     std::free(image.data);
   }
   const double pixels = static_cast<double>(kSide) * kSide;
-  state.counters["pixels/s"] = benchmark::Counter(
-      pixels * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["pixels/s"] = benchmark::Counter(pixels * static_cast<double>(state.iterations()),
+                                                  benchmark::Counter::kIsRate);
   state.SetLabel(std::string(rle ? "run-length " : "uncompressed ") + std::to_string(bits) +
                  " bits");
 }

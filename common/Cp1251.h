@@ -18,7 +18,10 @@ namespace cp1251 {
 // Decodes one UTF-8 sequence at s[i]; stores its length in len.
 constexpr unsigned DecodeUtf8(const char* s, std::size_t i, std::size_t& len) {
   const unsigned char c = static_cast<unsigned char>(s[i]);
-  if (c < 0x80) { len = 1; return c; }
+  if (c < 0x80) {
+    len = 1;
+    return c;
+  }
   if ((c & 0xE0) == 0xC0 && s[i + 1]) {
     len = 2;
     return ((c & 0x1Fu) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3Fu);
@@ -36,14 +39,12 @@ constexpr unsigned DecodeUtf8(const char* s, std::size_t i, std::size_t& len) {
 // the contiguous Cyrillic block U+0410 to U+044F. 0 marks the one unused
 // byte, 0x98.
 inline constexpr unsigned short kHighCodePoints[64] = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
-    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0,      0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
-    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
-    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
-    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
-    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409,
+    0x2039, 0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0,      0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0,
+    0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB,
+    0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6,
+    0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
 
 // Code point of one Windows-1251 byte; 0 for the unused byte.
 constexpr unsigned ToCodePoint(unsigned char byte) {
@@ -118,10 +119,10 @@ constexpr Text<N> Convert(const char* s) {
 
 // RU("Текст") — the Windows-1251 bytes of a UTF-8 literal, converted at
 // compile time; the result is a const char* to static storage.
-#define RU(literal)                                                              \
-  ([]() -> const char* {                                                        \
+#define RU(literal)                                                                     \
+  ([]() -> const char* {                                                                \
     static constexpr auto text = ::cp1251::Convert<::cp1251::Length(literal)>(literal); \
-    return text.data;                                                           \
+    return text.data;                                                                   \
   }())
 
 #endif

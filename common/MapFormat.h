@@ -12,14 +12,14 @@ constexpr int MAX_MAP_CELLS = 4096;
 
 // One record: two 32-bit integers, then six 16-bit ones (the last unused).
 constexpr int MAP_RECORD_SIZE = 20;
-constexpr int MAP_FIELD_COLUMN = 0;   // int32, x of the cell
-constexpr int MAP_FIELD_ROW = 4;      // int32, y counted downwards
-constexpr int MAP_FIELD_BOX = 8;      // int16, MapBox
-constexpr int MAP_FIELD_ACTOR = 10;   // int16, MapActor
-constexpr int MAP_FIELD_TEXTURE = 12; // int16, wall texture 0..MAP_TEXTURES-1
-constexpr int MAP_FIELD_ITEM = 14;    // int16, MapItem
-constexpr int MAP_FIELD_WALL = 16;    // int16, MapWall
-constexpr int MAP_FIELD_SPARE = 18;   // int16, written as 0
+constexpr int MAP_FIELD_COLUMN = 0;    // int32, x of the cell
+constexpr int MAP_FIELD_ROW = 4;       // int32, y counted downwards
+constexpr int MAP_FIELD_BOX = 8;       // int16, MapBox
+constexpr int MAP_FIELD_ACTOR = 10;    // int16, MapActor
+constexpr int MAP_FIELD_TEXTURE = 12;  // int16, wall texture 0..MAP_TEXTURES-1
+constexpr int MAP_FIELD_ITEM = 14;     // int16, MapItem
+constexpr int MAP_FIELD_WALL = 16;     // int16, MapWall
+constexpr int MAP_FIELD_SPARE = 18;    // int16, written as 0
 static_assert(MAP_FIELD_SPARE + 2 == MAP_RECORD_SIZE, "record fields fill the record");
 
 // Number of wall textures a cell may name.

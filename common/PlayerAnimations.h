@@ -11,12 +11,12 @@
 
 struct PlayerAnimation {
   const char* name;
-  int first;   // first keyframe
-  int last;    // last keyframe, a repeat of the first
-  float speed; // keyframes per tick; 0 where the weapon decides (firing)
-  int shot;    // keyframe on which the shot leaves the barrel, -1 none; the
-               // game fires on the one tick whose frame is in
-               // [shot, shot + speed)
+  int first;    // first keyframe
+  int last;     // last keyframe, a repeat of the first
+  float speed;  // keyframes per tick; 0 where the weapon decides (firing)
+  int shot;     // keyframe on which the shot leaves the barrel, -1 none; the
+                // game fires on the one tick whose frame is in
+                // [shot, shot + speed)
 };
 
 enum PlayerAnimationId { PLAYER_IDLE, PLAYER_WALK, PLAYER_FIRE, PLAYER_ANIMATION_COUNT };

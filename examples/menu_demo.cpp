@@ -37,9 +37,8 @@ void WriteAssets() {
     return ((x / 4 + y / 4) & 1) ? Rgb(230, 200, 60) : Rgb(160, 60, 40);
   });
   // Arrow cursor; black is transparent.
-  WriteTga("example_data/cursor.tga", 16, 16, [](int x, int y) {
-    return (x <= y && x + y / 2 < 14) ? Rgb(255, 255, 255) : 0u;
-  });
+  WriteTga("example_data/cursor.tga", 16, 16,
+           [](int x, int y) { return (x <= y && x + y / 2 < 14) ? Rgb(255, 255, 255) : 0u; });
   WriteFont("example_data/font.tga");
   WriteModel("example_data/pyramid.mdl");
   WriteBeep("example_data/beep.wav");

@@ -21,7 +21,8 @@ void WriteCrystal(const char* path) {
   std::vector<float> pos;
   for (float r : {0.7f, 1.2f})
     pos.insert(pos.end(), {0, 1.6f, 0, r, 0, 0, 0, 0, r, -r, 0, 0, 0, 0, -r, 0, -1.6f, 0});
-  WriteMdl(path, 6, 2, pos, {0, 1, 2, 0, 2, 3, 0, 3, 4, 0, 4, 1, 5, 2, 1, 5, 3, 2, 5, 4, 3, 5, 1, 4},
+  WriteMdl(path, 6, 2, pos,
+           {0, 1, 2, 0, 2, 3, 0, 3, 4, 0, 4, 1, 5, 2, 1, 5, 3, 2, 5, 4, 3, 5, 1, 4},
            {0.5f, 0, 0, 0.5f, 1, 0.5f, 0, 0.5f, 1, 0.5f, 0.5f, 1});
 }
 

@@ -56,7 +56,9 @@ void Init() {
 }
 
 // -1, 0 or 1 toward the target.
-int Toward(int from, int to) { return from + kSpeed / 2 < to ? 1 : (from - kSpeed / 2 > to ? -1 : 0); }
+int Toward(int from, int to) {
+  return from + kSpeed / 2 < to ? 1 : (from - kSpeed / 2 > to ? -1 : 0);
+}
 
 void Process() {
   EndOfTick(options, ++ticks);

@@ -8,8 +8,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SImageTGA img;
   if (DecodeTGA(&img, data, size)) {
     // Touch the last byte so a short buffer shows up at once.
-    volatile unsigned char last = img.data[static_cast<size_t>(img.width) * img.height *
-                                               (img.bpp / 8) - 1];
+    volatile unsigned char last =
+        img.data[static_cast<size_t>(img.width) * img.height * (img.bpp / 8) - 1];
     (void)last;
     free(img.data);
   }

@@ -39,9 +39,7 @@ size_t HeapInUse() {
   return mallinfo2().uordblks;
 }
 
-void Put(std::string& out, const void* p, size_t n) {
-  out.append(static_cast<const char*>(p), n);
-}
+void Put(std::string& out, const void* p, size_t n) { out.append(static_cast<const char*>(p), n); }
 
 // 16 floors of 256 platform cells; every other cell of a floor carries a
 // monster (2048 in all, every kind); the player starts above the top floor.
@@ -58,8 +56,12 @@ bool WriteCapacityMap() {
         actor = static_cast<int16_t>(1 + monsters % 4);
         monsters++;
       }
-      const int16_t fields[6] = {-1, actor, static_cast<int16_t>(c % 9),
-                                 static_cast<int16_t>(c % 37 == 0 ? c % 9 : -1), WALL_PLATFORM, 0};
+      const int16_t fields[6] = {-1,
+                                 actor,
+                                 static_cast<int16_t>(c % 9),
+                                 static_cast<int16_t>(c % 37 == 0 ? c % 9 : -1),
+                                 WALL_PLATFORM,
+                                 0};
       Put(map, &column, 4);
       Put(map, &row, 4);
       Put(map, fields, sizeof(fields));
@@ -110,11 +112,12 @@ int ActiveShots() {
 
 // How full the tables are: live monsters, shots and particles of each pool.
 void PrintFill(long tick) {
-  std::printf("soak: tick %ld, heap %zu bytes, monsters %d/%d, shots %d/%d, sparks %d, plasma %d, "
-              "blood %d (of %d each)\n",
-              tick, HeapInUse(), LiveMonsters(), MONSTER_SLOTS, ActiveShots(), Bullets.slotCount,
-              Bullets.sparks.liveCount, Bullets.plasma.liveCount, Monsters.blood.liveCount,
-              static_cast<int>(TParticlesSystem::MaxParticles));
+  std::printf(
+      "soak: tick %ld, heap %zu bytes, monsters %d/%d, shots %d/%d, sparks %d, plasma %d, "
+      "blood %d (of %d each)\n",
+      tick, HeapInUse(), LiveMonsters(), MONSTER_SLOTS, ActiveShots(), Bullets.slotCount,
+      Bullets.sparks.liveCount, Bullets.plasma.liveCount, Monsters.blood.liveCount,
+      static_cast<int>(TParticlesSystem::MaxParticles));
 }
 
 // Marks every shared library loaded so far as never to be unloaded. The GL
@@ -187,9 +190,10 @@ int main(int argc, char** argv) {
   long long growth = 0;
   if (earlyLow != SIZE_MAX && lateLow != SIZE_MAX) {
     growth = static_cast<long long>(lateLow) - static_cast<long long>(earlyLow);
-    std::printf("soak: lowest heap in the first third %zu bytes, in the last third %zu bytes, "
-                "growth %lld bytes\n",
-                earlyLow, lateLow, growth);
+    std::printf(
+        "soak: lowest heap in the first third %zu bytes, in the last third %zu bytes, "
+        "growth %lld bytes\n",
+        earlyLow, lateLow, growth);
   } else {
     std::printf("soak: too few ticks to compare the heap\n");
   }

@@ -57,8 +57,8 @@ void Build(const SPlan& plan) {
       continue;
     }
     const bool plasma = (s / floors) % 2 == 0;
-    Bullets.Fire(x, -4.0f * f + 0.3f, right, plasma ? 25 : 225, plasma ? 5 : 10,
-                 plasma ? 1 : 2, false);
+    Bullets.Fire(x, -4.0f * f + 0.3f, right, plasma ? 25 : 225, plasma ? 5 : 10, plasma ? 1 : 2,
+                 false);
   }
 
   if (plan.playerOnFloor) {

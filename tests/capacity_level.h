@@ -8,12 +8,12 @@
 namespace capacity {
 
 struct SPlan {
-  int cells = 4096;        // cells in the table, in floors of `wide`
-  int wide = 256;          // cells per floor
-  int monsters = 2048;     // spread evenly over the floors
-  int shots = 2000;        // monsters' plasma and plain shots in flight
-  bool obstacles = false;  // blocks, doors of every colour and boxes on the floors
-  bool playerShots = false;  // every third shot a trace of the player's instead
+  int cells = 4096;            // cells in the table, in floors of `wide`
+  int wide = 256;              // cells per floor
+  int monsters = 2048;         // spread evenly over the floors
+  int shots = 2000;            // monsters' plasma and plain shots in flight
+  bool obstacles = false;      // blocks, doors of every colour and boxes on the floors
+  bool playerShots = false;    // every third shot a trace of the player's instead
   bool playerOnFloor = false;  // the player stands on the top floor (else far apart)
 };
 

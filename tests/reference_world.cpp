@@ -97,8 +97,7 @@ bool CanMoveTo(float x, float y, float w, float h, int who) {
     const int count = MonsterCount < MONSTER_SLOTS ? MonsterCount : MONSTER_SLOTS;
     for (int j = 0; j < count; j++) {
       const SMonsters& m = Monsters.monsters[j];
-      if (m.health > 0 && j != who && BoxOverlap(x, y, w, h, m.x, m.y, 1.6f, 2.4f))
-        return false;
+      if (m.health > 0 && j != who && BoxOverlap(x, y, w, h, m.x, m.y, 1.6f, 2.4f)) return false;
     }
   }
   return true;

@@ -34,48 +34,82 @@ struct Asset {
 
 const Asset kAssets[] = {
     {"data/maps/level0.map", 'p', 0, 0},
-    {"data/textures/0.tga", 't', 128, 128}, {"data/textures/1.tga", 't', 128, 128},
-    {"data/textures/2.tga", 't', 128, 128}, {"data/textures/3.tga", 't', 128, 128},
-    {"data/textures/4.tga", 't', 128, 128}, {"data/textures/5.tga", 't', 128, 128},
-    {"data/textures/6.tga", 't', 128, 128}, {"data/textures/7.tga", 't', 128, 128},
-    {"data/textures/8.tga", 't', 128, 128}, {"data/textures/BACK.tga", 't', 1536, 768},
-    {"data/obj/box.mdl", 'm', 0, 0}, {"data/obj/box.tga", 't', 256, 256},
-    {"data/player/tarva.mdl", 'm', 0, 0}, {"data/player/tuvra.tga", 't', 256, 256},
-    {"data/weapons/mach.mdl", 'm', 0, 0}, {"data/weapons/mach.tga", 't', 256, 256},
-    {"data/weapons/SHOOTGUN.mdl", 'm', 0, 0}, {"data/weapons/SHOOTGUN.tga", 't', 256, 256},
-    {"data/weapons/hyp.mdl", 'm', 0, 0}, {"data/weapons/hyp.tga", 't', 256, 256},
-    {"data/enemy/spider.mdl", 'm', 0, 0}, {"data/enemy/spider.tga", 't', 256, 256},
+    {"data/textures/0.tga", 't', 128, 128},
+    {"data/textures/1.tga", 't', 128, 128},
+    {"data/textures/2.tga", 't', 128, 128},
+    {"data/textures/3.tga", 't', 128, 128},
+    {"data/textures/4.tga", 't', 128, 128},
+    {"data/textures/5.tga", 't', 128, 128},
+    {"data/textures/6.tga", 't', 128, 128},
+    {"data/textures/7.tga", 't', 128, 128},
+    {"data/textures/8.tga", 't', 128, 128},
+    {"data/textures/BACK.tga", 't', 1536, 768},
+    {"data/obj/box.mdl", 'm', 0, 0},
+    {"data/obj/box.tga", 't', 256, 256},
+    {"data/player/tarva.mdl", 'm', 0, 0},
+    {"data/player/tuvra.tga", 't', 256, 256},
+    {"data/weapons/mach.mdl", 'm', 0, 0},
+    {"data/weapons/mach.tga", 't', 256, 256},
+    {"data/weapons/SHOOTGUN.mdl", 'm', 0, 0},
+    {"data/weapons/SHOOTGUN.tga", 't', 256, 256},
+    {"data/weapons/hyp.mdl", 'm', 0, 0},
+    {"data/weapons/hyp.tga", 't', 256, 256},
+    {"data/enemy/spider.mdl", 'm', 0, 0},
+    {"data/enemy/spider.tga", 't', 256, 256},
     {"data/enemy/spider.txt", 'a', 0, 0},
-    {"data/enemy/demon.mdl", 'm', 0, 0}, {"data/enemy/demon.tga", 't', 256, 256},
-    {"data/enemy/demon.txt", 'a', 0, 0}, {"data/enemy/demonDIE.mdl", 'm', 0, 0},
-    {"data/enemy/soldier.mdl", 'm', 0, 0}, {"data/enemy/soldier.tga", 't', 256, 256},
+    {"data/enemy/demon.mdl", 'm', 0, 0},
+    {"data/enemy/demon.tga", 't', 256, 256},
+    {"data/enemy/demon.txt", 'a', 0, 0},
+    {"data/enemy/demonDIE.mdl", 'm', 0, 0},
+    {"data/enemy/soldier.mdl", 'm', 0, 0},
+    {"data/enemy/soldier.tga", 't', 256, 256},
     {"data/enemy/soldier.txt", 'a', 0, 0},
-    {"data/enemy/mutant.mdl", 'm', 0, 0}, {"data/enemy/mutant.tga", 't', 256, 256},
+    {"data/enemy/mutant.mdl", 'm', 0, 0},
+    {"data/enemy/mutant.tga", 't', 256, 256},
     {"data/enemy/mutant.txt", 'a', 0, 0},
-    {"data/particles/blood.tga", 't', 64, 64}, {"data/particles/spark.tga", 't', 64, 64},
+    {"data/particles/blood.tga", 't', 64, 64},
+    {"data/particles/spark.tga", 't', 64, 64},
     {"data/particles/plasma.tga", 't', 64, 64},
-    {"data/items/hyp.mdl", 'm', 0, 0}, {"data/items/shoot.mdl", 'm', 0, 0},
-    {"data/items/medkit.mdl", 'm', 0, 0}, {"data/items/aid.tga", 't', 256, 256},
-    {"data/items/ammobox.mdl", 'm', 0, 0}, {"data/items/ammobox.tga", 't', 256, 256},
-    {"data/items/ShellBox.mdl", 'm', 0, 0}, {"data/items/ShellBox.tga", 't', 256, 256},
-    {"data/items/ShellBox_Shells.mdl", 'm', 0, 0}, {"data/items/ShellBox_Shells.tga", 't', 256, 256},
-    {"data/items/box.mdl", 'm', 0, 0}, {"data/items/rocket.tga", 't', 256, 256},
-    {"data/items/key.mdl", 'm', 0, 0}, {"data/items/KeyCard-Blue.tga", 't', 256, 256},
-    {"data/items/KeyCard-Red.tga", 't', 256, 256}, {"data/items/KeyCard-Yellow.tga", 't', 256, 256},
-    {"data/UI/font.tga", 't', 512, 512}, {"data/UI/font2.tga", 't', 512, 512},
+    {"data/items/hyp.mdl", 'm', 0, 0},
+    {"data/items/shoot.mdl", 'm', 0, 0},
+    {"data/items/medkit.mdl", 'm', 0, 0},
+    {"data/items/aid.tga", 't', 256, 256},
+    {"data/items/ammobox.mdl", 'm', 0, 0},
+    {"data/items/ammobox.tga", 't', 256, 256},
+    {"data/items/ShellBox.mdl", 'm', 0, 0},
+    {"data/items/ShellBox.tga", 't', 256, 256},
+    {"data/items/ShellBox_Shells.mdl", 'm', 0, 0},
+    {"data/items/ShellBox_Shells.tga", 't', 256, 256},
+    {"data/items/box.mdl", 'm', 0, 0},
+    {"data/items/rocket.tga", 't', 256, 256},
+    {"data/items/key.mdl", 'm', 0, 0},
+    {"data/items/KeyCard-Blue.tga", 't', 256, 256},
+    {"data/items/KeyCard-Red.tga", 't', 256, 256},
+    {"data/items/KeyCard-Yellow.tga", 't', 256, 256},
+    {"data/UI/font.tga", 't', 512, 512},
+    {"data/UI/font2.tga", 't', 512, 512},
     {"data/UI/status.tga", 't', 512, 128},
-    {"data/UI/key0.tga", 't', 32, 32}, {"data/UI/key1.tga", 't', 32, 32}, {"data/UI/key2.tga", 't', 32, 32},
-    {"data/sounds/dsbdopn.wav", 'w', 0, 0}, {"data/sounds/dswpnup.wav", 'w', 0, 0},
-    {"data/sounds/dsitemup.wav", 'w', 0, 0}, {"data/sounds/dsnoway.wav", 'w', 0, 0},
-    {"data/sounds/dskntdth.wav", 'w', 0, 0}, {"data/sounds/dssgtdth.wav", 'w', 0, 0},
-    {"data/sounds/SOLDETH3.wav", 'w', 0, 0}, {"data/sounds/Mutdeth1.wav", 'w', 0, 0},
-    {"data/sounds/dsplasma.wav", 'w', 0, 0}, {"data/sounds/dssgtatk.wav", 'w', 0, 0},
-    {"data/sounds/Solatck1.wav", 'w', 0, 0}, {"data/sounds/mutatck3.wav", 'w', 0, 0},
-    {"data/sounds/dspistol.wav", 'w', 0, 0}, {"data/sounds/dsshotgn.wav", 'w', 0, 0},
+    {"data/UI/key0.tga", 't', 32, 32},
+    {"data/UI/key1.tga", 't', 32, 32},
+    {"data/UI/key2.tga", 't', 32, 32},
+    {"data/sounds/dsbdopn.wav", 'w', 0, 0},
+    {"data/sounds/dswpnup.wav", 'w', 0, 0},
+    {"data/sounds/dsitemup.wav", 'w', 0, 0},
+    {"data/sounds/dsnoway.wav", 'w', 0, 0},
+    {"data/sounds/dskntdth.wav", 'w', 0, 0},
+    {"data/sounds/dssgtdth.wav", 'w', 0, 0},
+    {"data/sounds/SOLDETH3.wav", 'w', 0, 0},
+    {"data/sounds/Mutdeth1.wav", 'w', 0, 0},
+    {"data/sounds/dsplasma.wav", 'w', 0, 0},
+    {"data/sounds/dssgtatk.wav", 'w', 0, 0},
+    {"data/sounds/Solatck1.wav", 'w', 0, 0},
+    {"data/sounds/mutatck3.wav", 'w', 0, 0},
+    {"data/sounds/dspistol.wav", 'w', 0, 0},
+    {"data/sounds/dsshotgn.wav", 'w', 0, 0},
 };
 
 class Assets : public ::testing::Test {
- protected:
+protected:
   static void SetUpTestSuite() { testutil::LinkDataDir(); }
 };
 
@@ -84,7 +118,9 @@ int32_t I32(const std::string& b, size_t at) {
   for (int i = 0; i < 4; ++i) v |= (uint32_t)(uint8_t)b[at + i] << (8 * i);
   return (int32_t)v;
 }
-int16_t I16(const std::string& b, size_t at) { return (int16_t)((uint8_t)b[at] | (uint8_t)b[at + 1] << 8); }
+int16_t I16(const std::string& b, size_t at) {
+  return (int16_t)((uint8_t)b[at] | (uint8_t)b[at + 1] << 8);
+}
 float F32(const std::string& b, size_t at) {
   uint32_t v = (uint32_t)I32(b, at);
   float f;
@@ -95,7 +131,8 @@ float F32(const std::string& b, size_t at) {
 // ------------------------------------------------------------------ files
 
 TEST_F(Assets, EveryNamedFileExists) {
-  for (const Asset& a : kAssets) EXPECT_FALSE(testutil::ReadFile(a.path).empty()) << "missing or empty: " << a.path;
+  for (const Asset& a : kAssets)
+    EXPECT_FALSE(testutil::ReadFile(a.path).empty()) << "missing or empty: " << a.path;
 }
 
 // ------------------------------------------------------------------ textures
@@ -146,7 +183,8 @@ bool Decode(const std::string& b, Picture* p) {
   // Rows are stored bottom-up: flip to the order a person sees.
   p->rgb.resize(n * 3);
   for (int y = 0; y < p->h; ++y)
-    std::memcpy(&p->rgb[(size_t)y * p->w * 3], &file[(size_t)(p->h - 1 - y) * p->w * 3], (size_t)p->w * 3);
+    std::memcpy(&p->rgb[(size_t)y * p->w * 3], &file[(size_t)(p->h - 1 - y) * p->w * 3],
+                (size_t)p->w * 3);
   return true;
 }
 
@@ -198,7 +236,8 @@ TEST_F(Assets, WallTexturesTileAcrossTheirEdges) {
 }
 
 TEST_F(Assets, SpritesFontsAndIconsUseTheirTransparentColours) {
-  for (const char* path : {"data/particles/blood.tga", "data/particles/spark.tga", "data/particles/plasma.tga"}) {
+  for (const char* path :
+       {"data/particles/blood.tga", "data/particles/spark.tga", "data/particles/plasma.tga"}) {
     Picture p;
     ASSERT_TRUE(Decode(testutil::ReadFile(path), &p));
     const uint8_t* corner = p.At(0, 0);
@@ -293,12 +332,12 @@ bool ReadMdl(const std::string& path, Mdl* m) {
 struct ModelUse {
   const char* path;
   int minFrames;
-  float extent;     // 0: drawn with another model's scale
-  float factor;     // drawn scale = factor / extent (of `scaleOf`)
+  float extent;  // 0: drawn with another model's scale
+  float factor;  // drawn scale = factor / extent (of `scaleOf`)
   const char* scaleOf;
   float offsetY;
-  float floor;      // floor height relative to the position
-  float hover;      // how far above the floor the lowest point may float
+  float floor;  // floor height relative to the position
+  float hover;  // how far above the floor the lowest point may float
 };
 
 const ModelUse kModels[] = {
@@ -377,7 +416,8 @@ TEST_F(Assets, AnimationsLoopAndHoldTheirLastPose) {
   EXPECT_LT(top(mutant, 22) - mutant.Lowest(22), 0.6f * (top(mutant, 14) - mutant.Lowest(14)));
   EXPECT_LT(top(spider, 178), top(spider, 173));
   // Each weapon has the player's timeline and moves with the hands.
-  for (const char* path : {"data/weapons/mach.mdl", "data/weapons/SHOOTGUN.mdl", "data/weapons/hyp.mdl"}) {
+  for (const char* path :
+       {"data/weapons/mach.mdl", "data/weapons/SHOOTGUN.mdl", "data/weapons/hyp.mdl"}) {
     Mdl w;
     ASSERT_TRUE(ReadMdl(path, &w));
     EXPECT_EQ(w.F, player.F) << path;
@@ -525,8 +565,8 @@ std::vector<Cell> ReadMap(const std::string& path) {
   std::string b = testutil::ReadFile(path);
   std::vector<Cell> out;
   for (size_t at = 0; at + 20 <= b.size(); at += 20)
-    out.push_back({I32(b, at), I32(b, at + 4), I16(b, at + 8), I16(b, at + 10), I16(b, at + 12), I16(b, at + 14),
-                   I16(b, at + 16)});
+    out.push_back({I32(b, at), I32(b, at + 4), I16(b, at + 8), I16(b, at + 10), I16(b, at + 12),
+                   I16(b, at + 14), I16(b, at + 16)});
   return out;
 }
 
@@ -550,7 +590,10 @@ TEST_F(Assets, MapRecordsAreInRangeAndUseEveryFeature) {
     players += c.actor == 0;
     if (c.actor > 0) ++monsters[c.actor];
     if (c.item >= 0) ++items[c.item];
-    if (c.wall >= 0) { ++walls[c.wall]; ++textures[c.tex]; }
+    if (c.wall >= 0) {
+      ++walls[c.wall];
+      ++textures[c.tex];
+    }
     boxes += c.box == 0;
     if (c.item >= 6) keyCol[c.item - 6] = c.col;
     if (c.wall >= 2) doorCol[c.wall - 2] = std::max(doorCol[c.wall - 2], c.col);
@@ -579,7 +622,8 @@ TEST_F(Assets, MapRecordsAreInRangeAndUseEveryFeature) {
       EXPECT_EQ(wallAt(c.col, c.row - 1), -1) << "monster at " << c.col << "," << c.row;
     }
     if (c.item >= 0 || c.wall >= 2 || c.box == 0) {
-      EXPECT_TRUE(onPlatform) << "cell at " << c.col << "," << c.row << " needs a platform under it";
+      EXPECT_TRUE(onPlatform) << "cell at " << c.col << "," << c.row
+                              << " needs a platform under it";
     }
   }
 }
@@ -590,7 +634,8 @@ TEST_F(Assets, MarksNameTheStartAndTheFarEnd) {
   ASSERT_NE(marks.find("start "), std::string::npos);
   ASSERT_NE(marks.find("end "), std::string::npos);
   ASSERT_EQ(std::sscanf(marks.c_str() + marks.find("start "), "start %d %d", &sc, &sr), 2);
-  ASSERT_EQ(std::sscanf(marks.c_str() + marks.find("end "), "end %d %d %d %d", &ec, &er, &x, &y), 4);
+  ASSERT_EQ(std::sscanf(marks.c_str() + marks.find("end "), "end %d %d %d %d", &ec, &er, &x, &y),
+            4);
   EXPECT_EQ(x, ec);
   EXPECT_EQ(y, -er);
   int maxCol = 0;
@@ -609,7 +654,8 @@ TEST_F(Assets, MarksNameTheStartAndTheFarEnd) {
 // Runs the compiler on `source`; returns its exit code and stderr.
 int Compile(const std::string& source, std::string* err) {
   testutil::WriteFile("bad_level.txt", source);
-  std::string cmd = std::string(TEST_BINARY_DIR) + "/tools/levelc bad_level.txt out.map out.marks 2> err.txt";
+  std::string cmd =
+      std::string(TEST_BINARY_DIR) + "/tools/levelc bad_level.txt out.map out.marks 2> err.txt";
   int rc = std::system(cmd.c_str());
   *err = testutil::ReadFile("err.txt");
   return rc;
@@ -621,14 +667,15 @@ TEST_F(Assets, LevelCompilerRejectsBadSourcesWithLineAndColumn) {
   ASSERT_EQ(Compile(head + "...\n.@.\n###\nend\n", &err), 0) << err;
   std::string map = testutil::ReadFile("out.map");
   ASSERT_EQ(map.size(), 4u * 20);
-  EXPECT_EQ(I32(map, 0), 1);   // column of '@'
-  EXPECT_EQ(I32(map, 4), 1);   // row of '@'
-  EXPECT_EQ(I16(map, 10), 0);  // actor: player
-  EXPECT_EQ(I16(map, 16), -1); // no wall
+  EXPECT_EQ(I32(map, 0), 1);    // column of '@'
+  EXPECT_EQ(I32(map, 4), 1);    // row of '@'
+  EXPECT_EQ(I16(map, 10), 0);   // actor: player
+  EXPECT_EQ(I16(map, 16), -1);  // no wall
 
   EXPECT_NE(Compile(head + "...\n.@.\n#?#\nend\n", &err), 0);
   EXPECT_NE(err.find("bad_level.txt:6:2:"), std::string::npos) << err;
-  EXPECT_NE(Compile("legend # wall=block tex=9\nlegend @ actor=player\nmap\n.@\n##\nend\n", &err), 0);
+  EXPECT_NE(Compile("legend # wall=block tex=9\nlegend @ actor=player\nmap\n.@\n##\nend\n", &err),
+            0);
   EXPECT_NE(err.find(":1:"), std::string::npos) << err;
   EXPECT_NE(Compile("legend # wall=door\nmap\n#\nend\n", &err), 0);
   EXPECT_NE(err.find("unknown wall"), std::string::npos) << err;

@@ -36,7 +36,7 @@ const int kCell = 160;
 const float kHalf = 2.0f;  // world units from the cell centre to its edge
 
 class Sheet : public ::testing::Test {
- protected:
+protected:
   static void SetUpTestSuite() { testutil::LinkDataDir(); }
 };
 
@@ -52,35 +52,161 @@ bool IsFloor(const unsigned char* p) { return p[0] == 255 && p[1] == 0 && p[2] =
 
 TEST_F(Sheet, ModelsDrawnThroughTheEngineStandOnTheirFloors) {
   const std::vector<Entry> entries = {
-      {"data/player/tarva.mdl", "data/player/tuvra.tga", nullptr, 1, 0, -1.0f, true, "data/weapons/mach.mdl",
-       "data/weapons/mach.tga", {0, 20, 40, 42, 44, 46, 48, 50}},
-      {"data/player/tarva.mdl", "data/player/tuvra.tga", nullptr, 1, 0, -1.0f, true, "data/weapons/SHOOTGUN.mdl",
-       "data/weapons/SHOOTGUN.tga", {0, 41, 43, 45, 46, 47, 48, 49}},
-      {"data/player/tarva.mdl", "data/player/tuvra.tga", nullptr, 1, 0, -1.0f, true, "data/weapons/hyp.mdl",
-       "data/weapons/hyp.tga", {0, 41, 43, 45, 46, 47, 48, 49}},
-      {"data/enemy/spider.mdl", "data/enemy/spider.tga", nullptr, 1, 0, -1.3f, true, nullptr, nullptr,
+      {"data/player/tarva.mdl",
+       "data/player/tuvra.tga",
+       nullptr,
+       1,
+       0,
+       -1.0f,
+       true,
+       "data/weapons/mach.mdl",
+       "data/weapons/mach.tga",
+       {0, 20, 40, 42, 44, 46, 48, 50}},
+      {"data/player/tarva.mdl",
+       "data/player/tuvra.tga",
+       nullptr,
+       1,
+       0,
+       -1.0f,
+       true,
+       "data/weapons/SHOOTGUN.mdl",
+       "data/weapons/SHOOTGUN.tga",
+       {0, 41, 43, 45, 46, 47, 48, 49}},
+      {"data/player/tarva.mdl",
+       "data/player/tuvra.tga",
+       nullptr,
+       1,
+       0,
+       -1.0f,
+       true,
+       "data/weapons/hyp.mdl",
+       "data/weapons/hyp.tga",
+       {0, 41, 43, 45, 46, 47, 48, 49}},
+      {"data/enemy/spider.mdl",
+       "data/enemy/spider.tga",
+       nullptr,
+       1,
+       0,
+       -1.3f,
+       true,
+       nullptr,
+       nullptr,
        {0, 2, 4, 6, 12, 15, 175, 178}},
-      {"data/enemy/demon.mdl", "data/enemy/demon.tga", nullptr, 2, -1.2f, -1.2f, true, nullptr, nullptr,
+      {"data/enemy/demon.mdl",
+       "data/enemy/demon.tga",
+       nullptr,
+       2,
+       -1.2f,
+       -1.2f,
+       true,
+       nullptr,
+       nullptr,
        {0, 3, 6, 9, 13, 16, 19, 22}},
-      {"data/enemy/demonDIE.mdl", "data/enemy/demon.tga", "data/enemy/demon.mdl", 2, -1.2f, -1.2f, true, nullptr,
-       nullptr, {0, 2, 4, 6, 8, 10, 11}},
-      {"data/enemy/soldier.mdl", "data/enemy/soldier.tga", nullptr, 1.1f, -0.2f, -1.2f, true, nullptr, nullptr,
+      {"data/enemy/demonDIE.mdl",
+       "data/enemy/demon.tga",
+       "data/enemy/demon.mdl",
+       2,
+       -1.2f,
+       -1.2f,
+       true,
+       nullptr,
+       nullptr,
+       {0, 2, 4, 6, 8, 10, 11}},
+      {"data/enemy/soldier.mdl",
+       "data/enemy/soldier.tga",
+       nullptr,
+       1.1f,
+       -0.2f,
+       -1.2f,
+       true,
+       nullptr,
+       nullptr,
        {0, 3, 6, 9, 13, 16, 274, 278}},
-      {"data/enemy/mutant.mdl", "data/enemy/mutant.tga", nullptr, 1.1f, -0.4f, -1.2f, true, nullptr, nullptr,
+      {"data/enemy/mutant.mdl",
+       "data/enemy/mutant.tga",
+       nullptr,
+       1.1f,
+       -0.4f,
+       -1.2f,
+       true,
+       nullptr,
+       nullptr,
        {0, 2, 4, 8, 10, 16, 19, 22}},
   };
   // Static models, one keyframe each, in one row. Pickups are drawn 0.2
   // above their cell and hover; the map's crate rests on its floor.
   const std::vector<Entry> props = {
       {"data/obj/box.mdl", "data/obj/box.tga", nullptr, 1, 0, -1.03f, true, nullptr, nullptr, {0}},
-      {"data/items/medkit.mdl", "data/items/aid.tga", nullptr, 0.4f, 0.2f, -0.9f, true, nullptr, nullptr, {0}},
-      {"data/items/ammobox.mdl", "data/items/ammobox.tga", nullptr, 0.5f, 0.2f, -0.9f, true, nullptr, nullptr, {0}},
-      {"data/items/ShellBox.mdl", "data/items/ShellBox.tga", nullptr, 0.5f, 0.2f, -0.9f, true,
-       "data/items/ShellBox_Shells.mdl", "data/items/ShellBox_Shells.tga", {0}},
-      {"data/items/box.mdl", "data/items/rocket.tga", nullptr, 1.0f / 3, 0.2f, -0.9f, true, nullptr, nullptr, {0}},
-      {"data/items/key.mdl", "data/items/KeyCard-Blue.tga", nullptr, 0.5f, 0.2f, -0.9f, false, nullptr, nullptr, {0}},
-      {"data/items/hyp.mdl", "data/weapons/hyp.tga", nullptr, 1, 0.2f, -0.9f, false, nullptr, nullptr, {0}},
-      {"data/items/shoot.mdl", "data/weapons/SHOOTGUN.tga", nullptr, 1, 0.2f, -0.9f, false, nullptr, nullptr, {0}},
+      {"data/items/medkit.mdl",
+       "data/items/aid.tga",
+       nullptr,
+       0.4f,
+       0.2f,
+       -0.9f,
+       true,
+       nullptr,
+       nullptr,
+       {0}},
+      {"data/items/ammobox.mdl",
+       "data/items/ammobox.tga",
+       nullptr,
+       0.5f,
+       0.2f,
+       -0.9f,
+       true,
+       nullptr,
+       nullptr,
+       {0}},
+      {"data/items/ShellBox.mdl",
+       "data/items/ShellBox.tga",
+       nullptr,
+       0.5f,
+       0.2f,
+       -0.9f,
+       true,
+       "data/items/ShellBox_Shells.mdl",
+       "data/items/ShellBox_Shells.tga",
+       {0}},
+      {"data/items/box.mdl",
+       "data/items/rocket.tga",
+       nullptr,
+       1.0f / 3,
+       0.2f,
+       -0.9f,
+       true,
+       nullptr,
+       nullptr,
+       {0}},
+      {"data/items/key.mdl",
+       "data/items/KeyCard-Blue.tga",
+       nullptr,
+       0.5f,
+       0.2f,
+       -0.9f,
+       false,
+       nullptr,
+       nullptr,
+       {0}},
+      {"data/items/hyp.mdl",
+       "data/weapons/hyp.tga",
+       nullptr,
+       1,
+       0.2f,
+       -0.9f,
+       false,
+       nullptr,
+       nullptr,
+       {0}},
+      {"data/items/shoot.mdl",
+       "data/weapons/SHOOTGUN.tga",
+       nullptr,
+       1,
+       0.2f,
+       -0.9f,
+       false,
+       nullptr,
+       nullptr,
+       {0}},
   };
   const int cols = 8, rows = (int)entries.size() + 1;
   const int W = cols * kCell, H = rows * kCell;
@@ -94,8 +220,8 @@ TEST_F(Sheet, ModelsDrawnThroughTheEngineStandOnTheirFloors) {
   glDisable(GL_CULL_FACE);
 
   struct Placed {
-    int cx, cy;       // cell, row counted from the top
-    float floor;      // floor in cell world coordinates
+    int cx, cy;   // cell, row counted from the top
+    float floor;  // floor in cell world coordinates
     float centreY;
     bool check;
     std::string label;
@@ -139,10 +265,12 @@ TEST_F(Sheet, ModelsDrawnThroughTheEngineStandOnTheirFloors) {
       over.frame = (float)frame;
       over.DrawStatic();
     }
-    placed.push_back({cx, cy, e.floor, centreY, e.onFloor, std::string(e.model) + " frame " + std::to_string(frame)});
+    placed.push_back({cx, cy, e.floor, centreY, e.onFloor,
+                      std::string(e.model) + " frame " + std::to_string(frame)});
   };
   for (int r = 0; r < (int)entries.size(); ++r)
-    for (int c = 0; c < (int)entries[r].frames.size() && c < cols; ++c) draw(entries[r], entries[r].frames[c], c, r);
+    for (int c = 0; c < (int)entries[r].frames.size() && c < cols; ++c)
+      draw(entries[r], entries[r].frames[c], c, r);
   for (int c = 0; c < (int)props.size() && c < cols; ++c) draw(props[c], 0, c, rows - 1);
   ASSERT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 
@@ -155,8 +283,9 @@ TEST_F(Sheet, ModelsDrawnThroughTheEngineStandOnTheirFloors) {
   std::vector<unsigned char> rgb;
   rgb.reserve((size_t)W * H * 3);
   for (int y = H - 1; y >= 0; --y)
-    for (int x = 0; x < W; ++x) rgb.insert(rgb.end(), f.px.begin() + ((size_t)y * W + x) * 4,
-                                           f.px.begin() + ((size_t)y * W + x) * 4 + 3);
+    for (int x = 0; x < W; ++x)
+      rgb.insert(rgb.end(), f.px.begin() + ((size_t)y * W + x) * 4,
+                 f.px.begin() + ((size_t)y * W + x) * 4 + 3);
   ASSERT_TRUE(testutil::WriteFile("contact_sheet.tga", testutil::Tga24(W, H, rgb)));
   if (std::system("command -v convert > /dev/null 2>&1") == 0) {
     EXPECT_EQ(std::system("convert contact_sheet.tga -auto-orient contact_sheet.png"), 0);

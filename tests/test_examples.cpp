@@ -39,8 +39,8 @@ Frame RunExample(const std::string& name) {
   const std::string dir = name;
   mkdir(dir.c_str(), 0755);
   testutil::RemoveFile(dir + "/Screen0.tga");
-  const std::string command = "cd " + dir + " && " EXAMPLE_DIR "/corvane_" + name +
-                              " --ticks 100 --shot > run.txt 2>&1";
+  const std::string command =
+      "cd " + dir + " && " EXAMPLE_DIR "/corvane_" + name + " --ticks 100 --shot > run.txt 2>&1";
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
   Frame f;
   f.bytes = testutil::ReadFile(dir + "/Screen0.tga");
@@ -60,12 +60,16 @@ TEST(Examples, SpriteGameShowsShipCoinAndScore) {
   ASSERT_EQ(f.width, 640);
   ASSERT_EQ(f.height, 480);
   // The green ship, the gold coin, the score text in the top-left corner.
-  EXPECT_GT(f.CountAll([](const testutil::Pixel& p) { return p.g > 180 && p.r < 120 && p.b < 140; }), 200);
-  EXPECT_GT(f.CountAll([](const testutil::Pixel& p) { return p.r > 200 && p.g > 130 && p.b < 80; }), 150);
+  EXPECT_GT(
+      f.CountAll([](const testutil::Pixel& p) { return p.g > 180 && p.r < 120 && p.b < 140; }),
+      200);
+  EXPECT_GT(f.CountAll([](const testutil::Pixel& p) { return p.r > 200 && p.g > 130 && p.b < 80; }),
+            150);
   EXPECT_GT(f.Count(0, 0, 220, 60, White), 100);
   EXPECT_EQ(f.Count(0, 100, 640, 480, White), 0);
   // Magenta is the sprites' colour key: none of it reaches the screen.
-  EXPECT_EQ(f.CountAll([](const testutil::Pixel& p) { return p.r > 200 && p.g < 60 && p.b > 200; }), 0);
+  EXPECT_EQ(f.CountAll([](const testutil::Pixel& p) { return p.r > 200 && p.g < 60 && p.b > 200; }),
+            0);
 }
 
 TEST(Examples, SoundDemoLoadsAndPlays) {
@@ -76,7 +80,9 @@ TEST(Examples, SoundDemoLoadsAndPlays) {
   EXPECT_GT(lamp.g, 80);
   EXPECT_LT(lamp.r, lamp.g / 2);
   // The cyan wave and the white text.
-  EXPECT_GT(f.Count(64, 220, 580, 380, [](const testutil::Pixel& p) { return p.b > 200 && p.g > 150 && p.r < 100; }), 2000);
+  EXPECT_GT(f.Count(64, 220, 580, 380,
+                    [](const testutil::Pixel& p) { return p.b > 200 && p.g > 150 && p.r < 100; }),
+            2000);
   EXPECT_GT(f.Count(0, 0, 300, 100, White), 200);
   EXPECT_NE(testutil::ReadFile("sound_demo/run.txt").find("2 plays"), std::string::npos);
 }
@@ -85,9 +91,14 @@ TEST(Examples, ModelTurnsAmidParticles) {
   const Frame f = RunExample("model_particles");
   ASSERT_EQ(f.width, 640);
   // The pink crystal in the middle of the picture, blue sparks around it.
-  EXPECT_GT(f.Count(220, 80, 420, 400, [](const testutil::Pixel& p) { return p.r > 150 && p.b > 100 && p.g < 180; }), 5000);
-  EXPECT_GT(f.CountAll([](const testutil::Pixel& p) { return p.b > 60 && p.b > p.r + 30 && p.b > p.g; }), 100);
-  EXPECT_LT(f.Count(0, 0, 640, 60, [](const testutil::Pixel& p) { return p.r + p.g + p.b > 30; }), 50);
+  EXPECT_GT(f.Count(220, 80, 420, 400,
+                    [](const testutil::Pixel& p) { return p.r > 150 && p.b > 100 && p.g < 180; }),
+            5000);
+  EXPECT_GT(
+      f.CountAll([](const testutil::Pixel& p) { return p.b > 60 && p.b > p.r + 30 && p.b > p.g; }),
+      100);
+  EXPECT_LT(f.Count(0, 0, 640, 60, [](const testutil::Pixel& p) { return p.r + p.g + p.b > 30; }),
+            50);
 }
 
 TEST(Examples, MenuDemoShowsPanelButtonsAndModel) {
@@ -99,5 +110,7 @@ TEST(Examples, MenuDemoShowsPanelButtonsAndModel) {
   EXPECT_EQ(panel.b, 40);
   // Captions on the buttons, the yellow-and-red pyramid on the right.
   EXPECT_GT(f.Count(40, 48, 232, 224, White), 150);
-  EXPECT_GT(f.Count(320, 200, 640, 480, [](const testutil::Pixel& p) { return p.r > 200 && p.g > 170 && p.b < 100; }), 1000);
+  EXPECT_GT(f.Count(320, 200, 640, 480,
+                    [](const testutil::Pixel& p) { return p.r > 200 && p.g > 170 && p.b < 100; }),
+            1000);
 }

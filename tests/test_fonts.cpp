@@ -58,7 +58,7 @@ int CellAt(int x, int y) {
 }
 
 class Fonts : public ::testing::Test {
- protected:
+protected:
   static void SetUpTestSuite() {
     ASSERT_TRUE(testutil::OpenContext(kW, kH));
     ASSERT_EQ(cgl::LoadEntryPoints(), nullptr);
@@ -219,7 +219,8 @@ TEST_F(Fonts, FrameWithCubeSpriteAndText) {
   for (int y = 0; y < 256; ++y) {
     for (int x = 0; x < 256; ++x) {
       const int cx = x % 16, cy = y % 16;
-      const bool f = (cx >= 3 && cx <= 5 && cy >= 2 && cy <= 13) || (cy >= 2 && cy <= 4 && cx >= 3 && cx <= 12) ||
+      const bool f = (cx >= 3 && cx <= 5 && cy >= 2 && cy <= 13) ||
+                     (cy >= 2 && cy <= 4 && cx >= 3 && cx <= 12) ||
                      (cy >= 7 && cy <= 8 && cx >= 3 && cx <= 9);
       px[(y * 256 + x) * 3 + 1] = f ? 255 : 0;
     }

@@ -20,7 +20,7 @@ TEST(FrustumBeforeFirstCalculation, PlanesAreZero) {
 }
 
 class FrustumTest : public ::testing::Test {
- protected:
+protected:
   static void SetUpTestSuite() { ASSERT_TRUE(testutil::OpenContext(kW, kH)); }
   void SetUp() override {
     glViewport(0, 0, kW, kH);

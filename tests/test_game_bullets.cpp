@@ -29,7 +29,7 @@ int LiveShots() {
 }
 
 class BulletsTest : public ::testing::Test {
- protected:
+protected:
   void SetUp() override {
     srand(1);
     testworld::ClearWorld();
@@ -155,7 +155,9 @@ TEST_F(BulletsTest, SpiderPlasmaLeavesThreeParticlesWhereEachTickBegins) {
   EXPECT_NEAR(Bullets.bullets[0].x, -0.25f, 1e-4);
   EXPECT_EQ(Live(Bullets.plasma), 3);
   for (const SParticle3D& p : Bullets.plasma.particles) {
-    if (p.life > 0) { EXPECT_EQ(p.x, -1.0f); }
+    if (p.life > 0) {
+      EXPECT_EQ(p.x, -1.0f);
+    }
   }
   // The third tick reaches the player's box (left edge 1.1) and still
   // leaves its three particles where it began.
@@ -166,7 +168,9 @@ TEST_F(BulletsTest, SpiderPlasmaLeavesThreeParticlesWhereEachTickBegins) {
   EXPECT_EQ(Player.health, 95);
   EXPECT_EQ(Live(Bullets.plasma), 3);
   for (const SParticle3D& p : Bullets.plasma.particles) {
-    if (p.life > 0) { EXPECT_NEAR(p.x, 0.5f, 1e-4); }
+    if (p.life > 0) {
+      EXPECT_NEAR(p.x, 0.5f, 1e-4);
+    }
   }
   EXPECT_EQ(Live(Bullets.sparks), 0);
   EXPECT_EQ(Live(Monsters.blood), 0);

@@ -203,7 +203,7 @@ void SetKeys(std::initializer_list<int> keys) {
 const int kRight = 39, kLeft = 37, kUp = 38, kSpace = 32;
 
 class Differential : public ::testing::Test {
- protected:
+protected:
   static void SetUpTestSuite() {
     testutil::LinkDataDir();
     ASSERT_TRUE(testworld::OpenScreen(1024, 768));

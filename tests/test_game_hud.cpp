@@ -61,7 +61,7 @@ using testutil::Pixel;
 Pixel ReadPixel(int x, int yFromTop) { return testutil::ReadPixel(x, yFromTop, H); }
 
 class HudDraw : public ::testing::Test {
- protected:
+protected:
   static void SetUpTestSuite() {
     ok_ = testworld::OpenScreen(W, H);
     if (!ok_) return;

@@ -16,12 +16,10 @@ using testworld::AddCell;
 using testworld::ReleaseKeys;
 
 // A floor of solid blocks at y = 0 from x = -20 to 20; its top is at 1.0.
-void BuildFloor() {
-  testworld::AddFloor(-20, 20, 0.0f, WALL_BLOCK);
-}
+void BuildFloor() { testworld::AddFloor(-20, 20, 0.0f, WALL_BLOCK); }
 
 class PlayerTest : public ::testing::Test {
- protected:
+protected:
   void SetUp() override {
     testworld::ClearWorld();
 

@@ -18,7 +18,7 @@ namespace {
 const int W = 256, H = 192;
 
 class PlayerDrawTest : public ::testing::Test {
- protected:
+protected:
   static void SetUpTestSuite() {
     testutil::LinkDataDir();
     ASSERT_TRUE(testworld::OpenScreen(W, H));

@@ -21,8 +21,8 @@ namespace {
 TEST(KeyScript, ParsesRunsOfTicksAndRefusesWhatItCannotRead) {
   keyscript::Script s;
   std::string error;
-  ASSERT_TRUE(keyscript::Parse("# intro\nseed 42\n3 RIGHT UP  # jump\n\n2 -\n1 SPACE 2 65\n", &s,
-                               &error))
+  ASSERT_TRUE(
+      keyscript::Parse("# intro\nseed 42\n3 RIGHT UP  # jump\n\n2 -\n1 SPACE 2 65\n", &s, &error))
       << error;
   EXPECT_EQ(s.seed, 42u);
   ASSERT_EQ(s.steps.size(), 3u);
@@ -38,7 +38,9 @@ TEST(KeyScript, ParsesRunsOfTicksAndRefusesWhatItCannotRead) {
   while (player.Next(keys, 256)) {
     ticks++;
     rightTicks += keys[39];
-    if (ticks == 4) { EXPECT_EQ(keys[38], 0); }
+    if (ticks == 4) {
+      EXPECT_EQ(keys[38], 0);
+    }
   }
   EXPECT_EQ(ticks, 6);
   EXPECT_EQ(rightTicks, 3);
@@ -78,7 +80,8 @@ TEST(ScriptedRun, RecordedRunClearsTheShippedLevel) {
   // When the level or the actors change, the keys are recorded anew from
   // the plan: in the build directory,
   //   ./tools/replay --record ../tools/level/level0.plan ../tools/level/level0.keys
-  SCOPED_TRACE(r.Text() + " (re-record tools/level/level0.keys from level0.plan if the "
+  SCOPED_TRACE(r.Text() +
+               " (re-record tools/level/level0.keys from level0.plan if the "
                "level or the actors changed)");
   EXPECT_GT(Player.x, startX);
   EXPECT_TRUE(r.AllKeys());

@@ -20,7 +20,8 @@ std::string Record(int32_t column, int32_t row, int16_t box, int16_t actor, int1
                    int16_t item, int16_t wall) {
   unsigned char r[20] = {};
   auto put32 = [&](int at, int32_t v) {
-    for (int i = 0; i < 4; i++) r[at + i] = static_cast<unsigned char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; i++)
+      r[at + i] = static_cast<unsigned char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF);
   };
   auto put16 = [&](int at, int16_t v) {
     r[at] = static_cast<unsigned char>(static_cast<uint16_t>(v) & 0xFF);
@@ -59,10 +60,12 @@ void ResetWorld() {
 
 void AddMonster(float x, float y, int health = 70) { testworld::PlaceMonster(x, y, 0, health); }
 
-bool MessageIs(const char* text) { return HudMessageTimer == 100 && std::strcmp(HudMessage, text) == 0; }
+bool MessageIs(const char* text) {
+  return HudMessageTimer == 100 && std::strcmp(HudMessage, text) == 0;
+}
 
 class World : public ::testing::Test {
- protected:
+protected:
   void SetUp() override { ResetWorld(); }
 };
 
@@ -240,8 +243,8 @@ TEST_F(World, EveryPickupKindHasItsEffectAndMessage) {
     int kind;
     const char* message;
   } cases[] = {
-      {0, RU("Взят АК47")},      {1, RU("Взят дробовик")},     {2, RU("Взята аптечка")},
-      {3, RU("Взяты патроны ")}, {4, RU("Взята дробь")},       {5, RU("Взяты ракеты")},
+      {0, RU("Взят АК47")},       {1, RU("Взят дробовик")},     {2, RU("Взята аптечка")},
+      {3, RU("Взяты патроны ")},  {4, RU("Взята дробь")},       {5, RU("Взяты ракеты")},
       {6, RU("Взят синий ключ")}, {7, RU("Взят красный ключ")}, {8, RU("Взят желтый ключ")},
   };
   for (const Case& c : cases) {
@@ -316,10 +319,10 @@ TEST_F(World, SeveralPickupsInOneTickLeaveTheLastMessage) {
 // ---------------------------------------------------------------- collision
 
 TEST_F(World, WallPiecesAndBoxesBlockWithTheirOwnSizes) {
-  AddCell(0, 0, WALL_BLOCK);         // 1.4 x 2.0
-  AddCell(10, 0, WALL_PLATFORM);     // 1.5 x 1.3
-  AddCell(20, 0, WALL_NONE, 0);      // box 2.5 x 3.0
-  AddCell(30, 0, WALL_NONE);         // empty cell
+  AddCell(0, 0, WALL_BLOCK);      // 1.4 x 2.0
+  AddCell(10, 0, WALL_PLATFORM);  // 1.5 x 1.3
+  AddCell(20, 0, WALL_NONE, 0);   // box 2.5 x 3.0
+  AddCell(30, 0, WALL_NONE);      // empty cell
   const int who[] = {WHO_PLAYER, WHO_BULLET, 5};
   for (int w : who) {
     SCOPED_TRACE(w);
@@ -436,7 +439,8 @@ TEST_F(World, DroppedMonstersAndTrailingBytesAreLoggedOnce) {
   EXPECT_EQ(MapCellCount, MONSTER_SLOTS + 2);
   EXPECT_EQ(MonsterCount, MONSTER_SLOTS);
   const std::string log = testutil::ReadFile("EngineLog.txt");
-  const std::string dropped = RU("Карта crowd.map: 2 монстров не поместились в таблицу из 2048 мест");
+  const std::string dropped =
+      RU("Карта crowd.map: 2 монстров не поместились в таблицу из 2048 мест");
   const std::string trailing = RU("Карта crowd.map: 7 лишних байт после последней записи");
   ASSERT_NE(log.find(dropped), std::string::npos);
   EXPECT_EQ(log.find(dropped, log.find(dropped) + 1), std::string::npos);

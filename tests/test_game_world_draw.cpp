@@ -55,10 +55,8 @@ bool Project(double x, double y, double z, int* sx, int* sy) {
 }
 
 class LevelDraw : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    ok_ = testworld::OpenScreen(W, H);
-  }
+protected:
+  static void SetUpTestSuite() { ok_ = testworld::OpenScreen(W, H); }
   void SetUp() override {
     if (!ok_) GTEST_SKIP() << "no GL context";
     glClearColor(0, 0, 0, 1);
@@ -106,7 +104,9 @@ TEST_F(LevelDraw, WallPiecesStandAtTheirCells) {
   BackTexture = Solid("black.tga", 0, 0, 0);
   WallTextures[1] = Solid("red.tga", 255, 0, 0);
   WallTextures[2] = Solid("green.tga", 0, 255, 0);
-  auto add = [](float x, float y, int wall, int tex) { testworld::AddCell(x, y, wall, -1, -1, tex); };
+  auto add = [](float x, float y, int wall, int tex) {
+    testworld::AddCell(x, y, wall, -1, -1, tex);
+  };
   add(-3, 0.4f - 1, WALL_BLOCK, 1);
   add(3, 0.5f - 1, WALL_DOOR_RED, 2);
   add(0, -3, WALL_PLATFORM, 1);
@@ -146,8 +146,8 @@ TEST_F(LevelDraw, CellsOutsideTheViewDrawNothingAtAll) {
   auto add = [](float x, float y, int box, int item) { testworld::AddCell(x, y, -1, box, item); };
   for (TModel& m : Items.models) m.x = m.y = -999;
   BoxModels[0].x = -999;
-  add(1, -1, -1, 4);     // in view: the shell box and its shells
-  add(200, -1, 0, 3);    // far off to the right: neither pickup nor box
+  add(1, -1, -1, 4);   // in view: the shell box and its shells
+  add(200, -1, 0, 3);  // far off to the right: neither pickup nor box
   Camera();
   DrawLevel();
   EXPECT_FLOAT_EQ(Items.models[4].x, 1);

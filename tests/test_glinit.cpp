@@ -58,7 +58,7 @@ void NearFar(const GLfloat* m, double& zNear, double& zFar) {
 }
 
 class GlInitTest : public ::testing::Test {
- protected:
+protected:
   static void SetUpTestSuite() {
     testutil::RemoveFile(kLog);
     ASSERT_TRUE(testutil::OpenContext(320, 240));
@@ -93,10 +93,10 @@ TEST_F(GlInitTest, LogsEveryStepInOrder) {
         lines[i] == RU("Вызов пользовательской функция инициализации") ||
         lines[i] == RU("Пользовательская функция инициализации завершена."))
       tail.push_back(lines[i]);
-  const std::vector<std::string> expect = {
-      RU("Инициализация примитивов"), RU("Инициализация примитивов завершена."),
-      RU("Вызов пользовательской функция инициализации"),
-      RU("Пользовательская функция инициализации завершена.")};
+  const std::vector<std::string> expect = {RU("Инициализация примитивов"),
+                                           RU("Инициализация примитивов завершена."),
+                                           RU("Вызов пользовательской функция инициализации"),
+                                           RU("Пользовательская функция инициализации завершена.")};
   EXPECT_EQ(tail, expect);
   EXPECT_EQ(lines.back(), RU("Пользовательская функция инициализации завершена."));
 }

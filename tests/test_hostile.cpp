@@ -84,7 +84,8 @@ TEST(AnimationListValues, NanAndInfinitiesAreRefusedWithALogLine) {
   EXPECT_STREQ(m.animations[0].name, "walk");
   EXPECT_STREQ(m.animations[1].name, "run");
   EXPECT_EQ(m.animations[1].speed, 0.5f);
-  EXPECT_TRUE(LogHas(RU("Список анимаций anims.txt: запись 1 содержит бесконечность или не-число")));
+  EXPECT_TRUE(
+      LogHas(RU("Список анимаций anims.txt: запись 1 содержит бесконечность или не-число")));
 
   // Larger than any list could be: not read at all, and said so.
   testutil::WriteFile("huge.txt", std::string(kMaxAnimationListFile + 1, ' '));
@@ -136,7 +137,7 @@ TEST(ReleasePaths, ButtonCaptionsAreOwnedAndCopiedDeep) {
   char second[] = "Second";
   TCButton* b = new TCButton();
   b->SetText(first);
-  b->SetText(second);  // the first copy is freed here (the leak check sees it)
+  b->SetText(second);   // the first copy is freed here (the leak check sees it)
   b->SetText(b->text);  // its own caption again: copied before the old one goes
   EXPECT_STREQ(b->text, "Second");
   TCButton copy = *b;
@@ -165,7 +166,7 @@ TEST(ReleasePaths, SoundBuffersAreReleasedSafely) {
 }
 
 class ModelRelease : public ::testing::Test {
- protected:
+protected:
   static void SetUpTestSuite() {
     ASSERT_TRUE(testutil::OpenContext(32, 32));
     ASSERT_EQ(cgl::LoadEntryPoints(), nullptr);
@@ -271,8 +272,8 @@ TEST(MessageBoxSignals, TermWhileABoxIsUpRunsTheShutdownAndEnds) {
     setenv("SDL_VIDEODRIVER", "x11", 1);
     unsetenv("CORVANE_NO_MESSAGEBOX");
     SDL_Quit();  // earlier tests of this process may have left SDL on the offscreen driver
-    StartEngine(nullptr, nullptr, nullptr, 0, Nothing, BoxAtInit, Nothing, false, false, 160,
-                120, "box");
+    StartEngine(nullptr, nullptr, nullptr, 0, Nothing, BoxAtInit, Nothing, false, false, 160, 120,
+                "box");
     _exit(0);  // reached only when the box was dismissed some other way
   }
   // Once the engine has called the init callback the box is on its way up.

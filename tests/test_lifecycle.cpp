@@ -115,7 +115,7 @@ int RunEngine(int width = 320, int height = 240) {
 }
 
 class LifecycleTest : public ::testing::Test {
- protected:
+protected:
   void SetUp() override { Reset(); }
   void TearDown() override {
     testutil::RemoveFile(kLog);
@@ -380,7 +380,7 @@ void RunClock() {
 }  // namespace
 
 class TickClockTest : public LifecycleTest {
- protected:
+protected:
   void SetUp() override {
     LifecycleTest::SetUp();
     g_clock = TClockRun();
@@ -573,7 +573,8 @@ void ScaleRender() {
   if (g_scale.frames == 3 && g_scale.window.empty()) {
     // The window's picture of the last frame, read from the default buffer
     // (the offscreen driver's swap leaves it in place).
-    auto bind = reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(SDL_GL_GetProcAddress("glBindFramebuffer"));
+    auto bind =
+        reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(SDL_GL_GetProcAddress("glBindFramebuffer"));
     GLint previous = 0;
     glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
     bind(GL_READ_FRAMEBUFFER, 0);

@@ -22,7 +22,7 @@ bool IsStamp(const std::string& line) {
 }
 
 class LogTest : public ::testing::Test {
- protected:
+protected:
   void SetUp() override { testutil::RemoveFile(kLog); }
   void TearDown() override { testutil::RemoveFile(kLog); }
 };
@@ -89,8 +89,7 @@ TEST_F(LogTest, GlErrorLogsPendingErrorsOnceWithAndWithoutContext) {
   EXPECT_FALSE(FileExists(kLog));
 
   ASSERT_TRUE(testutil::OpenContext(64, 64));
-  while (glGetError() != GL_NO_ERROR) {
-  }
+  while (glGetError() != GL_NO_ERROR) {}
   GlError();
   EXPECT_FALSE(FileExists(kLog)) << "no pending error must not touch the log";
 
@@ -102,7 +101,8 @@ TEST_F(LogTest, GlErrorLogsPendingErrorsOnceWithAndWithoutContext) {
 
   std::string log = testutil::ReadFile(kLog);
   const std::string plain = "glError: invalid enumerant (1280)\r\n";
-  const std::string named = "\xE1\xE8\xED\xE4 \xF2\xE5\xEA\xF1\xF2\xF3\xF0\xFB glError: invalid enumerant (1280)\r\n";
+  const std::string named =
+      "\xE1\xE8\xED\xE4 \xF2\xE5\xEA\xF1\xF2\xF3\xF0\xFB glError: invalid enumerant (1280)\r\n";
   ASSERT_EQ(log.size(), 9 + plain.size() + 9 + named.size());
   EXPECT_TRUE(IsStamp(log.substr(0, 9)));
   EXPECT_EQ(log.substr(9, plain.size()), plain);

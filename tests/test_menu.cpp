@@ -25,7 +25,7 @@ void After() { g_events.push_back("after"); }
 
 // A widget that records when it is drawn.
 class Probe : public TCObjectUI {
- public:
+public:
   explicit Probe(const char* n) : name(n) {}
   void Draw() override { g_events.push_back(name); }
   const char* name;
@@ -38,7 +38,7 @@ void Mouse(int x, int y, bool held) {
 }
 
 class MenuLogic : public ::testing::Test {
- protected:
+protected:
   void SetUp() override {
     g_events.clear();
     for (int& c : g_clicks) c = 0;
@@ -210,7 +210,7 @@ std::vector<int> At(int x, int y) {
 }
 
 class MenuDraw : public ::testing::Test {
- protected:
+protected:
   static void SetUpTestSuite() {
     _Zarn_ScreenWidth = kW;
     _Zarn_ScreenHeight = kH;

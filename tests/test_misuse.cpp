@@ -36,7 +36,12 @@ const float kCornerST[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
 // screenshot request is dropped without a line (the game may ask for one
 // in the tick that quits), so it is left out then.
 std::vector<Case> GlCalls(bool afterRun) {
-  auto none = [](std::function<void()> f) { return [f] { f(); return true; }; };
+  auto none = [](std::function<void()> f) {
+    return [f] {
+      f();
+      return true;
+    };
+  };
   int ints[2] = {1, 2};
   float floats[4] = {1, 2, 3, 4};
   std::vector<Case> cases = {
@@ -79,20 +84,40 @@ std::vector<Case> GlCalls(bool afterRun) {
       {"TShader::GetAttribute", [] { return g_shader.GetAttribute("Vertex2") == -1; }},
       {"TShader::SetUniform", none([] { g_shader.SetUniform(0, 1); })},
       {"TShader::SetUniform", none([] { g_shader.SetUniform(0, 1.0f); })},
-      {"TShader::SetUniform", none([ints] { int v[2] = {ints[0], ints[1]}; g_shader.SetUniform(0, 2, v); })},
-      {"TShader::SetUniform", none([floats] { float v[4] = {floats[0], floats[1], floats[2], floats[3]}; g_shader.SetUniform(0, 4, v); })},
-      {"TShader::SetAttribute", none([floats] { float v[4] = {floats[0], floats[1], floats[2], floats[3]}; g_shader.SetAttribute(0, 4, v); })},
+      {"TShader::SetUniform", none([ints] {
+         int v[2] = {ints[0], ints[1]};
+         g_shader.SetUniform(0, 2, v);
+       })},
+      {"TShader::SetUniform", none([floats] {
+         float v[4] = {floats[0], floats[1], floats[2], floats[3]};
+         g_shader.SetUniform(0, 4, v);
+       })},
+      {"TShader::SetAttribute", none([floats] {
+         float v[4] = {floats[0], floats[1], floats[2], floats[3]};
+         g_shader.SetAttribute(0, 4, v);
+       })},
       {"TShader::EnableVertexArray", none([] { g_shader.EnableVertexArray(0); })},
-      {"TModel::Load", [] { g_model.Load("m.mdl", 0); return g_model.vertexBuffer == 0; }},
+      {"TModel::Load",
+       [] {
+         g_model.Load("m.mdl", 0);
+         return g_model.vertexBuffer == 0;
+       }},
       {"TModel::Draw", none([] { g_model.Draw(); })},
       {"TModel::Draw2", none([] { g_model.Draw2(1); })},
       {"TModel::DrawAnimation", none([] { g_model.DrawAnimation(); })},
       {"TModel::DrawStatic", none([] { g_model.DrawStatic(); })},
       {"TParticlesSystem::InitParticleShader",
-       [] { g_particles.InitParticleShader(); return g_particles.quadBuffer == 0u; }},
+       [] {
+         g_particles.InitParticleShader();
+         return g_particles.quadBuffer == 0u;
+       }},
       {"TParticlesSystem::Draw", none([] { g_particles.Draw(); })},
       {"TCButton::Draw", none([] { g_button.Draw(); })},
-      {"TCMenu::SetCursor", [] { g_menu.SetCursor("c.tga", 8, 8); return !g_menu.cursorOn; }},
+      {"TCMenu::SetCursor",
+       [] {
+         g_menu.SetCursor("c.tga", 8, 8);
+         return !g_menu.cursorOn;
+       }},
   };
   if (afterRun)
     MakeScreenShoot();
@@ -145,17 +170,61 @@ TEST(Misuse, NullArgumentsAreRefusedWithALine) {
       {"LoadTexture", [] { return LoadTexture(nullptr) == 0; }},
       {"LoadTexture", [] { return LoadTexture(nullptr, kKey) == 0; }},
       {"CreateMaskTexture", [] { return CreateMaskTexture(nullptr, kKey) == 0; }},
-      {"LoadDirectSound", [] { LoadDirectSound(nullptr, "s.wav"); return true; }},
-      {"LoadDirectSound", [&sound] { LoadDirectSound(&sound, nullptr); return sound == nullptr; }},
-      {"DrawTextureCut", [] { DrawTextureCut(1, 0, 0, 8, 8, nullptr, kUV); return true; }},
-      {"DrawTextureCut", [] { DrawTextureCut(1, 0, 0, 8, 8, kUV, nullptr); return true; }},
-      {"DrawSpriteCut", [] { DrawSpriteCut(1, 1, 0, 0, 8, 8, kUV, kUV, nullptr); return true; }},
-      {"DrawSpriteCut", [] { DrawSpriteCut(1, 1, 0, 0, 8, 8, nullptr, kUV, g_font.color); return true; }},
-      {"DrawQuads", [] { DrawQuads(nullptr, kCornerST, 4); return true; }},
-      {"DrawQuads", [] { DrawQuads(kCorners, nullptr, 4); return true; }},
-      {"TModel::Load", [] { g_model.Load(nullptr, 0); return g_model.vertexBuffer == 0; }},
-      {"TCMenu::Add", [] { g_menu.Add(nullptr); return g_menu.count == 0; }},
-      {"TCMenu::SetCursor", [] { g_menu.SetCursor(nullptr, 8, 8); return !g_menu.cursorOn; }},
+      {"LoadDirectSound",
+       [] {
+         LoadDirectSound(nullptr, "s.wav");
+         return true;
+       }},
+      {"LoadDirectSound",
+       [&sound] {
+         LoadDirectSound(&sound, nullptr);
+         return sound == nullptr;
+       }},
+      {"DrawTextureCut",
+       [] {
+         DrawTextureCut(1, 0, 0, 8, 8, nullptr, kUV);
+         return true;
+       }},
+      {"DrawTextureCut",
+       [] {
+         DrawTextureCut(1, 0, 0, 8, 8, kUV, nullptr);
+         return true;
+       }},
+      {"DrawSpriteCut",
+       [] {
+         DrawSpriteCut(1, 1, 0, 0, 8, 8, kUV, kUV, nullptr);
+         return true;
+       }},
+      {"DrawSpriteCut",
+       [] {
+         DrawSpriteCut(1, 1, 0, 0, 8, 8, nullptr, kUV, g_font.color);
+         return true;
+       }},
+      {"DrawQuads",
+       [] {
+         DrawQuads(nullptr, kCornerST, 4);
+         return true;
+       }},
+      {"DrawQuads",
+       [] {
+         DrawQuads(kCorners, nullptr, 4);
+         return true;
+       }},
+      {"TModel::Load",
+       [] {
+         g_model.Load(nullptr, 0);
+         return g_model.vertexBuffer == 0;
+       }},
+      {"TCMenu::Add",
+       [] {
+         g_menu.Add(nullptr);
+         return g_menu.count == 0;
+       }},
+      {"TCMenu::SetCursor",
+       [] {
+         g_menu.SetCursor(nullptr, 8, 8);
+         return !g_menu.cursorOn;
+       }},
   };
   ExpectEachRefusedWithOneLine(cases);
 

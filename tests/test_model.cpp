@@ -95,7 +95,7 @@ std::vector<T> BufferData(GLenum target, unsigned int buffer, long offset, int c
 std::string LogText() { return testutil::ReadFile("EngineLog.txt"); }
 
 class Models : public ::testing::Test {
- protected:
+protected:
   static void SetUpTestSuite() {
     testutil::RemoveFile("EngineLog.txt");
     ASSERT_TRUE(testutil::OpenContext(kSize, kSize));
@@ -205,8 +205,8 @@ TEST_F(Models, UnitScaleUsesOnlyPositiveFrameZeroCoordinates) {
   // at the origin keeps a zero normal.
   Mdl twoFrames = Triangle();
   twoFrames.F = 2;
-  twoFrames.positions = {2.5f, 0, 0, 0, 0, 0, 0, 0, 1,  //
-                         100, 100, 100, 100, 100, 100, 100, 100, 100};
+  twoFrames.positions = {2.5f, 0,   0,   0,   0,   0,   0,   0,   1,  //
+                         100,  100, 100, 100, 100, 100, 100, 100, 100};
   TModel b = LoadBytes(twoFrames.Bytes());
   EXPECT_FLOAT_EQ(b.unitScale, 0.4f);
   EXPECT_EQ(BufferSize(GL_ARRAY_BUFFER, b.vertexBuffer), 3 * 8 + 2 * 36 + 36);
@@ -234,8 +234,8 @@ TEST_F(Models, ShadersOffKeepsKeyframesForTheProcessorBlend) {
 TEST_F(Models, DamagedFilesLeaveAModelThatDrawsNothing) {
   const Mdl good = Triangle();
   std::vector<std::string> damaged;
-  damaged.push_back("");                                        // empty
-  damaged.push_back(good.Bytes().substr(0, 11));                // short header
+  damaged.push_back("");                                               // empty
+  damaged.push_back(good.Bytes().substr(0, 11));                       // short header
   damaged.push_back(good.Bytes().substr(0, good.Bytes().size() - 1));  // one byte short
   Mdl negV = good;
   negV.V = -3;
@@ -319,7 +319,13 @@ TEST_F(Models, BlendedDrawLandsBetweenTwoKeyframes) {
   int lit = 0;
   EXPECT_NEAR(DrawAndFindCentre([&] { m.Draw(); }, &lit), -0.6f, 0.03f);
   int litBoth = 0;
-  EXPECT_NEAR(DrawAndFindCentre([&] { m.Draw(); copy.Draw(); }, &litBoth), -0.6f, 0.03f);
+  EXPECT_NEAR(DrawAndFindCentre(
+                  [&] {
+                    m.Draw();
+                    copy.Draw();
+                  },
+                  &litBoth),
+              -0.6f, 0.03f);
   EXPECT_EQ(litBoth, 2 * lit);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
@@ -501,7 +507,7 @@ TEST_F(Models, SelectingAndQueryingAnimations) {
   EXPECT_EQ(m.animStart, 20.0f);
   EXPECT_EQ(m.animEnd, 30.0f);
   EXPECT_EQ(m.animSpeed, 1.0f);
-  EXPECT_EQ(m.frame, 7.0f);  // selecting never moves the frame
+  EXPECT_EQ(m.frame, 7.0f);    // selecting never moves the frame
   m.SelectAnimation("atack");  // names are case-sensitive
   m.SelectAnimation("Nothing");
   m.SelectAnimation(3);

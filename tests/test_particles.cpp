@@ -60,7 +60,7 @@ int LiveSlots(const TParticlesSystem& ps) {
 }
 
 class ParticleTicks : public ::testing::Test {
- protected:
+protected:
   TParticlesSystem ps;
 };
 
@@ -183,7 +183,7 @@ TEST(ParticleSlots, AddTakesTheLowestFreeSlotLikeALinearSearch) {
 
 // Drawing needs the real context.
 class ParticleDraw : public ::testing::Test {
- protected:
+protected:
   static void SetUpTestSuite() {
     _Zarn_ScreenWidth = kSize;
     _Zarn_ScreenHeight = kSize;

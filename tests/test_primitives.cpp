@@ -59,7 +59,7 @@ TEST(PrimitivesWithoutBuffers, PlaneDrawsNothingBeforeInit) {
 }
 
 class Primitives : public ::testing::Test {
- protected:
+protected:
   static void SetUpTestSuite() {
     ASSERT_TRUE(testutil::OpenContext(kW, kH));
     ASSERT_EQ(cgl::LoadEntryPoints(), nullptr);

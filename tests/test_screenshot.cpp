@@ -35,7 +35,7 @@ std::string PixelAt(const std::string& tga, int w, int x, int y) {
 }
 
 class ScreenshotTest : public ::testing::Test {
- protected:
+protected:
   void SetUp() override {
     for (int i = 0; i < 5; ++i) testutil::RemoveFile("Screen" + std::to_string(i) + ".tga");
   }

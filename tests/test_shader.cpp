@@ -32,7 +32,7 @@ const char* const kTestVertex =
 const char* const kTestFragment = "void main(){ gl_FragColor = vec4(1.0); }";
 
 class Shaders : public ::testing::Test {
- protected:
+protected:
   static void SetUpTestSuite() {
     testutil::RemoveFile("EngineLog.txt");
     ASSERT_TRUE(testutil::OpenContext(64, 64));

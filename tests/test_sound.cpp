@@ -28,8 +28,8 @@ std::string Chunk(const std::string& id, const std::string& body) {
 }
 std::string Fmt(unsigned tag, unsigned channels, unsigned rate, unsigned bits) {
   unsigned align = channels * bits / 8;
-  return Chunk("fmt ", U16(tag) + U16(channels) + U32(rate) + U32(rate * align) + U16(align) +
-                           U16(bits));
+  return Chunk("fmt ",
+               U16(tag) + U16(channels) + U32(rate) + U32(rate * align) + U16(align) + U16(bits));
 }
 std::string Samples(size_t n) {
   std::string s(n, '\0');
@@ -48,7 +48,7 @@ int CountLines(const std::string& s) {
 }
 
 class Sound : public ::testing::Test {
- protected:
+protected:
   static void SetUpTestSuite() {
     // The null backend mixes in real time without a sound card.
     setenv("ALSOFT_DRIVERS", "null", 0);
@@ -97,8 +97,8 @@ TEST_F(Sound, PcmFormatsKeepTheirOwnLayout) {
   } cases[] = {{1, 22050, 16, 4410}, {2, 44100, 16, 17640}, {1, 11025, 8, 1103}, {2, 8000, 8, 800}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.channels << "ch " << c.rate << "Hz " << c.bits << "bit");
-    TSoundBuffer* b = Load("pcm.wav", Riff(Fmt(1, c.channels, c.rate, c.bits) +
-                                           Chunk("data", Samples(c.bytes))));
+    TSoundBuffer* b =
+        Load("pcm.wav", Riff(Fmt(1, c.channels, c.rate, c.bits) + Chunk("data", Samples(c.bytes))));
     ASSERT_NE(b, nullptr);
     ASSERT_FALSE(b->IsEmpty());
     EXPECT_EQ(b->size, c.bytes);
@@ -123,8 +123,8 @@ TEST_F(Sound, PcmFormatsKeepTheirOwnLayout) {
 TEST_F(Sound, DataIsFoundPastOtherChunks) {
   // LIST and an odd-sized chunk (with its pad byte) between format and data,
   // a longer 18-byte format chunk, and a trailing chunk after the data.
-  std::string fmt18 = Chunk("fmt ", U16(1) + U16(1) + U32(16000) + U32(32000) + U16(2) +
-                                        U16(16) + U16(0));
+  std::string fmt18 =
+      Chunk("fmt ", U16(1) + U16(1) + U32(16000) + U32(32000) + U16(2) + U16(16) + U16(0));
   std::string body = fmt18 + Chunk("LIST", "INFOISFT" + U32(5) + "tool\0" + std::string(1, '\0')) +
                      Chunk("junk", "abc") + Chunk("data", Samples(3200)) + Chunk("cue ", "1234");
   TSoundBuffer* b = Load("extra.wav", Riff(body));
@@ -184,7 +184,8 @@ TEST_F(Sound, MissingFileLeavesThePointerAlone) {
   TSoundBuffer* b = &keep;
   LoadDirectSound(&b, "no/such/file.wav");
   EXPECT_EQ(b, &keep);
-  EXPECT_NE(LogText().find(RU("Ошибка. Файл звука no/such/file.wav не найден.")), std::string::npos);
+  EXPECT_NE(LogText().find(RU("Ошибка. Файл звука no/such/file.wav не найден.")),
+            std::string::npos);
   // A buffer that was never loaded plays nothing and does not crash.
   TSoundBuffer never;
   never.SetCurrentPosition(0);

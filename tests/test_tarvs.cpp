@@ -33,8 +33,8 @@ struct TResult {
 // given ("NAME=value" sets, "NAME" alone removes). `stopWhen` is polled
 // while the program runs; once it returns true the program gets SIGTERM.
 TResult RunTarvs(const std::vector<std::string>& args, const std::string& folder,
-            const std::vector<std::string>& env, double timeoutSeconds,
-            bool (*stopWhen)(const TResult&) = nullptr) {
+                 const std::vector<std::string>& env, double timeoutSeconds,
+                 bool (*stopWhen)(const TResult&) = nullptr) {
   TResult r;
   const std::string outPath = folder + "/tarvs.out", errPath = folder + "/tarvs.err";
   const pid_t pid = fork();
@@ -42,8 +42,10 @@ TResult RunTarvs(const std::vector<std::string>& args, const std::string& folder
     if (chdir(folder.c_str()) != 0) _exit(126);
     for (const std::string& e : env) {
       const size_t eq = e.find('=');
-      if (eq == std::string::npos) unsetenv(e.c_str());
-      else setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+      if (eq == std::string::npos)
+        unsetenv(e.c_str());
+      else
+        setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
     }
     const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -103,8 +105,11 @@ TEST(TarvsOptions, HelpListsTheOptionsAndABadOptionExitsWithTwo) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
 
   for (const std::vector<std::string>& bad :
-       {std::vector<std::string>{kTarvs, "--fullscreen-please"}, {kTarvs, "--size", "800by600"},
-        {kTarvs, "--size", "0x600"}, {kTarvs, "--size"}, {kTarvs, "--data"}}) {
+       {std::vector<std::string>{kTarvs, "--fullscreen-please"},
+        {kTarvs, "--size", "800by600"},
+        {kTarvs, "--size", "0x600"},
+        {kTarvs, "--size"},
+        {kTarvs, "--data"}}) {
     TResult r = RunTarvs(bad, here, {}, 20);
     EXPECT_EQ(r.status, 2) << bad.back();
     EXPECT_NE(r.err.find("--windowed"), std::string::npos) << "the list is printed";
@@ -129,7 +134,8 @@ std::string GameFolder(const std::string& err) {
   const size_t at = err.find(tag);
   if (at == std::string::npos) return std::string();
   const size_t end = err.find("/data\n", at);
-  return end == std::string::npos ? std::string() : err.substr(at + tag.size(), end - at - tag.size());
+  return end == std::string::npos ? std::string()
+                                  : err.substr(at + tag.size(), end - at - tag.size());
 }
 
 bool GameInitialised(const TResult& r) {
@@ -145,9 +151,10 @@ bool GameInitialised(const TResult& r) {
 // has finished, then ends it; returns what it said on stderr.
 std::string StartElsewhere(const std::string& program) {
   testutil::RemoveFile(TEST_BINARY_DIR "/EngineLog.txt");  // no stale log to mislead the wait
-  TResult r = RunTarvs({program, "--windowed"}, WorkFolder(),
-                       {"SDL_VIDEODRIVER=offscreen", "ALSOFT_DRIVERS=null", "CORVANE_NO_MESSAGEBOX=1"},
-                       120, GameInitialised);
+  TResult r =
+      RunTarvs({program, "--windowed"}, WorkFolder(),
+               {"SDL_VIDEODRIVER=offscreen", "ALSOFT_DRIVERS=null", "CORVANE_NO_MESSAGEBOX=1"}, 120,
+               GameInitialised);
   EXPECT_FALSE(r.timedOut);
   EXPECT_EQ(r.status, 0) << "SIGTERM ends the game through its normal shutdown";
   EXPECT_EQ(Lines(r.err), 1) << "no file of the game was missing:\n" << r.err;
@@ -162,18 +169,21 @@ TEST(TarvsData, StartedFromAnotherFolderItFindsTheDataBesideTheExecutableElseThe
   fs::create_directory(bin);
   fs::copy_file(kTarvs, bin / "TARVS");
   // No data beside this copy: the build's data folder is the last resort.
-  EXPECT_NE(StartElsewhere((bin / "TARVS").string()).find("using game data in " TEST_BINARY_DIR "/data"),
-            std::string::npos);
+  EXPECT_NE(
+      StartElsewhere((bin / "TARVS").string()).find("using game data in " TEST_BINARY_DIR "/data"),
+      std::string::npos);
   // Data beside the executable wins over the build's.
   fs::create_directory_symlink(TEST_BINARY_DIR "/data", bin / "data");
-  EXPECT_NE(StartElsewhere((bin / "TARVS").string()).find("using game data in " + bin.string() + "/data"),
-            std::string::npos);
+  EXPECT_NE(
+      StartElsewhere((bin / "TARVS").string()).find("using game data in " + bin.string() + "/data"),
+      std::string::npos);
   fs::remove_all(bin);
 }
 
 TEST(TarvsDisplay, WithoutAnyDisplayItRefusesInsteadOfRunningUnseen) {
-  TResult r = RunTarvs({kTarvs, "--windowed"}, WorkFolder(),
-                  {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY", "ALSOFT_DRIVERS=null"}, 60);
+  TResult r =
+      RunTarvs({kTarvs, "--windowed"}, WorkFolder(),
+               {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY", "ALSOFT_DRIVERS=null"}, 60);
   ASSERT_FALSE(r.timedOut) << "ran unseen";
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("No display"), std::string::npos) << r.err;

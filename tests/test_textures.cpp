@@ -31,7 +31,7 @@ std::vector<unsigned char> TexImage(GLenum format, int channels, int level = 0) 
 }
 
 class Textures : public ::testing::Test {
- protected:
+protected:
   static void SetUpTestSuite() {
     ASSERT_TRUE(testutil::OpenContext(64, 64));
     glEnable(GL_TEXTURE_2D);
@@ -102,8 +102,7 @@ TEST_F(Textures, RegistryStartsEmptyAndCountsEveryLoad) {
 }
 
 TEST_F(Textures, PlainTextureKeepsEveryRowIn24And32Bits) {
-  const std::vector<unsigned char> expect = {128, 128, 128, 128, 128, 129,
-                                             10,  20,  30,  7,   0,   255};
+  const std::vector<unsigned char> expect = {128, 128, 128, 128, 128, 129, 10, 20, 30, 7, 0, 255};
   testutil::WriteFile("p24.tga", Tga(2, 2, 2, 24, kPixels));
   LoadTexture("p24.tga");
   EXPECT_EQ(TexImage(GL_RGB, 3), expect);

@@ -44,7 +44,7 @@ Decoded Read(const std::string& bytes) {
 }
 
 class Tga : public ::testing::Test {
- protected:
+protected:
   void TearDown() override {
     if (d.ok) free(d.img.data);
   }
@@ -144,7 +144,8 @@ TEST(TgaRejects, DamagedAndUnsupportedFiles) {
       {"image id", withId, "TGA file be type 2 or type 10 ", "Invalid Image"},
       {"colour map", colourMap, "TGA file be type 2 or type 10 ", "Invalid Image"},
       {"origin", origin, "TGA file be type 2 or type 10 ", "Invalid Image"},
-      {"grey type 3", TgaHeader(3, 1, 1, 8) + "a", "TGA file be type 2 or type 10 ", "Invalid Image"},
+      {"grey type 3", TgaHeader(3, 1, 1, 8) + "a", "TGA file be type 2 or type 10 ",
+       "Invalid Image"},
       {"short info", TgaHeader(2, 1, 1, 24).substr(0, 17), "Could not read info header", "ERROR"},
       {"rle short info", TgaHeader(10, 1, 1, 24).substr(0, 14), "Could not read info header",
        "ERROR"},
@@ -163,7 +164,8 @@ TEST(TgaRejects, DamagedAndUnsupportedFiles) {
        "Could not read image data", "ERROR"},
       {"rle too many (run)", TgaHeader(10, 2, 1, 24) + Bytes({0x82, 1, 2, 3, 0, 0, 0, 0}),
        "Too many pixels read", "ERROR"},
-      {"rle too many (raw)", TgaHeader(10, 2, 1, 24) + Bytes({0x00, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9}),
+      {"rle too many (raw)",
+       TgaHeader(10, 2, 1, 24) + Bytes({0x00, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9}),
        "Too many pixels read", "ERROR"},
   };
   for (const Rejection& c : cases) {
@@ -219,10 +221,11 @@ TEST(TgaBudget, ImagesPastThePixelBudgetAreRefusedBeforeAllocating) {
 }
 
 TEST(TgaBudget, FileAndMemoryReadersAgree) {
-  const std::string bytes = TgaHeader(10, 3, 2, 32) +
-                            std::string("\x02\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c"
-                                        "\x82\x0d\x0e\x0f\x10",
-                                        18);
+  const std::string bytes =
+      TgaHeader(10, 3, 2, 32) + std::string(
+                                    "\x02\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c"
+                                    "\x82\x0d\x0e\x0f\x10",
+                                    18);
   testutil::WriteFile("same.tga", bytes);
   SImageTGA a, b;
   ASSERT_TRUE(ReadTGA(&a, "same.tga"));

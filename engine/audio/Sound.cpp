@@ -241,7 +241,8 @@ void LoadDirectSound(TSoundBuffer** buffer, const char* path) {
   }
   const WaveFormat& f = layout.format;
   if (!Playable(f)) {
-    AddToLog(RU("Ошибка. Формат файла звука %s не поддерживается (формат %u, каналов %u, бит %u, частота %u)."),
+    AddToLog(RU("Ошибка. Формат файла звука %s не поддерживается (формат %u, каналов %u, бит %u, "
+                "частота %u)."),
              path, f.tag, f.channels, f.bits, f.rate);
     return;
   }

@@ -66,8 +66,8 @@ double g_lastFpsUpdate = 0.0;
 double SecondsSinceBoot() {
   timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
-  const unsigned long long ms =
-      static_cast<unsigned long long>(ts.tv_sec) * 1000ull + static_cast<unsigned long long>(ts.tv_nsec) / 1000000ull;
+  const unsigned long long ms = static_cast<unsigned long long>(ts.tv_sec) * 1000ull +
+                                static_cast<unsigned long long>(ts.tv_nsec) / 1000000ull;
   return static_cast<double>(ms) * 0.001;
 }
 
@@ -219,9 +219,12 @@ void Shutdown() {
 
 void SetMouseButton(Uint8 button, bool down) {
   int b = -1;
-  if (button == SDL_BUTTON_LEFT) b = 0;
-  else if (button == SDL_BUTTON_MIDDLE) b = 1;
-  else if (button == SDL_BUTTON_RIGHT) b = 2;
+  if (button == SDL_BUTTON_LEFT)
+    b = 0;
+  else if (button == SDL_BUTTON_MIDDLE)
+    b = 1;
+  else if (button == SDL_BUTTON_RIGHT)
+    b = 2;
   if (b < 0) return;
   g_buttonHeld[b] = down;
   if (down) {
@@ -439,8 +442,10 @@ void RequestContextFormat() {
 bool CreateGameWindow(bool fullScreen, int width, int height, const char* caption) {
   g_fullScreen = fullScreen;
   Uint32 flags = SDL_WINDOW_HIDDEN;
-  if (fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-  else flags |= SDL_WINDOW_RESIZABLE;
+  if (fullScreen)
+    flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+  else
+    flags |= SDL_WINDOW_RESIZABLE;
   int windowWidth = g_windowWidth > 0 ? g_windowWidth : width;
   int windowHeight = g_windowHeight > 0 ? g_windowHeight : height;
   SDL_DisplayMode desktop{};
@@ -451,7 +456,8 @@ bool CreateGameWindow(bool fullScreen, int width, int height, const char* captio
     windowHeight = desktop.h;
   }
   const std::string title = Utf8FromCp1251(caption);
-  g_window = SDL_CreateWindow(title.c_str(), 0, 0, windowWidth, windowHeight, flags | SDL_WINDOW_OPENGL);
+  g_window =
+      SDL_CreateWindow(title.c_str(), 0, 0, windowWidth, windowHeight, flags | SDL_WINDOW_OPENGL);
   // No GL-capable visual: the window is still made, and the create step
   // reports the missing pixel format.
   if (!g_window) g_window = SDL_CreateWindow(title.c_str(), 0, 0, windowWidth, windowHeight, flags);
@@ -467,8 +473,8 @@ bool CreateGameWindow(bool fullScreen, int width, int height, const char* captio
 }  // namespace
 
 int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int nCmdShow,
-                void (*process)(), void (*init)(), void (*render)(), bool fullScreen,
-                bool reserved, int width, int height, const char* caption) {
+                void (*process)(), void (*init)(), void (*render)(), bool fullScreen, bool reserved,
+                int width, int height, const char* caption) {
   (void)hInstance;
   (void)hPrevInstance;
   (void)cmdLine;

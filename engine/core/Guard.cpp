@@ -10,7 +10,8 @@
 namespace {
 
 bool EntryPointsBound() {
-#define CORVANE_ENTRY_BOUND(name, type) if (!cgl::name) return false;
+#define CORVANE_ENTRY_BOUND(name, type) \
+  if (!cgl::name) return false;
   CORVANE_GL_ENTRY_POINTS(CORVANE_ENTRY_BOUND)
 #undef CORVANE_ENTRY_BOUND
   return true;

@@ -42,12 +42,15 @@ struct TScaler {
 bool LoadScalerEntryPoints() {
   TScaler& s = g_scaler;
   if (s.blitFramebuffer) return true;
-#define CORVANE_FBO_ENTRY(field, type, name) s.field = reinterpret_cast<type>(SDL_GL_GetProcAddress(name));
+#define CORVANE_FBO_ENTRY(field, type, name) \
+  s.field = reinterpret_cast<type>(SDL_GL_GetProcAddress(name));
   CORVANE_FBO_ENTRY(genFramebuffers, PFNGLGENFRAMEBUFFERSPROC, "glGenFramebuffers")
   CORVANE_FBO_ENTRY(deleteFramebuffers, PFNGLDELETEFRAMEBUFFERSPROC, "glDeleteFramebuffers")
   CORVANE_FBO_ENTRY(bindFramebuffer, PFNGLBINDFRAMEBUFFERPROC, "glBindFramebuffer")
-  CORVANE_FBO_ENTRY(framebufferRenderbuffer, PFNGLFRAMEBUFFERRENDERBUFFERPROC, "glFramebufferRenderbuffer")
-  CORVANE_FBO_ENTRY(checkFramebufferStatus, PFNGLCHECKFRAMEBUFFERSTATUSPROC, "glCheckFramebufferStatus")
+  CORVANE_FBO_ENTRY(framebufferRenderbuffer, PFNGLFRAMEBUFFERRENDERBUFFERPROC,
+                    "glFramebufferRenderbuffer")
+  CORVANE_FBO_ENTRY(checkFramebufferStatus, PFNGLCHECKFRAMEBUFFERSTATUSPROC,
+                    "glCheckFramebufferStatus")
   CORVANE_FBO_ENTRY(genRenderbuffers, PFNGLGENRENDERBUFFERSPROC, "glGenRenderbuffers")
   CORVANE_FBO_ENTRY(deleteRenderbuffers, PFNGLDELETERENDERBUFFERSPROC, "glDeleteRenderbuffers")
   CORVANE_FBO_ENTRY(bindRenderbuffer, PFNGLBINDRENDERBUFFERPROC, "glBindRenderbuffer")
@@ -144,8 +147,8 @@ void PresentScaled() {
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
   s.bindFramebuffer(GL_READ_FRAMEBUFFER, s.framebuffer);
-  s.blitFramebuffer(0, 0, s.bufferWidth, s.bufferHeight, s.viewX, s.viewY,
-                    s.viewX + s.viewWidth, s.viewY + s.viewHeight, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+  s.blitFramebuffer(0, 0, s.bufferWidth, s.bufferHeight, s.viewX, s.viewY, s.viewX + s.viewWidth,
+                    s.viewY + s.viewHeight, GL_COLOR_BUFFER_BIT, GL_LINEAR);
   glPopAttrib();
 }
 

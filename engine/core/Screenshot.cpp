@@ -43,12 +43,24 @@ void MakeScreenShoot() {
     PlatformMessageBox("Can't open ScreenShot File!", "Error");
     return;
   }
-  const unsigned char header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+  const unsigned char header[18] = {0,
+                                    0,
+                                    2,
+                                    0,
+                                    0,
+                                    0,
+                                    0,
+                                    0,
+                                    0,
+                                    0,
+                                    0,
+                                    0,
                                     static_cast<unsigned char>(width & 0xFF),
                                     static_cast<unsigned char>(width >> 8),
                                     static_cast<unsigned char>(height & 0xFF),
                                     static_cast<unsigned char>(height >> 8),
-                                    24, 0};
+                                    24,
+                                    0};
   std::fwrite(header, 1, sizeof header, f);
   for (size_t i = 0; i < size; i += 3) {
     const unsigned char red = pixels[i];

@@ -68,12 +68,12 @@ typedef unsigned int GLTexture;
 // its operations do nothing. Sound needs no GL context.
 class CORVANE_API TSoundBuffer {
 public:
-  unsigned int source;   // device voice name, 0 when empty
-  unsigned int buffer;   // device sample buffer name, 0 when empty
-  unsigned int size;     // bytes of sample data held
-  unsigned int rate;     // sample frames per second (Hz)
-  int channels;          // 1 or 2
-  int bits;              // 8 or 16 bits per sample
+  unsigned int source;  // device voice name, 0 when empty
+  unsigned int buffer;  // device sample buffer name, 0 when empty
+  unsigned int size;    // bytes of sample data held
+  unsigned int rate;    // sample frames per second (Hz)
+  int channels;         // 1 or 2
+  int bits;             // 8 or 16 bits per sample
 
   // An empty buffer.
   TSoundBuffer() : source(0), buffer(0), size(0), rate(0), channels(0), bits(0) {}
@@ -299,8 +299,8 @@ CORVANE_API void SetTexture(unsigned int name);
 // pixels). Drawn in the current colour; `color` is kept for the menu
 // widgets. Starts zeroed (no texture, empty rectangle), colour white.
 class CORVANE_API TSprite {
- public:
-  int width;             // pixels
+public:
+  int width;  // pixels
   int height;
   int x, y;              // top-left corner, pixels
   float color[4];        // r, g, b, a
@@ -329,7 +329,7 @@ class CORVANE_API TSprite {
 // (unsigned, Windows-1251) is drawn from cell b - 1. Black is transparent.
 // Glyphs are size x size pixel squares advancing by size / 2.
 class CORVANE_API TFonts {
- public:
+public:
   unsigned int texture;  // the glyph image
   int size;              // glyph square edge, pixels
   float color[4];        // tint of the text, r, g, b, a
@@ -428,23 +428,22 @@ public:
   float animSpeed;                       // frames per ProcessAnimation step
   float offsetX;                         // drawing offsets added to x and y
   float offsetY;
-  float unitScale;                       // 1 / largest frame-0 coordinate
-  int frameCount;                        // keyframes (F)
-  int vertexCount;                       // vertices per keyframe (V)
-  int triangleCount;                     // triangles (T)
-  unsigned int texture;                  // GL texture name drawn with
-  float scale;                           // uniform scale when drawn
-  float x, y, z;                         // position, world units
-  float frame;                           // current frame
-  float rotX, rotY, rotZ;                // degrees
+  float unitScale;         // 1 / largest frame-0 coordinate
+  int frameCount;          // keyframes (F)
+  int vertexCount;         // vertices per keyframe (V)
+  int triangleCount;       // triangles (T)
+  unsigned int texture;    // GL texture name drawn with
+  float scale;             // uniform scale when drawn
+  float x, y, z;           // position, world units
+  float frame;             // current frame
+  float rotX, rotY, rotZ;  // degrees
 
   // An empty model that draws nothing until Load.
   TModel()
-      : animationCount(-1), animations(), vertexBuffer(0), indexBuffer(0),
-        frames(nullptr), blendedVertices(nullptr), animStart(0), animEnd(0),
-        animSpeed(0), offsetX(0), offsetY(0), unitScale(0), frameCount(0),
-        vertexCount(0), triangleCount(0), texture(0), scale(0), x(0), y(0),
-        z(0), frame(0), rotX(0), rotY(0), rotZ(0) {}
+      : animationCount(-1), animations(), vertexBuffer(0), indexBuffer(0), frames(nullptr),
+        blendedVertices(nullptr), animStart(0), animEnd(0), animSpeed(0), offsetX(0), offsetY(0),
+        unitScale(0), frameCount(0), vertexCount(0), triangleCount(0), texture(0), scale(0), x(0),
+        y(0), z(0), frame(0), rotX(0), rotY(0), rotZ(0) {}
 
   // Frees the keyframes and scratch array Load made once no copy uses them
   // (no GL calls: the buffer objects go with the context).
@@ -480,11 +479,11 @@ public:
   // True when the running range is exactly from..to.
   bool IsAnimation(float from, float to);
   // True when the running range is that of the named record / record index.
-  bool IsAnimation(const char* name);   // false for an unknown name
-  bool IsAnimation(int index);          // false for an index out of range
+  bool IsAnimation(const char* name);  // false for an unknown name
+  bool IsAnimation(int index);         // false for an index out of range
   // keyFrame <= frame < keyFrame + speed of the record.
-  bool IsKeyFrame(const char* name);    // false for an unknown name
-  bool IsKeyFrame(int index);          // false for an index out of range
+  bool IsKeyFrame(const char* name);  // false for an unknown name
+  bool IsKeyFrame(int index);         // false for an index out of range
 
   // [GL] The four draws place the model at (x + offsetX, y + offsetY, z),
   // turn it by rotX, rotY, rotZ and scale it by `scale`, on top of the
@@ -535,16 +534,17 @@ public:
   SParticle3D templateParticle;  // copied and varied by the game for Add
   TModel model;                  // drawn per particle when useModel is true
   bool useModel;
-  unsigned int quadBuffer;       // GL buffer with the 30 quads (2880 bytes)
-  float batchPos[120];           // x, y, z, size of up to 30 particles
-  float batchColor[120];         // colour of up to 30 particles
-  int liveCount;                 // live particles seen by the last Process; -1 before
+  unsigned int quadBuffer;  // GL buffer with the 30 quads (2880 bytes)
+  float batchPos[120];      // x, y, z, size of up to 30 particles
+  float batchColor[120];    // colour of up to 30 particles
+  int liveCount;            // live particles seen by the last Process; -1 before
   unsigned int texture;
   // One bit per slot, set while the slot is free; kept by Add and Process.
   uint64_t freeSlots[MaxParticles / 64];
-  int firstFreeWord;             // every word below it has no free slot
+  int firstFreeWord;  // every word below it has no free slot
 
-  TParticlesSystem() : templateParticle(), useModel(false), quadBuffer(0), liveCount(-1), texture(0) {
+  TParticlesSystem()
+      : templateParticle(), useModel(false), quadBuffer(0), liveCount(-1), texture(0) {
     for (int i = 0; i < MaxParticles; i++) particles[i] = SParticle3D();
     for (int i = 0; i < 120; i++) batchPos[i] = batchColor[i] = 0.0f;
     for (uint64_t& w : freeSlots) w = ~uint64_t(0);
@@ -585,12 +585,12 @@ typedef void (*TUICallback)();
 // TCMenu::Process). `enabled` and `onClick` are set by the caller.
 class CORVANE_API TCObjectUI {
 public:
-  TSprite sprite;        // the image drawn over the rectangle
-  int state;             // 0 normal, 1 hover, 2 pressed, 3 disabled
-  bool enabled;          // false: never clicked, drawn as disabled
-  int x, y;              // top-left corner, pixels
-  int width, height;     // pixels; the edges count as inside
-  TUICallback onClick;   // called by TCMenu::Click; may be null
+  TSprite sprite;       // the image drawn over the rectangle
+  int state;            // 0 normal, 1 hover, 2 pressed, 3 disabled
+  bool enabled;         // false: never clicked, drawn as disabled
+  int x, y;             // top-left corner, pixels
+  int width, height;    // pixels; the edges count as inside
+  TUICallback onClick;  // called by TCMenu::Click; may be null
 
   TCObjectUI() : state(0), enabled(false), x(0), y(0), width(0), height(0), onClick(nullptr) {}
 
@@ -609,7 +609,7 @@ public:
 class CORVANE_API TCButton : public TCObjectUI {
 public:
   TSprite stateSprites[4];  // one image per state
-  char* text;            // the button's own copy made by SetText; null until then
+  char* text;               // the button's own copy made by SetText; null until then
   float textColor[4];
   TFonts font;
 
@@ -647,8 +647,8 @@ public:
   int count;                    // widgets in items
   bool cursorOn;                // true once SetCursor has run
   TSprite cursor;               // the own cursor image
-  TUICallback beforeDraw;   // called first in Draw when set
-  TUICallback afterDraw;    // called after the widgets, before the cursor
+  TUICallback beforeDraw;       // called first in Draw when set
+  TUICallback afterDraw;        // called after the widgets, before the cursor
 
   TCMenu() : count(0), cursorOn(false), beforeDraw(nullptr), afterDraw(nullptr) {
     for (int i = 0; i < MaxItems; i++) items[i] = nullptr;
@@ -670,8 +670,8 @@ public:
   void Click();
 };
 
-// ============================================================ Lifecycle, window, loop, input globals
-// (module: lifecycle)
+// ============================================================ Lifecycle, window, loop, input
+// globals (module: lifecycle)
 
 struct TSoundDevice;  // the engine's sound device (OpenAL device + context)
 
@@ -683,9 +683,8 @@ struct TSoundDevice;  // the engine's sound device (OpenAL device + context)
 // pixels; `caption` is Windows-1251 (null: empty). hInstance,
 // hPrevInstance, cmdLine, nCmdShow and reserved are accepted and ignored.
 CORVANE_API int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int nCmdShow,
-                            void (*process)(), void (*init)(), void (*render)(),
-                            bool fullScreen, bool reserved, int width, int height,
-                            const char* caption);
+                            void (*process)(), void (*init)(), void (*render)(), bool fullScreen,
+                            bool reserved, int width, int height, const char* caption);
 // Closes the engine window: the whole shutdown sequence has run when this
 // returns; the loop ends at its next turn. Code after the call still runs.
 CORVANE_API void QuiteEngine();
@@ -694,24 +693,24 @@ CORVANE_API void QuiteEngine();
 CORVANE_API void SetWindowSize(int width, int height);
 // Sets the window's title (Windows-1251; null: empty); nothing without a window.
 CORVANE_API void ChangeWindowCaption(const char* text);
-CORVANE_API void PauseGame();   // _GameOn = false: process callback skipped
-CORVANE_API void ResumeGame();  // _GameOn = true
+CORVANE_API void PauseGame();          // _GameOn = false: process callback skipped
+CORVANE_API void ResumeGame();         // _GameOn = true
 CORVANE_API void ShowMenu(int index);  // _ActiveMenu = index (-1: none)
 
 // Key state indexed by Windows virtual-key code (letters: upper-case ASCII,
 // 13 Enter, 27 Escape, 32 Space, 37..40 arrows); 1 while held.
 CORVANE_API extern int _keys[256];
-CORVANE_API extern int _MousePosX;          // logical-screen pixels from the left
-CORVANE_API extern int _MousePosY;          // logical-screen pixels from the top
-CORVANE_API extern bool _MouseButton[3];    // left, middle, right
-CORVANE_API extern float _FPS;              // frames in the last ~1 s interval
-CORVANE_API extern int _Zarn_ScreenWidth;   // size asked of StartEngine
+CORVANE_API extern int _MousePosX;         // logical-screen pixels from the left
+CORVANE_API extern int _MousePosY;         // logical-screen pixels from the top
+CORVANE_API extern bool _MouseButton[3];   // left, middle, right
+CORVANE_API extern float _FPS;             // frames in the last ~1 s interval
+CORVANE_API extern int _Zarn_ScreenWidth;  // size asked of StartEngine
 CORVANE_API extern int _Zarn_ScreenHeight;
-CORVANE_API extern bool _GameOn;            // false: paused
-CORVANE_API extern bool _ScreenPause;       // screenshot gate, opened each FPS update
-CORVANE_API extern int _ActiveMenu;         // index into _MENU, -1 none
-CORVANE_API extern TCMenu _MENU[10];        // the menu slots
-CORVANE_API extern TSoundDevice* _dsound;   // null when no sound device
+CORVANE_API extern bool _GameOn;           // false: paused
+CORVANE_API extern bool _ScreenPause;      // screenshot gate, opened each FPS update
+CORVANE_API extern int _ActiveMenu;        // index into _MENU, -1 none
+CORVANE_API extern TCMenu _MENU[10];       // the menu slots
+CORVANE_API extern TSoundDevice* _dsound;  // null when no sound device
 
 // ============================================================ GL start-up and screenshots
 // (module: glinit and screenshot)
@@ -728,4 +727,4 @@ CORVANE_API void InitGL(int width, int height);
 // call in the tick that quit is dropped without a line.
 CORVANE_API void MakeScreenShoot();
 
-#endif // CORVANE_ENGINE_H
+#endif  // CORVANE_ENGINE_H

@@ -24,13 +24,10 @@ bool BufferEntryPointsBound() {
 
 // Byte offset of keyframe f's positions in the vertex buffer.
 inline intptr_t KeyframeOffset(int vertexCount, int f) {
-  return static_cast<intptr_t>(vertexCount) * 8 +
-         static_cast<intptr_t>(f) * vertexCount * 12;
+  return static_cast<intptr_t>(vertexCount) * 8 + static_cast<intptr_t>(f) * vertexCount * 12;
 }
 
-inline const void* BufferOffset(intptr_t offset) {
-  return reinterpret_cast<const void*>(offset);
-}
+inline const void* BufferOffset(intptr_t offset) { return reinterpret_cast<const void*>(offset); }
 
 // Keyframe drawn for a frame value: the frame truncated toward zero, kept
 // inside 0..frameCount-1 so that no frame value can point outside the
@@ -60,7 +57,8 @@ const char* ParseModel(const unsigned char* data, size_t size, ModelData* out) {
   if (V > kMaxModelVertices) return RU("больше 65536 вершин");
   if (F < 1 && (V > 0 || T > 0)) return RU("нет ни одного ключевого кадра");
   if (static_cast<int64_t>(F) * V * 12 + static_cast<int64_t>(T) * 12 +
-          static_cast<int64_t>(V) * 8 > static_cast<int64_t>(in.Left()))
+          static_cast<int64_t>(V) * 8 >
+      static_cast<int64_t>(in.Left()))
     return RU("файл короче, чем указано в заголовке");
 
   // The sizes are now bounded by the file, which is bounded by its cap.
@@ -179,9 +177,9 @@ float FrameZeroNormals(const ModelData& mesh, std::vector<float>* normals) {
     largest = largest > v[0] ? largest : v[0];
     largest = largest > v[1] ? largest : v[1];
     largest = largest > v[2] ? largest : v[2];
-    float length = static_cast<float>(
-        std::sqrt(static_cast<double>(v[0]) * v[0] + static_cast<double>(v[1]) * v[1] +
-                  static_cast<double>(v[2]) * v[2]));
+    float length = static_cast<float>(std::sqrt(static_cast<double>(v[0]) * v[0] +
+                                                static_cast<double>(v[1]) * v[1] +
+                                                static_cast<double>(v[2]) * v[2]));
     if (length == 0.0f) length = 1.0f;
     (*normals)[i * 3 + 0] = v[0] / length;
     (*normals)[i * 3 + 1] = v[1] / length;

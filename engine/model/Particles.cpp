@@ -20,7 +20,7 @@ const int kTexCoordBytes = kQuads * 4 * 2 * 4;  // 960
 const int kCornerOffset = kTexCoordOffset + kTexCoordBytes;
 const int kCornerBytes = kQuads * 4 * 3 * 4;  // 1440
 const int kQuadNumberOffset = kCornerOffset + kCornerBytes;
-const int kQuadNumberBytes = kQuads * 4 * 4;  // 480
+const int kQuadNumberBytes = kQuads * 4 * 4;                        // 480
 const int kQuadBufferBytes = kQuadNumberOffset + kQuadNumberBytes;  // 2880
 static_assert(kQuadBufferBytes == 2880, "quad buffer layout");
 
@@ -218,8 +218,11 @@ void DrawAsPlanes(TParticlesSystem& ps) {
 void TParticlesSystem::Draw() {
   if (!RequireGL("TParticlesSystem::Draw")) return;
   glDepthMask(GL_FALSE);
-  if (useModel) DrawAsModels(*this);
-  else if (_ShadersOn && quadBuffer != 0) DrawBatched(*this);
-  else DrawAsPlanes(*this);
+  if (useModel)
+    DrawAsModels(*this);
+  else if (_ShadersOn && quadBuffer != 0)
+    DrawBatched(*this);
+  else
+    DrawAsPlanes(*this);
   glDepthMask(GL_TRUE);
 }

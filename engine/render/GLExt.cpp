@@ -17,8 +17,8 @@ bool ContextAlive = false;
 
 const char* LoadEntryPoints() {
   const char* missing = nullptr;
-#define CORVANE_FETCH_ENTRY(name, type)                                  \
-  name = reinterpret_cast<type>(SDL_GL_GetProcAddress(#name));           \
+#define CORVANE_FETCH_ENTRY(name, type)                        \
+  name = reinterpret_cast<type>(SDL_GL_GetProcAddress(#name)); \
   if (!name && !missing) missing = #name;
   CORVANE_GL_ENTRY_POINTS(CORVANE_FETCH_ENTRY)
 #undef CORVANE_FETCH_ENTRY

@@ -12,40 +12,40 @@
 #include <GL/glext.h>
 
 // X-macro: (entry point, pointer type), in the order they are fetched.
-#define CORVANE_GL_ENTRY_POINTS(X)                                   \
-  X(glGenBuffersARB, PFNGLGENBUFFERSARBPROC)                         \
-  X(glBindBufferARB, PFNGLBINDBUFFERARBPROC)                         \
-  X(glBufferDataARB, PFNGLBUFFERDATAARBPROC)                         \
-  X(glDeleteBuffersARB, PFNGLDELETEBUFFERSARBPROC)                   \
-  X(glBufferSubDataARB, PFNGLBUFFERSUBDATAARBPROC)                   \
-  X(glPointParameterfvARB, PFNGLPOINTPARAMETERFVARBPROC)             \
-  X(glPointParameterfARB, PFNGLPOINTPARAMETERFARBPROC)               \
-  X(glCreateShaderObjectARB, PFNGLCREATESHADEROBJECTARBPROC)         \
-  X(glShaderSourceARB, PFNGLSHADERSOURCEARBPROC)                     \
-  X(glCompileShaderARB, PFNGLCOMPILESHADERARBPROC)                   \
-  X(glCreateProgramObjectARB, PFNGLCREATEPROGRAMOBJECTARBPROC)       \
-  X(glAttachObjectARB, PFNGLATTACHOBJECTARBPROC)                     \
-  X(glLinkProgramARB, PFNGLLINKPROGRAMARBPROC)                       \
-  X(glUseProgramObjectARB, PFNGLUSEPROGRAMOBJECTARBPROC)             \
-  X(glDeleteObjectARB, PFNGLDELETEOBJECTARBPROC)                     \
-  X(glGetUniformLocationARB, PFNGLGETUNIFORMLOCATIONARBPROC)         \
-  X(glUniform1fARB, PFNGLUNIFORM1FARBPROC)                           \
-  X(glUniform2fARB, PFNGLUNIFORM2FARBPROC)                           \
-  X(glUniform3fARB, PFNGLUNIFORM3FARBPROC)                           \
-  X(glUniform1fvARB, PFNGLUNIFORM1FVARBPROC)                         \
-  X(glUniform2fvARB, PFNGLUNIFORM2FVARBPROC)                         \
-  X(glUniform3fvARB, PFNGLUNIFORM3FVARBPROC)                         \
-  X(glUniform4fvARB, PFNGLUNIFORM4FVARBPROC)                         \
-  X(glUniform4fARB, PFNGLUNIFORM4FARBPROC)                           \
-  X(glUniform1iARB, PFNGLUNIFORM1IARBPROC)                           \
-  X(glUniform2iARB, PFNGLUNIFORM2IARBPROC)                           \
-  X(glUniform3iARB, PFNGLUNIFORM3IARBPROC)                           \
-  X(glUniform4iARB, PFNGLUNIFORM4IARBPROC)                           \
-  X(glGetObjectParameterivARB, PFNGLGETOBJECTPARAMETERIVARBPROC)     \
-  X(glGetInfoLogARB, PFNGLGETINFOLOGARBPROC)                         \
-  X(glGetAttribLocationARB, PFNGLGETATTRIBLOCATIONARBPROC)           \
-  X(glVertexAttrib3fARB, PFNGLVERTEXATTRIB3FARBPROC)                 \
-  X(glVertexAttrib4fARB, PFNGLVERTEXATTRIB4FARBPROC)                 \
+#define CORVANE_GL_ENTRY_POINTS(X)                                     \
+  X(glGenBuffersARB, PFNGLGENBUFFERSARBPROC)                           \
+  X(glBindBufferARB, PFNGLBINDBUFFERARBPROC)                           \
+  X(glBufferDataARB, PFNGLBUFFERDATAARBPROC)                           \
+  X(glDeleteBuffersARB, PFNGLDELETEBUFFERSARBPROC)                     \
+  X(glBufferSubDataARB, PFNGLBUFFERSUBDATAARBPROC)                     \
+  X(glPointParameterfvARB, PFNGLPOINTPARAMETERFVARBPROC)               \
+  X(glPointParameterfARB, PFNGLPOINTPARAMETERFARBPROC)                 \
+  X(glCreateShaderObjectARB, PFNGLCREATESHADEROBJECTARBPROC)           \
+  X(glShaderSourceARB, PFNGLSHADERSOURCEARBPROC)                       \
+  X(glCompileShaderARB, PFNGLCOMPILESHADERARBPROC)                     \
+  X(glCreateProgramObjectARB, PFNGLCREATEPROGRAMOBJECTARBPROC)         \
+  X(glAttachObjectARB, PFNGLATTACHOBJECTARBPROC)                       \
+  X(glLinkProgramARB, PFNGLLINKPROGRAMARBPROC)                         \
+  X(glUseProgramObjectARB, PFNGLUSEPROGRAMOBJECTARBPROC)               \
+  X(glDeleteObjectARB, PFNGLDELETEOBJECTARBPROC)                       \
+  X(glGetUniformLocationARB, PFNGLGETUNIFORMLOCATIONARBPROC)           \
+  X(glUniform1fARB, PFNGLUNIFORM1FARBPROC)                             \
+  X(glUniform2fARB, PFNGLUNIFORM2FARBPROC)                             \
+  X(glUniform3fARB, PFNGLUNIFORM3FARBPROC)                             \
+  X(glUniform1fvARB, PFNGLUNIFORM1FVARBPROC)                           \
+  X(glUniform2fvARB, PFNGLUNIFORM2FVARBPROC)                           \
+  X(glUniform3fvARB, PFNGLUNIFORM3FVARBPROC)                           \
+  X(glUniform4fvARB, PFNGLUNIFORM4FVARBPROC)                           \
+  X(glUniform4fARB, PFNGLUNIFORM4FARBPROC)                             \
+  X(glUniform1iARB, PFNGLUNIFORM1IARBPROC)                             \
+  X(glUniform2iARB, PFNGLUNIFORM2IARBPROC)                             \
+  X(glUniform3iARB, PFNGLUNIFORM3IARBPROC)                             \
+  X(glUniform4iARB, PFNGLUNIFORM4IARBPROC)                             \
+  X(glGetObjectParameterivARB, PFNGLGETOBJECTPARAMETERIVARBPROC)       \
+  X(glGetInfoLogARB, PFNGLGETINFOLOGARBPROC)                           \
+  X(glGetAttribLocationARB, PFNGLGETATTRIBLOCATIONARBPROC)             \
+  X(glVertexAttrib3fARB, PFNGLVERTEXATTRIB3FARBPROC)                   \
+  X(glVertexAttrib4fARB, PFNGLVERTEXATTRIB4FARBPROC)                   \
   X(glEnableVertexAttribArrayARB, PFNGLENABLEVERTEXATTRIBARRAYARBPROC) \
   X(glVertexAttribPointerARB, PFNGLVERTEXATTRIBPOINTERARBPROC)
 

@@ -30,21 +30,26 @@ namespace {
 // IC the blend between them.
 const char* const kModelVertexSource =
     "uniform float IC; attribute vec3 Vertex2; void main() {\t"
-    "gl_Position =gl_ModelViewProjectionMatrix*vec4(mix(gl_Vertex.xyz,Vertex2.xyz,IC),gl_Vertex.w); "
+    "gl_Position "
+    "=gl_ModelViewProjectionMatrix*vec4(mix(gl_Vertex.xyz,Vertex2.xyz,IC),gl_Vertex.w); "
     "gl_TexCoord[0] = gl_MultiTexCoord0; }";
 
 const char* const kModelFragmentSource =
-    "uniform sampler2D texture1;void main(){ gl_FragColor = texture2D(texture1, gl_TexCoord[0].xy); }";
+    "uniform sampler2D texture1;void main(){ gl_FragColor = texture2D(texture1, "
+    "gl_TexCoord[0].xy); }";
 
 // Camera-facing particle quads, 30 per batch: each vertex carries the index
 // of its particle; centre, size and colour come from the uniform arrays.
 const char* const kParticleVertexSource =
     "attribute float part_pos; uniform float NewPos[120]; uniform float NewColor[120]; "
     "varying vec4 NewClr; void main(){ int num=int(part_pos)*4; "
-    "vec3 X = vec3( gl_ModelViewMatrix[0][0], gl_ModelViewMatrix[1][0], gl_ModelViewMatrix[2][0] ); "
-    "vec3 Y = vec3( gl_ModelViewMatrix[0][1], gl_ModelViewMatrix[1][1], gl_ModelViewMatrix[2][1] ); "
+    "vec3 X = vec3( gl_ModelViewMatrix[0][0], gl_ModelViewMatrix[1][0], gl_ModelViewMatrix[2][0] "
+    "); "
+    "vec3 Y = vec3( gl_ModelViewMatrix[0][1], gl_ModelViewMatrix[1][1], gl_ModelViewMatrix[2][1] "
+    "); "
     "float coef=NewPos[num+3]; "
-    "vec3 vertex = gl_Vertex.x * X*coef + gl_Vertex.y*coef * Y+vec3(NewPos[num],NewPos[num+1],NewPos[num+2]); "
+    "vec3 vertex = gl_Vertex.x * X*coef + gl_Vertex.y*coef * "
+    "Y+vec3(NewPos[num],NewPos[num+1],NewPos[num+2]); "
     "NewClr[0]=NewColor[num]; NewClr[1]=NewColor[num+1]; NewClr[2]=NewColor[num+2]; "
     "NewClr[3]=NewColor[num+3];gl_Position = gl_ModelViewProjectionMatrix * vec4( vertex, 1.0 ); "
     "gl_TexCoord[0] = gl_MultiTexCoord0; }";
@@ -147,9 +152,9 @@ void TShader::Load(const char* vertexFile, const char* fragmentFile) {
   char* vertexText = ReadShaderFile(vertexFile);
   char* fragmentText = ReadShaderFile(fragmentFile);
   if (!vertexText || !fragmentText) {
-    AddToLog(RU("Не удалось прочитать шейдер %s"),
-             !vertexText ? (vertexFile ? vertexFile : "(null)")
-                         : (fragmentFile ? fragmentFile : "(null)"));
+    AddToLog(RU("Не удалось прочитать шейдер %s"), !vertexText
+                                                       ? (vertexFile ? vertexFile : "(null)")
+                                                       : (fragmentFile ? fragmentFile : "(null)"));
     delete[] vertexText;
     delete[] fragmentText;
     program = fragmentShader = vertexShader = 0;
@@ -207,12 +212,17 @@ void TShader::SetUniform(int location, int count, const int* values) {
   if (!RequireGL("TShader::SetUniform")) return;
   if (!values) return;
   switch (count) {
-    case 2: if (glUniform2iARB) glUniform2iARB(location, values[0], values[1]); break;
-    case 3: if (glUniform3iARB) glUniform3iARB(location, values[0], values[1], values[2]); break;
+    case 2:
+      if (glUniform2iARB) glUniform2iARB(location, values[0], values[1]);
+      break;
+    case 3:
+      if (glUniform3iARB) glUniform3iARB(location, values[0], values[1], values[2]);
+      break;
     case 4:
       if (glUniform4iARB) glUniform4iARB(location, values[0], values[1], values[2], values[3]);
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -220,12 +230,17 @@ void TShader::SetUniform(int location, int count, const float* values) {
   if (!RequireGL("TShader::SetUniform")) return;
   if (!values) return;
   switch (count) {
-    case 2: if (glUniform2fARB) glUniform2fARB(location, values[0], values[1]); break;
-    case 3: if (glUniform3fARB) glUniform3fARB(location, values[0], values[1], values[2]); break;
+    case 2:
+      if (glUniform2fARB) glUniform2fARB(location, values[0], values[1]);
+      break;
+    case 3:
+      if (glUniform3fARB) glUniform3fARB(location, values[0], values[1], values[2]);
+      break;
     case 4:
       if (glUniform4fARB) glUniform4fARB(location, values[0], values[1], values[2], values[3]);
       break;
-    default: break;
+    default:
+      break;
   }
 }
 

@@ -93,7 +93,8 @@ const char* CheckRlePackets(const unsigned char* data, size_t size, size_t pos, 
       pos += bpp;
     } else {
       const size_t readable = (size - pos) / bpp;
-      if (count > left) return readable > left ? "Too many pixels read" : "Could not read image data";
+      if (count > left)
+        return readable > left ? "Too many pixels read" : "Could not read image data";
       if (readable < count) return "Could not read image data";
       pos += count * bpp;
     }
@@ -131,8 +132,8 @@ void Release(SImageTGA* image) {
 // headSize bytes) and the bytes after it. When `file` holds those bytes, an
 // uncompressed image is decoded in place and the file's memory becomes the
 // image's, sparing a second buffer and a copy.
-bool Decode(SImageTGA* image, const unsigned char* data, size_t headSize,
-            const unsigned char* body, size_t bodySize, bounded::FileBytes* file) {
+bool Decode(SImageTGA* image, const unsigned char* data, size_t headSize, const unsigned char* body,
+            size_t bodySize, bounded::FileBytes* file) {
   image->data = nullptr;
   if (!data || headSize < sizeof(kRawHeader)) {
     Fail("Could not read file header");
@@ -175,8 +176,7 @@ bool Decode(SImageTGA* image, const unsigned char* data, size_t headSize,
     return false;
   }
   if (rle) {
-    if (const char* error =
-            CheckRlePackets(body, bodySize, 0, bytesPerPixel, pixelCount)) {
+    if (const char* error = CheckRlePackets(body, bodySize, 0, bytesPerPixel, pixelCount)) {
       Fail(error);
       return false;
     }
@@ -292,8 +292,7 @@ namespace {
 // image's size stays in *img; returns null when the file cannot be read or
 // the buffer cannot be had.
 template <typename Convert>
-unsigned char* ReadConverted(const char* path, SImageTGA* img, size_t channels,
-                             Convert convert) {
+unsigned char* ReadConverted(const char* path, SImageTGA* img, size_t channels, Convert convert) {
   if (!ReadTGA(img, path)) return nullptr;
   const size_t pixels = static_cast<size_t>(img->width) * img->height;
   const size_t step = img->bpp / 8;
@@ -338,8 +337,7 @@ unsigned int CreateMaskTexture(const char* path, const int* key) {
   } else {
     name = CreateBoundTexture();
     BuildMipmapped(3, img, GL_RGB, mask);
-    AddToLog(RU("Успешно загружена маска %s размера %dx%d"), path, (int)img.width,
-             (int)img.height);
+    AddToLog(RU("Успешно загружена маска %s размера %dx%d"), path, (int)img.width, (int)img.height);
     free(mask);
   }
   Register(name, 0, path);

@@ -79,8 +79,7 @@ void TCButton::SetText(const char* t) {
 
 TCButton::~TCButton() { delete[] text; }
 
-TCButton::TCButton(const TCButton& other)
-    : TCObjectUI(other), textColor(), font(other.font) {
+TCButton::TCButton(const TCButton& other) : TCObjectUI(other), textColor(), font(other.font) {
   for (int i = 0; i < 4; i++) {
     stateSprites[i] = other.stateSprites[i];
     textColor[i] = other.textColor[i];

@@ -81,9 +81,7 @@ const float kPlayerBox = 0.05f;
 SBlockBox RowWalls[MAX_BLOCK_BOXES];
 int RowMonsters[MONSTER_SLOTS];
 
-float Advance(float x, bool right) {
-  return (float)(right ? x + BULLET_STEP : x - BULLET_STEP);
-}
+float Advance(float x, bool right) { return (float)(right ? x + BULLET_STEP : x - BULLET_STEP); }
 
 // Where a shot stands after `steps` sub-steps: exactly the float of `steps`
 // repeated additions, worked out in strides. Between two powers of two
@@ -209,12 +207,12 @@ void Fly(TBullets& shots, SBullet& b) {
   int monsters = 0;
   bool playerNear = false;
   const double wallHalf = kWallBox / 2.0;
-  const int walls = GatherBlockBoxes(lo - wallHalf, hi + wallHalf, b.y - wallHalf,
-                                     b.y + wallHalf, false, -1, RowWalls);
+  const int walls = GatherBlockBoxes(lo - wallHalf, hi + wallHalf, b.y - wallHalf, b.y + wallHalf,
+                                     false, -1, RowWalls);
   if (b.fromPlayer) {
     const double half = kMonsterBox / 2.0;
-    monsters = GatherMonstersNear(lo - half, hi + half, monsterY - half, monsterY + half, -1,
-                                  RowMonsters);
+    monsters =
+        GatherMonstersNear(lo - half, hi + half, monsterY - half, monsterY + half, -1, RowMonsters);
   } else {
     const double half = kPlayerBox / 2.0;
     const double margin = 0.01 + 4.0e-6 * (std::fabs(lo) + std::fabs(hi) + std::fabs(b.y));

@@ -17,15 +17,15 @@ enum BulletKind {
 struct SBullet {
   float x, y;
   int damage;
-  int kind;          // BulletKind
-  int subSteps;      // sub-steps of 0.03 units per tick
+  int kind;      // BulletKind
+  int subSteps;  // sub-steps of 0.03 units per tick
   bool movingRight;
-  bool fromPlayer;   // player's shots hit monsters, the others hit the player
+  bool fromPlayer;  // player's shots hit monsters, the others hit the player
   bool active;
 };
 
 class TBullets {
- public:
+public:
   SBullet bullets[4096];
   int slotCount;
   TParticlesSystem sparks;
@@ -36,8 +36,7 @@ class TBullets {
   }
 
   void Init();
-  void Fire(float x, float y, bool right, int subSteps, int damage, int kind,
-            bool fromPlayer);
+  void Fire(float x, float y, bool right, int subSteps, int damage, int kind, bool fromPlayer);
   void Process();
   void Draw();
   void AddSparks(float x, float y);

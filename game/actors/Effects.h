@@ -6,25 +6,25 @@
 const int EFFECT_SLOTS = 10;
 
 struct SEffect {
-    float x, y;           // world position of the door cell
-    float size;           // current height: 3.0 at the start, -0.5 per tick
-    bool active;
-    int textureIndex;     // index into WallTextures
+  float x, y;  // world position of the door cell
+  float size;  // current height: 3.0 at the start, -0.5 per tick
+  bool active;
+  int textureIndex;  // index into WallTextures
 };
 
 class TEffects {
 public:
-    SEffect effects[EFFECT_SLOTS];
-    int count;
+  SEffect effects[EFFECT_SLOTS];
+  int count;
 
-    // Resets the counter; slots start inactive in static storage.
-    void Init();
-    // Starts a slab for an opened door.
-    void Add(float x, float y, int textureIndex);
-    // Shrinks every active slab by one step; a slab at 0 height switches off.
-    void Process();
-    // Draws every active slab.
-    void Draw();
+  // Resets the counter; slots start inactive in static storage.
+  void Init();
+  // Starts a slab for an opened door.
+  void Add(float x, float y, int textureIndex);
+  // Shrinks every active slab by one step; a slab at 0 height switches off.
+  void Process();
+  // Draws every active slab.
+  void Draw();
 };
 
 extern TEffects Effects;

@@ -38,15 +38,15 @@ const SItemEntry* Entry(int slot) {
 }  // namespace
 
 void TItems::Init() {
-  for (const SItemEntry& e : kCatalogue)
-    models[e.slot].Load(e.model, LoadTexture(e.texture));
+  for (const SItemEntry& e : kCatalogue) models[e.slot].Load(e.model, LoadTexture(e.texture));
 
-  static const int kInitOrder[] = {ITEM_ROCKETS, ITEM_BLUE_KEY,   ITEM_RED_KEY, ITEM_YELLOW_KEY,
-                                   ITEM_MACHINEGUN, ITEM_SHOTGUN, ITEM_MEDKIT,  ITEM_BULLETS,
-                                   ITEM_SHELLS, ITEM_SHELLS_SLOT};
+  static const int kInitOrder[] = {ITEM_ROCKETS,    ITEM_BLUE_KEY,   ITEM_RED_KEY, ITEM_YELLOW_KEY,
+                                   ITEM_MACHINEGUN, ITEM_SHOTGUN,    ITEM_MEDKIT,  ITEM_BULLETS,
+                                   ITEM_SHELLS,     ITEM_SHELLS_SLOT};
   for (int slot : kInitOrder) {
     // The shells are scaled by the box they lie in, not by their own size.
-    const float unit = slot == ITEM_SHELLS_SLOT ? models[ITEM_SHELLS].unitScale : models[slot].unitScale;
+    const float unit =
+        slot == ITEM_SHELLS_SLOT ? models[ITEM_SHELLS].unitScale : models[slot].unitScale;
     models[slot].InitModel(static_cast<float>(unit * Entry(slot)->factor), 90, 0, 0, 0, 0, 0);
   }
 }

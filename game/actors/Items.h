@@ -11,7 +11,7 @@ constexpr int ITEM_SHELLS_SLOT = 39;
 constexpr int ITEM_SLOTS = 40;
 
 class TItems {
- public:
+public:
   TModel models[ITEM_SLOTS];
 
   // Loads the catalogue.

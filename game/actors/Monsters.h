@@ -21,44 +21,44 @@ const int RANGED_TYPES = 3;
 
 // One monster. A slot with health <= 0 is free or dead and is skipped.
 struct SMonsters {
-    float x, y;           // world position
-    TModel model;         // copy of the kind's template; rotZ 0 faces right, 180 left
-    int health;
-    int kind;             // 0 spider, 1 demon, 2 soldier, 3 mutant
-    bool facingRight;     // direction of walking and of the sight line
-    int walkSteps;        // walking sub-steps of 0.05 per tick
-    int meleeDamage;      // damage per touch attack (0 for shooters)
-    int rangedType;       // RangedType
+  float x, y;    // world position
+  TModel model;  // copy of the kind's template; rotZ 0 faces right, 180 left
+  int health;
+  int kind;          // 0 spider, 1 demon, 2 soldier, 3 mutant
+  bool facingRight;  // direction of walking and of the sight line
+  int walkSteps;     // walking sub-steps of 0.05 per tick
+  int meleeDamage;   // damage per touch attack (0 for shooters)
+  int rangedType;    // RangedType
 };
 
 class TMonsters {
 public:
-    SMonsters monsters[MONSTER_SLOTS];
-    TModel kindModels[MONSTER_KIND_SLOTS];
-    TParticlesSystem blood;
-    TSoundBuffer* attackSounds[MONSTER_KIND_SLOTS];
-    TSoundBuffer* deathSounds[MONSTER_KIND_SLOTS];
-    TSoundBuffer* slotAttackSound[MONSTER_SLOTS];
+  SMonsters monsters[MONSTER_SLOTS];
+  TModel kindModels[MONSTER_KIND_SLOTS];
+  TParticlesSystem blood;
+  TSoundBuffer* attackSounds[MONSTER_KIND_SLOTS];
+  TSoundBuffer* deathSounds[MONSTER_KIND_SLOTS];
+  TSoundBuffer* slotAttackSound[MONSTER_SLOTS];
 
-    // Loads the four kinds, the blood pool and the sounds; frees every slot.
-    void Init();
-    // Places a monster of the given kind at a map position (level loading);
-    // false when the kind is unknown or every slot is taken.
-    bool Add(float x, float y, int kind);
-    // One tick of every live monster and of the blood particles.
-    void Process();
-    // Draws the visible live monsters and the blood.
-    void Draw();
-    // Sight test along the monster's row and the ranged attack.
-    void Shoot(int slot);
-    // Lowest live slot whose 1.0 x 2.0 box overlaps the square of side
-    // `size` centred on (x, y), or -1.
-    int FindAt(float x, float y, float size);
-    // Lowers a monster's health; at 0 it dies and leaves a corpse. A monster
-    // that is not attacking turns to `facingRight`.
-    void Damage(int slot, int amount, bool facingRight);
-    // Sprays ten drops of blood at a point.
-    void AddBlood(float x, float y);
+  // Loads the four kinds, the blood pool and the sounds; frees every slot.
+  void Init();
+  // Places a monster of the given kind at a map position (level loading);
+  // false when the kind is unknown or every slot is taken.
+  bool Add(float x, float y, int kind);
+  // One tick of every live monster and of the blood particles.
+  void Process();
+  // Draws the visible live monsters and the blood.
+  void Draw();
+  // Sight test along the monster's row and the ranged attack.
+  void Shoot(int slot);
+  // Lowest live slot whose 1.0 x 2.0 box overlaps the square of side
+  // `size` centred on (x, y), or -1.
+  int FindAt(float x, float y, float size);
+  // Lowers a monster's health; at 0 it dies and leaves a corpse. A monster
+  // that is not attacking turns to `facingRight`.
+  void Damage(int slot, int amount, bool facingRight);
+  // Sprays ten drops of blood at a point.
+  void AddBlood(float x, float y);
 };
 
 extern TMonsters Monsters;

@@ -71,8 +71,7 @@ const WeaponDef WEAPON_TABLE[3] = {
 }  // namespace
 
 void TPlayer::Init() {
-  PlayerModel.Load((char*)"data/player/tarva.mdl",
-                   LoadTexture((char*)"data/player/tuvra.tga"));
+  PlayerModel.Load((char*)"data/player/tarva.mdl", LoadTexture((char*)"data/player/tuvra.tga"));
   PlayerModel.InitModel(PlayerModel.unitScale, 90, 0, 0, 0, 0, 0);
 
   currentWeapon = 0;
@@ -147,8 +146,8 @@ void TPlayer::FireOnShotFrame(float frame) {
   RestartSound(weapons[cw].sound);
   // The muzzle is where the model stood at the end of the last tick.
   if (PlayerModel.rotZ == 0)
-    Bullets.Fire(PlayerModel.x + 0.8f, PlayerModel.y, true, 1000, weapons[cw].damage,
-                 BULLET_TRACE, true);
+    Bullets.Fire(PlayerModel.x + 0.8f, PlayerModel.y, true, 1000, weapons[cw].damage, BULLET_TRACE,
+                 true);
   else
     Bullets.Fire(PlayerModel.x - 0.8f, PlayerModel.y + 0.3f, false, 1000, weapons[cw].damage,
                  BULLET_TRACE, true);

@@ -15,14 +15,14 @@ struct SWeapon {
 };
 
 class TPlayer {
- public:
+public:
   int health;
-  float x, y;               // centre of the player on the play plane
-  SWeapon weapons[8];       // slots 0..2 are filled by Init
-  bool hasWeapon[8];        // slot 0 is owned from the start
-  int ammo[6];              // 0 bullets, 1 shells, 2 rockets
-  TModel weaponModels[8];   // slots 0..2 are loaded
-  bool keys[3];             // blue, red, yellow key card
+  float x, y;              // centre of the player on the play plane
+  SWeapon weapons[8];      // slots 0..2 are filled by Init
+  bool hasWeapon[8];       // slot 0 is owned from the start
+  int ammo[6];             // 0 bullets, 1 shells, 2 rockets
+  TModel weaponModels[8];  // slots 0..2 are loaded
+  bool keys[3];            // blue, red, yellow key card
   int currentWeapon;
 
   TPlayer() { keys[0] = keys[1] = keys[2] = false; }
@@ -37,7 +37,7 @@ class TPlayer {
   // when it cannot (to 0, returning false, when none can).
   bool HasAmmo();
 
- private:
+private:
   // The steps of Process, in the order it takes them.
   void FireOnShotFrame(float frame);
   void Walk(float step, float facing);
@@ -49,12 +49,12 @@ extern TPlayer Player;
 extern TModel PlayerModel;
 
 // Movement state beside the player.
-extern float WalkStep;      // horizontal sub-step, also the monsters' step
-extern float JumpStep;      // vertical sub-step
-extern int MaxFallSteps;    // most negative JumpCount
-extern bool Jumping;        // rising or falling
-extern int JumpCount;       // >0 steps to rise this tick, <0 steps to fall
-extern bool Firing;         // the firing animation is running
-extern bool Walking;        // a direction key was handled this tick
+extern float WalkStep;    // horizontal sub-step, also the monsters' step
+extern float JumpStep;    // vertical sub-step
+extern int MaxFallSteps;  // most negative JumpCount
+extern bool Jumping;      // rising or falling
+extern int JumpCount;     // >0 steps to rise this tick, <0 steps to fall
+extern bool Firing;       // the firing animation is running
+extern bool Walking;      // a direction key was handled this tick
 
 #endif

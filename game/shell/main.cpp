@@ -163,7 +163,8 @@ int main(int argc, char** argv) {
     cmdLine += argv[i];
   }
   // 0 means no window could be opened (the engine has said why on stderr).
-  const int started = StartEngine(nullptr, nullptr, &cmdLine[0], 0, ProcessCallback, InitCallback,
-                                  RenderCallback, fullScreen, false, 1024, 768, "Tarvy Arcade Game");
+  const int started =
+      StartEngine(nullptr, nullptr, &cmdLine[0], 0, ProcessCallback, InitCallback, RenderCallback,
+                  fullScreen, false, 1024, 768, "Tarvy Arcade Game");
   return started ? 0 : 1;
 }

@@ -64,8 +64,7 @@ void ParseLevelCells(const unsigned char* data, size_t size, const char* path) {
   bool full = false;
   while (in.Left() >= static_cast<size_t>(MAP_RECORD_SIZE)) {
     if (MapCellCount >= MAX_MAP_CELLS) {
-      AddToLog(RU("Карта %s содержит больше %d клеток, остальные отброшены."), path,
-               MAX_MAP_CELLS);
+      AddToLog(RU("Карта %s содержит больше %d клеток, остальные отброшены."), path, MAX_MAP_CELLS);
       full = true;
       break;
     }
@@ -85,9 +84,11 @@ void ParseLevelCells(const unsigned char* data, size_t size, const char* path) {
     cell.x = static_cast<float>(column);
     cell.y = static_cast<float>(row);
     cell.boxModel = CheckField(rec.I16(), BOX_NONE, MAP_BOX_LAST, BOX_NONE, "box", index, path);
-    cell.actorCode = CheckField(rec.I16(), ACTOR_NONE, MAP_ACTOR_LAST, ACTOR_NONE, "actor", index, path);
+    cell.actorCode =
+        CheckField(rec.I16(), ACTOR_NONE, MAP_ACTOR_LAST, ACTOR_NONE, "actor", index, path);
     cell.textureIndex = CheckField(rec.I16(), 0, MAP_TEXTURES - 1, 0, "texture", index, path);
-    cell.itemKind = CheckField(rec.I16(), ITEM_NONE, MAP_ITEM_KINDS - 1, ITEM_NONE, "item", index, path);
+    cell.itemKind =
+        CheckField(rec.I16(), ITEM_NONE, MAP_ITEM_KINDS - 1, ITEM_NONE, "item", index, path);
     cell.wallType = CheckField(rec.I16(), WALL_NONE, MAP_WALL_LAST, WALL_NONE, "wall", index, path);
     MapCellCount++;
 
@@ -184,34 +185,30 @@ namespace {
 
 // The seven quads shared by all wall pieces, on the cube -1..1; local +z is
 // the top face once the cell's RotateX(90) is applied, local y the depth.
-const float kQuadVertices[28][3] = {
-    {-1, -1, 1},  {1, -1, 1},  {1, 1, 1},   {-1, 1, 1},    // top
-    {-1, -1, 1},  {1, -1, 1},  {1, 1, 1},   {-1, 1, 1},    // top again
-    {-1, -1, -1}, {-1, 1, -1}, {1, 1, -1},  {1, -1, -1},   // bottom
-    {-1, 1, -1},  {-1, 1, 1},  {1, 1, 1},   {1, 1, -1},    // back
-    {-1, -1, -1}, {1, -1, -1}, {1, -1, 1},  {-1, -1, 1},   // front
-    {1, -1, -1},  {1, 1, -1},  {1, 1, 1},   {1, -1, 1},    // right
-    {-1, -1, -1}, {-1, -1, 1}, {-1, 1, 1},  {-1, 1, -1}};  // left
+const float kQuadVertices[28][3] = {{-1, -1, 1},  {1, -1, 1},  {1, 1, 1},  {-1, 1, 1},  // top
+                                    {-1, -1, 1},  {1, -1, 1},  {1, 1, 1},  {-1, 1, 1},  // top again
+                                    {-1, -1, -1}, {-1, 1, -1}, {1, 1, -1}, {1, -1, -1},   // bottom
+                                    {-1, 1, -1},  {-1, 1, 1},  {1, 1, 1},  {1, 1, -1},    // back
+                                    {-1, -1, -1}, {1, -1, -1}, {1, -1, 1}, {-1, -1, 1},   // front
+                                    {1, -1, -1},  {1, 1, -1},  {1, 1, 1},  {1, -1, 1},    // right
+                                    {-1, -1, -1}, {-1, -1, 1}, {-1, 1, 1}, {-1, 1, -1}};  // left
 
 // Texture coordinates per piece; the texture repeats three times along the
 // depth where the face is long.
-const float kBlockTex[28][2] = {
-    {0, 1}, {0, 0}, {3, 0}, {3, 1},  {0, 0}, {1, 0}, {1, 1}, {0, 1},
-    {1, 0}, {1, 1}, {0, 1}, {0, 0},  {0, 1}, {0, 0}, {1, 0}, {1, 1},
-    {1, 1}, {0, 1}, {0, 0}, {1, 0},  {0, 0}, {3, 0}, {3, 1}, {0, 1},
-    {0, 1}, {0, 0}, {3, 0}, {3, 1}};
+const float kBlockTex[28][2] = {{0, 1}, {0, 0}, {3, 0}, {3, 1}, {0, 0}, {1, 0}, {1, 1},
+                                {0, 1}, {1, 0}, {1, 1}, {0, 1}, {0, 0}, {0, 1}, {0, 0},
+                                {1, 0}, {1, 1}, {1, 1}, {0, 1}, {0, 0}, {1, 0}, {0, 0},
+                                {3, 0}, {3, 1}, {0, 1}, {0, 1}, {0, 0}, {3, 0}, {3, 1}};
 
-const float kPlatformTex[28][2] = {
-    {0, 1},   {0, 0},   {3, 0}, {3, 1},  {0, 0}, {0, 0}, {1, 1}, {0, 1},
-    {1, 0},   {1, 1},   {0, 1}, {0, 0},  {0, 1}, {0, 0}, {1, 0}, {1, 1},
-    {1, 0.2f}, {0, 0.2f}, {0, 0}, {1, 0},  {1, 0}, {1, 1}, {0, 1}, {0, 0},
-    {0, 0},   {1, 0},   {1, 1}, {0, 1}};
+const float kPlatformTex[28][2] = {{0, 1}, {0, 0}, {3, 0},    {3, 1},    {0, 0}, {0, 0}, {1, 1},
+                                   {0, 1}, {1, 0}, {1, 1},    {0, 1},    {0, 0}, {0, 1}, {0, 0},
+                                   {1, 0}, {1, 1}, {1, 0.2f}, {0, 0.2f}, {0, 0}, {1, 0}, {1, 0},
+                                   {1, 1}, {0, 1}, {0, 0},    {0, 0},    {1, 0}, {1, 1}, {0, 1}};
 
-const float kDoorTex[28][2] = {
-    {0, 1},    {0, 0}, {0.1f, 0}, {0.1f, 1},  {0, 0}, {1, 0}, {1, 1}, {0, 1},
-    {1, 0},    {1, 1}, {0, 1},    {0, 0},     {0, 1}, {0, 0}, {1, 0}, {1, 1},
-    {0.1f, 1}, {0, 1}, {0, 0},    {0.1f, 0},  {1, 1}, {0, 1}, {0, 0}, {1, 0},
-    {1, 0},    {1, 1}, {0, 1},    {0, 0}};
+const float kDoorTex[28][2] = {{0, 1}, {0, 0}, {0.1f, 0}, {0.1f, 1}, {0, 0}, {1, 0},    {1, 1},
+                               {0, 1}, {1, 0}, {1, 1},    {0, 1},    {0, 0}, {0, 1},    {0, 0},
+                               {1, 0}, {1, 1}, {0.1f, 1}, {0, 1},    {0, 0}, {0.1f, 0}, {1, 1},
+                               {0, 1}, {0, 0}, {1, 0},    {1, 0},    {1, 1}, {0, 1},    {0, 0}};
 
 void DrawPiece(double sx, double sy, double sz, const float (*tex)[2]) {
   Size3D(sx, sy, sz);

@@ -68,8 +68,8 @@ void ProcessLevel();
 bool CanMoveTo(float x, float y, float w, float h, int who);
 // True when two centred boxes overlap with positive area. Inline: the
 // collision code calls it in its innermost loops.
-inline bool BoxOverlap(float x1, float y1, float w1, float h1,
-                       float x2, float y2, float w2, float h2) {
+inline bool BoxOverlap(float x1, float y1, float w1, float h1, float x2, float y2, float w2,
+                       float h2) {
   const float l1 = x1 - w1 / 2;
   const float l2 = x2 - w2 / 2;
   const float b1 = y1 - h1 / 2;

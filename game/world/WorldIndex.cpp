@@ -143,8 +143,7 @@ struct SGrid {
     snapX[i] = x;
     snapY[i] = y;
     // A position that is not a number overlaps nothing.
-    const int b =
-        (on && x == x && y == y) ? Geometry.Row(y) * Geometry.cols + Geometry.Col(x) : -1;
+    const int b = (on && x == x && y == y) ? Geometry.Row(y) * Geometry.cols + Geometry.Col(x) : -1;
     if (b == bucketOf[i]) return;
     Unlink(i);
     if (b >= 0) Link(i, b);
@@ -154,8 +153,8 @@ struct SGrid {
     return !SameFloat(snapX[i], x) || !SameFloat(snapY[i], y);
   }
 
-  int Gather(double minX, double maxX, double minY, double maxY, double reachX,
-             double reachY, int* out, bool sorted) const {
+  int Gather(double minX, double maxX, double minY, double maxY, double reachX, double reachY,
+             int* out, bool sorted) const {
     // A box with a side that is not a number overlaps nothing.
     if (linked == 0 || !(minX <= maxX) || !(minY <= maxY)) return 0;
     const double margin = Margin(minX, maxX, minY, maxY);
@@ -179,7 +178,7 @@ struct SGrid {
 };
 
 SGrid<MAX_MAP_CELLS> CellGrids[2];  // 0 platforms alone, 1 every other piece
-int32_t CellPieces[MAX_MAP_CELLS];   // wall piece and box each cell was indexed with
+int32_t CellPieces[MAX_MAP_CELLS];  // wall piece and box each cell was indexed with
 SGrid<MONSTER_SLOTS> MonsterGrid;
 
 // Whether a box of half-sizes (rx, ry) at (x, y) can reach [minX, maxX] x
@@ -346,8 +345,7 @@ int GatherCells(double minX, double maxX, double minY, double maxY, int* out, bo
 
 int GatherMonsters(double minX, double maxX, double minY, double maxY, int* out, bool sorted) {
   FollowCounts();
-  return MonsterGrid.Gather(minX, maxX, minY, maxY, kMonsterReachX, kMonsterReachY, out,
-                            sorted);
+  return MonsterGrid.Gather(minX, maxX, minY, maxY, kMonsterReachX, kMonsterReachY, out, sorted);
 }
 
 int GatherCellsNear(double minX, double maxX, double minY, double maxY, int* out) {
@@ -363,8 +361,7 @@ int GatherCellsNear(double minX, double maxX, double minY, double maxY, int* out
   return kept;
 }
 
-int GatherMonstersNear(double minX, double maxX, double minY, double maxY, int exclude,
-                       int* out) {
+int GatherMonstersNear(double minX, double maxX, double minY, double maxY, int exclude, int* out) {
   const int n = GatherMonsters(minX, maxX, minY, maxY, out, false);
   const double margin = Margin(minX, maxX, minY, maxY);
   int kept = 0;

@@ -42,7 +42,6 @@ int GatherMonsters(double minX, double maxX, double minY, double maxY, int* out,
 // monsters other than `exclude`. Unordered. For sweeps along a row that
 // then test the few survivors position by position.
 int GatherCellsNear(double minX, double maxX, double minY, double maxY, int* out);
-int GatherMonstersNear(double minX, double maxX, double minY, double maxY, int exclude,
-                       int* out);
+int GatherMonstersNear(double minX, double maxX, double minY, double maxY, int exclude, int* out);
 
 #endif

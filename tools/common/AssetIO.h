@@ -34,8 +34,14 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
 }
 
 inline void PutU8(std::string& o, unsigned v) { o.push_back((char)(v & 0xFF)); }
-inline void PutU16(std::string& o, unsigned v) { PutU8(o, v); PutU8(o, v >> 8); }
-inline void PutU32(std::string& o, uint32_t v) { PutU16(o, v & 0xFFFF); PutU16(o, v >> 16); }
+inline void PutU16(std::string& o, unsigned v) {
+  PutU8(o, v);
+  PutU8(o, v >> 8);
+}
+inline void PutU32(std::string& o, uint32_t v) {
+  PutU16(o, v & 0xFFFF);
+  PutU16(o, v >> 16);
+}
 inline void PutF32(std::string& o, float f) {
   uint32_t u;
   static_assert(sizeof u == sizeof f, "float size");
@@ -54,7 +60,7 @@ struct Rng {
     return s;
   }
   float Unit() { return (Next() >> 8) * (1.0f / 16777216.0f); }  // [0, 1)
-  float Signed() { return Unit() * 2.0f - 1.0f; }                 // [-1, 1)
+  float Signed() { return Unit() * 2.0f - 1.0f; }                // [-1, 1)
 };
 
 inline float Clamp01(float v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
@@ -76,12 +82,16 @@ struct Image {
   void Set(int x, int y, float r, float g, float b) {
     if (x < 0 || y < 0 || x >= w || y >= h) return;
     float* p = At(x, y);
-    p[0] = r; p[1] = g; p[2] = b;
+    p[0] = r;
+    p[1] = g;
+    p[2] = b;
   }
   void Blend(int x, int y, float r, float g, float b, float a) {
     if (x < 0 || y < 0 || x >= w || y >= h) return;
     float* p = At(x, y);
-    p[0] = Mix(p[0], r, a); p[1] = Mix(p[1], g, a); p[2] = Mix(p[2], b, a);
+    p[0] = Mix(p[0], r, a);
+    p[1] = Mix(p[1], g, a);
+    p[2] = Mix(p[2], b, a);
   }
   void Fill(float r, float g, float b) {
     for (int y = 0; y < h; ++y)
@@ -100,11 +110,16 @@ inline uint8_t ToByte(float v) { return (uint8_t)std::lround(Clamp01(v) * 255.0f
 // stored top row first instead of bottom-up.
 inline std::string TgaHeader(int w, int h, bool rle, bool topFirst) {
   std::string o;
-  PutU8(o, 0); PutU8(o, 0); PutU8(o, rle ? 10 : 2);
+  PutU8(o, 0);
+  PutU8(o, 0);
+  PutU8(o, rle ? 10 : 2);
   for (int i = 0; i < 5; ++i) PutU8(o, 0);
-  PutU16(o, 0); PutU16(o, 0);
-  PutU16(o, w); PutU16(o, h);
-  PutU8(o, 24); PutU8(o, topFirst ? 0x20 : 0);
+  PutU16(o, 0);
+  PutU16(o, 0);
+  PutU16(o, w);
+  PutU16(o, h);
+  PutU8(o, 24);
+  PutU8(o, topFirst ? 0x20 : 0);
   return o;
 }
 
@@ -119,7 +134,11 @@ inline std::string EncodeTga(const Image& img, bool rle) {
       row[x] = (uint32_t)ToByte(p[2]) | (uint32_t)ToByte(p[1]) << 8 | (uint32_t)ToByte(p[0]) << 16;
     }
     if (!rle) {
-      for (uint32_t v : row) { PutU8(o, v); PutU8(o, v >> 8); PutU8(o, v >> 16); }
+      for (uint32_t v : row) {
+        PutU8(o, v);
+        PutU8(o, v >> 8);
+        PutU8(o, v >> 16);
+      }
       continue;
     }
     // Packets stay inside one row, which every reader accepts.
@@ -129,7 +148,9 @@ inline std::string EncodeTga(const Image& img, bool rle) {
       while (x + run < img.w && run < 128 && row[x + run] == row[x]) ++run;
       if (run >= 2) {
         PutU8(o, 0x80 | (run - 1));
-        PutU8(o, row[x]); PutU8(o, row[x] >> 8); PutU8(o, row[x] >> 16);
+        PutU8(o, row[x]);
+        PutU8(o, row[x] >> 8);
+        PutU8(o, row[x] >> 16);
         x += run;
         continue;
       }
@@ -140,7 +161,9 @@ inline std::string EncodeTga(const Image& img, bool rle) {
       PutU8(o, raw - 1);
       for (int k = 0; k < raw; ++k) {
         uint32_t v = row[x + k];
-        PutU8(o, v); PutU8(o, v >> 8); PutU8(o, v >> 16);
+        PutU8(o, v);
+        PutU8(o, v >> 8);
+        PutU8(o, v >> 16);
       }
       x += raw;
     }
@@ -156,10 +179,19 @@ inline void WriteTga(const std::string& path, const Image& img, bool rle) {
 inline std::string EncodeWav(const std::vector<float>& samples, int rate) {
   std::string o;
   uint32_t dataBytes = (uint32_t)samples.size() * 2;
-  o += "RIFF"; PutU32(o, 36 + dataBytes); o += "WAVE";
-  o += "fmt "; PutU32(o, 16);
-  PutU16(o, 1); PutU16(o, 1); PutU32(o, rate); PutU32(o, rate * 2); PutU16(o, 2); PutU16(o, 16);
-  o += "data"; PutU32(o, dataBytes);
+  o += "RIFF";
+  PutU32(o, 36 + dataBytes);
+  o += "WAVE";
+  o += "fmt ";
+  PutU32(o, 16);
+  PutU16(o, 1);
+  PutU16(o, 1);
+  PutU32(o, rate);
+  PutU32(o, rate * 2);
+  PutU16(o, 2);
+  PutU16(o, 16);
+  o += "data";
+  PutU32(o, dataBytes);
   for (float s : samples) {
     long v = std::lround(s * 32767.0f);
     if (v > 32767) v = 32767;

@@ -51,7 +51,9 @@ bool RenderFont(const char* ttf, int pixels, int maxInk, Image* out) {
     if (ink > maxInk) {
       FT_Matrix m;
       m.xx = (FT_Fixed)(65536.0 * maxInk / ink);
-      m.xy = 0; m.yx = 0; m.yy = 0x10000;
+      m.xy = 0;
+      m.yx = 0;
+      m.yy = 0x10000;
       FT_Set_Transform(face, &m, nullptr);
     }
     if (FT_Load_Glyph(face, gi, FT_LOAD_RENDER)) continue;

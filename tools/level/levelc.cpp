@@ -35,7 +35,10 @@ void Fail(int line, int column, const std::string& message) {
 template <size_t N>
 bool Lookup(const MapName (&table)[N], const std::string& word, int* value) {
   for (const MapName& n : table)
-    if (word == n.name) { *value = n.value; return true; }
+    if (word == n.name) {
+      *value = n.value;
+      return true;
+    }
   return false;
 }
 
@@ -65,16 +68,24 @@ Cell ParseLegend(const std::string& text, size_t pos, int line) {
     std::string field = text.substr(start, pos - start);
     int column = (int)start + 1;
     size_t eq = field.find('=');
-    if (eq == std::string::npos) { Fail(line, column, "expected field=value, got '" + field + "'"); continue; }
+    if (eq == std::string::npos) {
+      Fail(line, column, "expected field=value, got '" + field + "'");
+      continue;
+    }
     std::string key = field.substr(0, eq), value = field.substr(eq + 1);
     int v = 0;
     if (key == "wall") {
-      if (!Lookup(MAP_WALL_NAMES, value, &v)) Fail(line, column, "unknown wall '" + value + "' (block, platform, blue, red, yellow)");
-      cell.wall = (int16_t)v; hasWall = true;
+      if (!Lookup(MAP_WALL_NAMES, value, &v))
+        Fail(line, column, "unknown wall '" + value + "' (block, platform, blue, red, yellow)");
+      cell.wall = (int16_t)v;
+      hasWall = true;
     } else if (key == "tex") {
       if (!ParseSmallInt(value, 0, MAP_TEXTURES - 1, &v))
-        Fail(line, column, "wall texture must be 0 to " + std::to_string(MAP_TEXTURES - 1) + ", got '" + value + "'");
-      cell.tex = (int16_t)v; hasTex = true;
+        Fail(line, column,
+             "wall texture must be 0 to " + std::to_string(MAP_TEXTURES - 1) + ", got '" + value +
+                 "'");
+      cell.tex = (int16_t)v;
+      hasTex = true;
     } else if (key == "actor") {
       if (!Lookup(MAP_ACTOR_NAMES, value, &v)) Fail(line, column, "unknown actor '" + value + "'");
       cell.actor = (int16_t)v;
@@ -82,7 +93,8 @@ Cell ParseLegend(const std::string& text, size_t pos, int line) {
       if (!Lookup(MAP_ITEM_NAMES, value, &v)) Fail(line, column, "unknown item '" + value + "'");
       cell.item = (int16_t)v;
     } else if (key == "box") {
-      if (!Lookup(MAP_BOX_NAMES, value, &v)) Fail(line, column, "unknown box '" + value + "' (crate)");
+      if (!Lookup(MAP_BOX_NAMES, value, &v))
+        Fail(line, column, "unknown box '" + value + "' (crate)");
       cell.box = (int16_t)v;
     } else if (key == "mark") {
       if (value.empty()) Fail(line, column, "empty mark name");
@@ -110,8 +122,11 @@ bool ReadLines(const char* path, std::vector<std::string>* lines) {
   std::string cur;
   int c;
   while ((c = std::fgetc(f)) != EOF) {
-    if (c == '\n') { lines->push_back(cur); cur.clear(); }
-    else if (c != '\r') cur.push_back((char)c);
+    if (c == '\n') {
+      lines->push_back(cur);
+      cur.clear();
+    } else if (c != '\r')
+      cur.push_back((char)c);
   }
   if (!cur.empty()) lines->push_back(cur);
   std::fclose(f);
@@ -128,12 +143,21 @@ size_t ReadLegend(const std::vector<std::string>& lines, Cell (&legend)[256]) {
     const std::string& t = lines[i];
     int line = (int)i + 1;
     if (t.empty() || t[0] == ';') continue;
-    if (t == "map") { inMap = true; ++i; break; }
+    if (t == "map") {
+      inMap = true;
+      ++i;
+      break;
+    }
     if (t.compare(0, 7, "legend ") == 0 && t.size() >= 8) {
       unsigned char ch = (unsigned char)t[7];
-      if (ch == '.' || ch == ' ' || ch < 32 || ch > 126) { Fail(line, 8, "this character cannot be given a meaning"); continue; }
+      if (ch == '.' || ch == ' ' || ch < 32 || ch > 126) {
+        Fail(line, 8, "this character cannot be given a meaning");
+        continue;
+      }
       if (legend[ch].defined) {
-        Fail(line, 8, std::string("character '") + (char)ch + "' already defined on line " + std::to_string(legendLine[ch]));
+        Fail(line, 8,
+             std::string("character '") + (char)ch + "' already defined on line " +
+                 std::to_string(legendLine[ch]));
         continue;
       }
       legend[ch] = ParseLegend(t, 8, line);
@@ -170,7 +194,10 @@ void CompileMap(const std::vector<std::string>& lines, size_t first, const Cell 
   for (size_t i = first; i < lines.size() && !g_failed; ++i, ++row) {
     const std::string& t = lines[i];
     int line = (int)i + 1;
-    if (t == "end") { ended = true; break; }
+    if (t == "end") {
+      ended = true;
+      break;
+    }
     for (size_t col = 0; col < t.size(); ++col) {
       unsigned char ch = (unsigned char)t[col];
       if (ch == '.' || ch == ' ') continue;
@@ -181,7 +208,8 @@ void CompileMap(const std::vector<std::string>& lines, size_t first, const Cell 
       }
       if (!c.mark.empty()) {
         char buf[160];
-        std::snprintf(buf, sizeof buf, "%s %d %d %d %d\n", c.mark.c_str(), (int)col, row, (int)col, -row);
+        std::snprintf(buf, sizeof buf, "%s %d %d %d %d\n", c.mark.c_str(), (int)col, row, (int)col,
+                      -row);
         *marks += buf;
       }
       if (c.actor == ACTOR_PLAYER) {
@@ -224,7 +252,10 @@ int main(int argc, char** argv) {
   }
   g_source = argv[1];
   std::vector<std::string> lines;
-  if (!ReadLines(argv[1], &lines)) { std::fprintf(stderr, "%s: cannot open\n", argv[1]); return 1; }
+  if (!ReadLines(argv[1], &lines)) {
+    std::fprintf(stderr, "%s: cannot open\n", argv[1]);
+    return 1;
+  }
 
   Cell legend[256];
   const size_t first = ReadLegend(lines, legend);

@@ -15,7 +15,10 @@ namespace {
 const float kPi = 3.14159265f;
 
 float Wave(float phase) { return std::sin(2 * kPi * phase); }
-float Ease(float t) { t = assets::Clamp01(t); return t * t * (3 - 2 * t); }
+float Ease(float t) {
+  t = assets::Clamp01(t);
+  return t * t * (3 - 2 * t);
+}
 // Piecewise-linear curve through (t, value) keys, eased between keys.
 float Keys(float t, std::initializer_list<std::pair<float, float>> keys) {
   const std::pair<float, float>* prev = nullptr;
@@ -65,7 +68,10 @@ Vec3 Elbow(Vec3 s, Vec3 t, float a, float b, Vec3 pole) {
   Vec3 d = t - s;
   float len = Len(d);
   float maxLen = (a + b) * 0.999f;
-  if (len > maxLen) { d = d * (maxLen / len); len = maxLen; }
+  if (len > maxLen) {
+    d = d * (maxLen / len);
+    len = maxLen;
+  }
   if (len < 1e-4f) return s + Norm(pole) * a;
   Vec3 dir = d * (1 / len);
   float ca = (a * a + len * len - b * b) / (2 * a * len);
@@ -80,15 +86,15 @@ Vec3 Elbow(Vec3 s, Vec3 t, float a, float b, Vec3 pole) {
 
 // Proportions of a biped, in the order the actors' tables list them.
 struct BipedShape {
-  float ground;        // z of the soles when standing
+  float ground;  // z of the soles when standing
   float thigh, shin, ankle;
-  float hipHalf;       // half distance between the hips (y)
-  float torso;         // pelvis to neck
+  float hipHalf;  // half distance between the hips (y)
+  float torso;    // pelvis to neck
   float shoulderHalf, shoulderDrop;
   float upperArm, foreArm;
-  float legW, armW;    // half widths of the limbs
+  float legW, armW;            // half widths of the limbs
   float hipW, chestW, torsoD;  // torso half widths: x at hips and chest, y depth
-  Vec3 head;           // half extents of the head box
+  Vec3 head;                   // half extents of the head box
   float neck;
 };
 
@@ -152,7 +158,8 @@ BodyFrame Biped(Model& m, const BipedLook& L, const BipedPose& P) {
     m.Taper(k, a, L.legW, L.legW * 0.8f, L.matLeg);
     Vec3 t = body(toe[i]), hl = body(heel[i]);
     Vec3 footUp = bodyDir(Vec3(0, 0, 1));
-    m.Taper(hl + footUp * (L.ankle * 0.6f), t + footUp * (L.ankle * 0.6f), L.ankle * 0.75f, L.ankle * 0.6f, L.matBoot);
+    m.Taper(hl + footUp * (L.ankle * 0.6f), t + footUp * (L.ankle * 0.6f), L.ankle * 0.75f,
+            L.ankle * 0.6f, L.matBoot);
   }
   // Torso: hips to chest, wider at the chest.
   Vec3 neck = bf.Map(Vec3(0, 0, L.torso));
@@ -169,15 +176,19 @@ BodyFrame Biped(Model& m, const BipedLook& L, const BipedPose& P) {
     m.Hexa(c, mats);
   }
   // Belt.
-  m.Box(Frame{bf.Map(Vec3(0, 0, 0.04f)), bf.fwd * (L.hipW * 1.08f), bf.side * (L.torsoD * 0.95f), bf.up * 0.05f}, L.matBelt);
+  m.Box(Frame{bf.Map(Vec3(0, 0, 0.04f)), bf.fwd * (L.hipW * 1.08f), bf.side * (L.torsoD * 0.95f),
+              bf.up * 0.05f},
+        L.matBelt);
   // Head, nodding about the neck.
   {
     Vec3 hf = RotY(bf.fwd, P.headPitch), hu = RotY(bf.up, P.headPitch);
     Vec3 c = neck + hu * (L.neck + L.head.z);
-    m.Taper(neck - bf.up * 0.02f, neck + hu * (L.neck + 0.02f), L.armW * 0.9f, L.armW * 0.9f, L.matArm);
+    m.Taper(neck - bf.up * 0.02f, neck + hu * (L.neck + 0.02f), L.armW * 0.9f, L.armW * 0.9f,
+            L.matArm);
     Vec3 corners[8];
     for (int i = 0; i < 8; ++i)
-      corners[i] = c + hf * ((i & 1 ? 1.f : -1.f) * L.head.x) + bf.side * ((i & 2 ? 1.f : -1.f) * L.head.y) +
+      corners[i] = c + hf * ((i & 1 ? 1.f : -1.f) * L.head.x) +
+                   bf.side * ((i & 2 ? 1.f : -1.f) * L.head.y) +
                    hu * ((i & 4 ? 1.f : -1.f) * L.head.z);
     int mats[6] = {L.matFace, L.matHead, L.matHeadSide, L.matHeadSide, L.matHead, L.matHead};
     m.Hexa(corners, mats);
@@ -189,11 +200,13 @@ BodyFrame Biped(Model& m, const BipedLook& L, const BipedPose& P) {
     Vec3 hand = bf.Map(i == 0 ? P.handL : P.handR);
     Vec3 pole = bf.Dir(Vec3(-0.4f, s * 0.5f, -1));
     Vec3 el = Elbow(sh, hand, L.upperArm, L.foreArm, pole);
-    m.Box(Frame{sh, bf.fwd * (L.armW * 1.3f), bf.side * (L.armW * 1.3f), bf.up * (L.armW * 1.2f)}, L.matTorso);
+    m.Box(Frame{sh, bf.fwd * (L.armW * 1.3f), bf.side * (L.armW * 1.3f), bf.up * (L.armW * 1.2f)},
+          L.matTorso);
     m.Taper(sh, el, L.armW, L.armW * 0.85f, L.matArm);
     m.Taper(el, hand, L.armW * 0.85f, L.armW * 0.7f, L.matArm);
     Vec3 dir = Norm(hand - el);
-    m.Taper(hand - dir * 0.02f, hand + dir * (L.armW * 2.0f), L.armW * 0.8f, L.armW * 0.7f, L.matHand);
+    m.Taper(hand - dir * 0.02f, hand + dir * (L.armW * 2.0f), L.armW * 0.8f, L.armW * 0.7f,
+            L.matHand);
   }
   return bf;
 }
@@ -211,36 +224,40 @@ struct GunFrame {
   }
 };
 
-struct GunMats { int metal, dark, wood, flash, brass; };
+struct GunMats {
+  int metal, dark, wood, flash, brass;
+};
 
 // kind 0: compact machine pistol; 1: pump shotgun; 2: assault rifle.
 // `flash` scales the muzzle flash (0 hides it).
 void Gun(Model& m, const GunFrame& g, int kind, const GunMats& k, float flash) {
   if (kind == 0) {
-    m.Box(g.Box(0.12f, 0.06f, 0.2f, 0.035f, 0.045f), k.metal);           // body
+    m.Box(g.Box(0.12f, 0.06f, 0.2f, 0.035f, 0.045f), k.metal);                   // body
     m.Cylinder(g.At(0.3f, 0, 0.07f), g.At(0.48f, 0, 0.07f), 0.018f, 6, k.dark);  // barrel
-    m.Box(g.Box(0.0f, -0.06f, 0.03f, 0.03f, 0.07f), k.dark);              // grip
-    m.Box(g.Box(0.16f, -0.08f, 0.025f, 0.025f, 0.09f), k.dark);           // magazine
-    m.Box(g.Box(-0.14f, 0.05f, 0.07f, 0.02f, 0.03f), k.metal);            // folded stock
+    m.Box(g.Box(0.0f, -0.06f, 0.03f, 0.03f, 0.07f), k.dark);                     // grip
+    m.Box(g.Box(0.16f, -0.08f, 0.025f, 0.025f, 0.09f), k.dark);                  // magazine
+    m.Box(g.Box(-0.14f, 0.05f, 0.07f, 0.02f, 0.03f), k.metal);                   // folded stock
     m.Star(g.At(0.52f, 0, 0.07f), 0.12f * flash, k.flash);
   } else if (kind == 1) {
     m.Cylinder(g.At(0.05f, 0, 0.07f), g.At(0.72f, 0, 0.07f), 0.025f, 6, k.dark);   // barrel
     m.Cylinder(g.At(0.05f, 0, 0.025f), g.At(0.6f, 0, 0.025f), 0.02f, 6, k.metal);  // magazine tube
-    m.Box(g.Box(0.38f, 0.03f, 0.09f, 0.035f, 0.035f), k.wood);              // pump
-    m.Box(g.Box(0.04f, 0.05f, 0.08f, 0.035f, 0.045f), k.metal);             // receiver
-    m.Box(g.Box(0.0f, -0.05f, 0.025f, 0.028f, 0.06f), k.wood);              // grip
-    m.Taper(g.At(-0.04f, 0, 0.03f), g.At(-0.32f, 0, -0.03f), 0.04f, 0.055f, k.wood, g.side);  // stock
+    m.Box(g.Box(0.38f, 0.03f, 0.09f, 0.035f, 0.035f), k.wood);                     // pump
+    m.Box(g.Box(0.04f, 0.05f, 0.08f, 0.035f, 0.045f), k.metal);                    // receiver
+    m.Box(g.Box(0.0f, -0.05f, 0.025f, 0.028f, 0.06f), k.wood);                     // grip
+    m.Taper(g.At(-0.04f, 0, 0.03f), g.At(-0.32f, 0, -0.03f), 0.04f, 0.055f, k.wood,
+            g.side);  // stock
     m.Star(g.At(0.76f, 0, 0.07f), 0.18f * flash, k.flash);
   } else {
-    m.Box(g.Box(0.1f, 0.05f, 0.16f, 0.032f, 0.045f), k.metal);              // receiver
+    m.Box(g.Box(0.1f, 0.05f, 0.16f, 0.032f, 0.045f), k.metal);                    // receiver
     m.Cylinder(g.At(0.26f, 0, 0.07f), g.At(0.66f, 0, 0.07f), 0.016f, 6, k.dark);  // barrel
-    m.Box(g.Box(0.34f, 0.05f, 0.08f, 0.03f, 0.03f), k.wood);                // handguard
-    m.Box(g.Box(0.0f, -0.05f, 0.025f, 0.028f, 0.06f), k.wood);              // grip
+    m.Box(g.Box(0.34f, 0.05f, 0.08f, 0.03f, 0.03f), k.wood);                      // handguard
+    m.Box(g.Box(0.0f, -0.05f, 0.025f, 0.028f, 0.06f), k.wood);                    // grip
     // Curved magazine in two pieces.
     m.Taper(g.At(0.16f, 0, 0.0f), g.At(0.18f, 0, -0.1f), 0.03f, 0.028f, k.dark, g.side);
     m.Taper(g.At(0.18f, 0, -0.1f), g.At(0.24f, 0, -0.18f), 0.028f, 0.026f, k.dark, g.side);
-    m.Taper(g.At(-0.06f, 0, 0.05f), g.At(-0.32f, 0, -0.01f), 0.035f, 0.05f, k.wood, g.side);  // stock
-    m.Box(g.Box(0.62f, 0.12f, 0.008f, 0.008f, 0.025f), k.dark);             // front sight
+    m.Taper(g.At(-0.06f, 0, 0.05f), g.At(-0.32f, 0, -0.01f), 0.035f, 0.05f, k.wood,
+            g.side);                                             // stock
+    m.Box(g.Box(0.62f, 0.12f, 0.008f, 0.008f, 0.025f), k.dark);  // front sight
     m.Star(g.At(0.7f, 0, 0.07f), 0.14f * flash, k.flash);
   }
 }
@@ -281,7 +298,9 @@ PlayerFrame PlayerPose(int f) {
   if (f < walk.first || f > fire.last) {
     float ph = f > fire.last ? 0 : (f % idle.last) / (float)idle.last;
     float breath = 0.5f - 0.5f * std::cos(2 * kPi * ph);
-    p.swingL = 4; p.swingR = -4; p.kneeL = p.kneeR = 6;
+    p.swingL = 4;
+    p.swingR = -4;
+    p.kneeL = p.kneeR = 6;
     p.lean = 2 + 1.5f * breath;
     p.headPitch = -2 + 3 * breath;
     p.lift = -0.012f * breath;
@@ -303,7 +322,10 @@ PlayerFrame PlayerPose(int f) {
     // Firing: raise to the shoulder (two frames), shot and recoil (two),
     // settle back to the first pose.
     float t = (float)(f - fire.first);
-    p.swingL = 14; p.swingR = -12; p.kneeL = 14; p.kneeR = 10;
+    p.swingL = 14;
+    p.swingR = -12;
+    p.kneeL = 14;
+    p.kneeR = 10;
     float recoil = Keys(t, {{1, 0}, {2, 1}, {3, 0.6f}, {5, 0.1f}, {6, 0}});
     p.lean = 4 - 6 * recoil;
     p.headPitch = -4;
@@ -320,22 +342,37 @@ PlayerFrame PlayerPose(int f) {
 namespace player_look {
 enum { Armour, Cloth, Boot, Glove, Helmet, Visor, HelmetSide, Belt, SkinTone };
 const Material kSkin[] = {
-    {Pattern::Camo, 0.32f, 0.42f, 0.22f},  {Pattern::Cloth, 0.25f, 0.27f, 0.22f},
-    {Pattern::Metal, 0.16f, 0.14f, 0.12f}, {Pattern::Cloth, 0.18f, 0.16f, 0.14f},
-    {Pattern::Metal, 0.3f, 0.38f, 0.22f},  {Pattern::Visor, 0.3f, 0.38f, 0.22f},
+    {Pattern::Camo, 0.32f, 0.42f, 0.22f},      {Pattern::Cloth, 0.25f, 0.27f, 0.22f},
+    {Pattern::Metal, 0.16f, 0.14f, 0.12f},     {Pattern::Cloth, 0.18f, 0.16f, 0.14f},
+    {Pattern::Metal, 0.3f, 0.38f, 0.22f},      {Pattern::Visor, 0.3f, 0.38f, 0.22f},
     {Pattern::HelmetSide, 0.3f, 0.38f, 0.22f}, {Pattern::Plain, 0.3f, 0.22f, 0.12f},
     {Pattern::Skin, 0.8f, 0.62f, 0.5f}};
-const BipedLook kLook = {
-    {kGround,                // ground
-     0.47f, 0.45f, 0.08f,    // thigh, shin, ankle
-     0.11f, 0.6f,            // hipHalf, torso
-     0.25f, 0.06f,           // shoulderHalf, shoulderDrop
-     0.3f, 0.29f,            // upperArm, foreArm
-     0.075f, 0.06f,          // legW, armW
-     0.14f, 0.17f, 0.2f,     // hipW, chestW, torsoD
-     {0.15f, 0.13f, 0.16f},  // head
-     0.04f},                 // neck
-    Cloth, Boot, Armour, Armour, Glove, Helmet, Visor, HelmetSide, Belt};
+const BipedLook kLook = {{kGround,  // ground
+                          0.47f,
+                          0.45f,
+                          0.08f,  // thigh, shin, ankle
+                          0.11f,
+                          0.6f,  // hipHalf, torso
+                          0.25f,
+                          0.06f,  // shoulderHalf, shoulderDrop
+                          0.3f,
+                          0.29f,  // upperArm, foreArm
+                          0.075f,
+                          0.06f,  // legW, armW
+                          0.14f,
+                          0.17f,
+                          0.2f,                   // hipW, chestW, torsoD
+                          {0.15f, 0.13f, 0.16f},  // head
+                          0.04f},                 // neck
+                         Cloth,
+                         Boot,
+                         Armour,
+                         Armour,
+                         Glove,
+                         Helmet,
+                         Visor,
+                         HelmetSide,
+                         Belt};
 
 // The three weapons: file names, metal and wood tones, and how far along
 // the barrel the left hand holds each.
@@ -410,25 +447,40 @@ namespace {
 namespace soldier_look {
 enum { Armour, Cloth, Boot, Glove, Helmet, Face, Side, Belt, GunMetal, GunDark, Wood, Flash };
 const Material kSkin[] = {
-    {Pattern::Camo, 0.45f, 0.4f, 0.3f},    {Pattern::Cloth, 0.3f, 0.28f, 0.22f},
-    {Pattern::Metal, 0.12f, 0.1f, 0.09f},  {Pattern::Cloth, 0.15f, 0.14f, 0.12f},
-    {Pattern::Metal, 0.4f, 0.35f, 0.25f},  {Pattern::Visor, 0.55f, 0.42f, 0.35f},
+    {Pattern::Camo, 0.45f, 0.4f, 0.3f},        {Pattern::Cloth, 0.3f, 0.28f, 0.22f},
+    {Pattern::Metal, 0.12f, 0.1f, 0.09f},      {Pattern::Cloth, 0.15f, 0.14f, 0.12f},
+    {Pattern::Metal, 0.4f, 0.35f, 0.25f},      {Pattern::Visor, 0.55f, 0.42f, 0.35f},
     {Pattern::HelmetSide, 0.4f, 0.35f, 0.25f}, {Pattern::Plain, 0.25f, 0.18f, 0.1f},
-    {Pattern::Gun, 0.25f, 0.25f, 0.27f},   {Pattern::Metal, 0.1f, 0.1f, 0.11f},
-    {Pattern::Wood, 0.4f, 0.25f, 0.12f},   {Pattern::Flash, 1, 0.8f, 0.3f}};
+    {Pattern::Gun, 0.25f, 0.25f, 0.27f},       {Pattern::Metal, 0.1f, 0.1f, 0.11f},
+    {Pattern::Wood, 0.4f, 0.25f, 0.12f},       {Pattern::Flash, 1, 0.8f, 0.3f}};
 // Drawn 0.2 below its position, which stands 1.2 above its floor: the
 // soles are 1.0 below the model origin.
-const BipedLook kLook = {
-    {-1.0f,                  // ground
-     0.5f, 0.48f, 0.08f,     // thigh, shin, ankle
-     0.12f, 0.62f,           // hipHalf, torso
-     0.27f, 0.06f,           // shoulderHalf, shoulderDrop
-     0.32f, 0.3f,            // upperArm, foreArm
-     0.08f, 0.065f,          // legW, armW
-     0.15f, 0.19f, 0.22f,    // hipW, chestW, torsoD
-     {0.14f, 0.13f, 0.15f},  // head
-     0.04f},                 // neck
-    Cloth, Boot, Armour, Cloth, Glove, Helmet, Face, Side, Belt};
+const BipedLook kLook = {{-1.0f,  // ground
+                          0.5f,
+                          0.48f,
+                          0.08f,  // thigh, shin, ankle
+                          0.12f,
+                          0.62f,  // hipHalf, torso
+                          0.27f,
+                          0.06f,  // shoulderHalf, shoulderDrop
+                          0.32f,
+                          0.3f,  // upperArm, foreArm
+                          0.08f,
+                          0.065f,  // legW, armW
+                          0.15f,
+                          0.19f,
+                          0.22f,                  // hipW, chestW, torsoD
+                          {0.14f, 0.13f, 0.15f},  // head
+                          0.04f},                 // neck
+                         Cloth,
+                         Boot,
+                         Armour,
+                         Cloth,
+                         Glove,
+                         Helmet,
+                         Face,
+                         Side,
+                         Belt};
 const GunMats kGun = {GunMetal, GunDark, Wood, Flash, GunMetal};
 // Walk (the last frame repeats the first), attack with the shot on its key
 // frame, standing, death held by one more frame.
@@ -452,21 +504,31 @@ void BuildSoldier(const std::string& dir) {
     float pitch = -14, flash = 0;
     if (f <= kMove.last) {
       float ph = (f % kMove.last) / (float)kMove.last, s = Wave(ph), c = std::cos(2 * kPi * ph);
-      p.swingL = 30 * s; p.swingR = -30 * s;
-      p.kneeL = 8 + 50 * std::fmax(0.f, c); p.kneeR = 8 + 50 * std::fmax(0.f, -c);
-      p.lean = 8; p.headPitch = -6;
+      p.swingL = 30 * s;
+      p.swingR = -30 * s;
+      p.kneeL = 8 + 50 * std::fmax(0.f, c);
+      p.kneeR = 8 + 50 * std::fmax(0.f, -c);
+      p.lean = 8;
+      p.headPitch = -6;
       grip = grip + Vec3(0, 0, 0.02f * std::fabs(s));
     } else if (f <= kAttack.last) {
       float t = (float)(f - kAttack.first);
       float aim = Keys(t, {{0, 0}, {2, 1}, {6, 1}, {8, 0}});
       float recoil = Keys(t, {{2, 0}, {3, 1}, {4, 0.3f}, {5, 0}});
-      p.swingL = 16; p.swingR = -12; p.kneeL = 14; p.kneeR = 10;
-      p.lean = 4 - 5 * recoil; p.headPitch = -3;
+      p.swingL = 16;
+      p.swingR = -12;
+      p.kneeL = 14;
+      p.kneeR = 10;
+      p.lean = 4 - 5 * recoil;
+      p.headPitch = -3;
       grip = Vec3(0.3f + 0.04f * aim - 0.1f * recoil, -0.06f, 0.24f + 0.18f * aim + 0.03f * recoil);
       pitch = -14 + 14 * aim + 10 * recoil;
       flash = f == kAttack.key ? 1.0f : (f == kAttack.key + 1 ? 0.4f : 0.0f);
     } else if (f < kDie.first) {
-      p.swingL = 4; p.swingR = -4; p.kneeL = p.kneeR = 6; p.lean = 3;
+      p.swingL = 4;
+      p.swingR = -4;
+      p.kneeL = p.kneeR = 6;
+      p.lean = 3;
     } else {
       // Hit, knees give, falls on his back.
       const float span = (float)(kDie.last - kDie.first);
@@ -500,9 +562,9 @@ namespace {
 namespace spider_look {
 enum { Chitin, Belly, Leg, Eyes, Fang, Glow };
 const Material kSkin[] = {
-    {Pattern::Chitin, 0.3f, 0.22f, 0.28f},     {Pattern::Chitin, 0.5f, 0.3f, 0.15f},
-    {Pattern::Chitin, 0.22f, 0.16f, 0.2f},     {Pattern::SpiderEyes, 0.25f, 0.18f, 0.22f},
-    {Pattern::Metal, 0.75f, 0.7f, 0.55f},      {Pattern::Flash, 0.4f, 0.6f, 1.0f}};
+    {Pattern::Chitin, 0.3f, 0.22f, 0.28f}, {Pattern::Chitin, 0.5f, 0.3f, 0.15f},
+    {Pattern::Chitin, 0.22f, 0.16f, 0.2f}, {Pattern::SpiderEyes, 0.25f, 0.18f, 0.22f},
+    {Pattern::Metal, 0.75f, 0.7f, 0.55f},  {Pattern::Flash, 0.4f, 0.6f, 1.0f}};
 // Walk (the last frame repeats the first), attack spitting on its key
 // frame (the last repeats the first), standing elsewhere, death held by
 // one more frame.
@@ -520,7 +582,7 @@ const float kUpperLeg = 0.55f, kLowerLeg = 0.72f;
 
 struct SpiderPose {
   float pitch = 0, lift = 0, roll = 0;
-  Vec3 foot[8];    // 0-3 left (+y) front to back, 4-7 right
+  Vec3 foot[8];  // 0-3 left (+y) front to back, 4-7 right
   float fangs = 0, pulse = 0, curl = 0;
 };
 // Standing: every foot on the floor.
@@ -542,22 +604,26 @@ void Emit(Model& m, const SpiderPose& p) {
     return RotX(RotY(v - pivot, -p.pitch), p.roll) + pivot;
   };
   auto bodyDir = [&](Vec3 v) { return RotX(RotY(v, -p.pitch), p.roll); };
-  Frame ceph{bodyPt({0.22f, 0, -0.74f}), bodyDir({0.3f, 0, 0}), bodyDir({0, 0.26f, 0}), bodyDir({0, 0, 0.18f})};
+  Frame ceph{bodyPt({0.22f, 0, -0.74f}), bodyDir({0.3f, 0, 0}), bodyDir({0, 0.26f, 0}),
+             bodyDir({0, 0, 0.18f})};
   m.Ellipsoid(ceph, 5, 8, Chitin);
   float swell = 1 + 0.12f * p.pulse;
-  Frame abd{bodyPt({-0.42f, 0, -0.62f}), bodyDir({0.44f * swell, 0, 0}), bodyDir({0, 0.36f * swell, 0}),
-            bodyDir({0, 0, 0.32f * swell})};
+  Frame abd{bodyPt({-0.42f, 0, -0.62f}), bodyDir({0.44f * swell, 0, 0}),
+            bodyDir({0, 0.36f * swell, 0}), bodyDir({0, 0, 0.32f * swell})};
   m.Ellipsoid(abd, 6, 10, Belly);
-  Frame head{bodyPt({0.52f, 0, -0.72f}), bodyDir({0.08f, 0, 0}), bodyDir({0, 0.16f, 0}), bodyDir({0, 0, 0.12f})};
+  Frame head{bodyPt({0.52f, 0, -0.72f}), bodyDir({0.08f, 0, 0}), bodyDir({0, 0.16f, 0}),
+             bodyDir({0, 0, 0.12f})};
   m.Box(head, Chitin, Eyes);
   for (int s = -1; s <= 1; s += 2) {
     Vec3 root = bodyPt({0.58f, s * 0.07f, -0.8f});
-    Vec3 tip = bodyPt({0.72f + 0.04f * p.fangs, s * (0.05f - 0.03f * p.fangs), -0.98f + 0.1f * p.fangs});
+    Vec3 tip =
+        bodyPt({0.72f + 0.04f * p.fangs, s * (0.05f - 0.03f * p.fangs), -0.98f + 0.1f * p.fangs});
     m.Taper(root, tip, 0.035f, 0.01f, Fang);
   }
   // Spit glow in front of the fangs while attacking.
-  m.Ellipsoid(Frame{bodyPt({0.8f, 0, -0.86f}), bodyDir({0.1f * p.pulse, 0, 0}), bodyDir({0, 0.1f * p.pulse, 0}),
-                    bodyDir({0, 0, 0.1f * p.pulse})}, 3, 6, Glow);
+  m.Ellipsoid(Frame{bodyPt({0.8f, 0, -0.86f}), bodyDir({0.1f * p.pulse, 0, 0}),
+                    bodyDir({0, 0.1f * p.pulse, 0}), bodyDir({0, 0, 0.1f * p.pulse})},
+              3, 6, Glow);
   for (int i = 0; i < 8; ++i) {
     float s = i < 4 ? 1.f : -1.f;
     Vec3 hip = bodyPt({kHipX[i % 4], s * 0.18f, -0.76f});
@@ -586,8 +652,14 @@ void BuildSpider(const std::string& dir) {
         float q = std::fmod(ph + (groupA ? 0.f : 0.5f), 1.0f);
         float stride = 0.34f;
         float dx, dz;
-        if (q < 0.5f) { dx = stride * (0.5f - 2 * q); dz = 0; }                       // on the ground, pushing back
-        else { dx = stride * (2 * (q - 0.5f) - 0.5f); dz = 0.2f * std::sin((q - 0.5f) * 2 * kPi); }  // lifted forward
+        if (q < 0.5f) {
+          dx = stride * (0.5f - 2 * q);
+          dz = 0;
+        }  // on the ground, pushing back
+        else {
+          dx = stride * (2 * (q - 0.5f) - 0.5f);
+          dz = 0.2f * std::sin((q - 0.5f) * 2 * kPi);
+        }  // lifted forward
         p.foot[i] = p.foot[i] + Vec3(dx, 0, dz);
       }
       p.lift = 0.03f * std::fabs(Wave(ph * 2));
@@ -630,17 +702,32 @@ const Material kSkin[] = {
     {Pattern::Chitin, 0.7f, 0.45f, 0.3f}};
 // Drawn 1.2 below its position, which stands 1.2 above its floor: the
 // soles are at the model origin.
-const BipedLook kLook = {
-    {0,                      // ground
-     0.45f, 0.42f, 0.11f,    // thigh, shin, ankle
-     0.22f, 0.62f,           // hipHalf, torso
-     0.48f, 0.14f,           // shoulderHalf, shoulderDrop
-     0.44f, 0.44f,           // upperArm, foreArm
-     0.16f, 0.14f,           // legW, armW
-     0.34f, 0.5f, 0.4f,      // hipW, chestW, torsoD
-     {0.22f, 0.2f, 0.16f},   // head
-     0.0f},                  // neck
-    Dark, Hoof, Hide, Hide, Dark, Hide, Face, Side, Belly};
+const BipedLook kLook = {{0,  // ground
+                          0.45f,
+                          0.42f,
+                          0.11f,  // thigh, shin, ankle
+                          0.22f,
+                          0.62f,  // hipHalf, torso
+                          0.48f,
+                          0.14f,  // shoulderHalf, shoulderDrop
+                          0.44f,
+                          0.44f,  // upperArm, foreArm
+                          0.16f,
+                          0.14f,  // legW, armW
+                          0.34f,
+                          0.5f,
+                          0.4f,                  // hipW, chestW, torsoD
+                          {0.22f, 0.2f, 0.16f},  // head
+                          0.0f},                 // neck
+                         Dark,
+                         Hoof,
+                         Hide,
+                         Hide,
+                         Dark,
+                         Hide,
+                         Face,
+                         Side,
+                         Belly};
 // Walk and attack, the blow landing on its key frame; the last frame of
 // each repeats its first. The death is a model of its own.
 const AnimRange kMove = {0, 12, 0, 0.75f, "Move"};
@@ -678,14 +765,20 @@ void BuildDemon(const std::string& dir) {
     BipedPose p;
     if (f <= kMove.last) {
       float ph = (f % kMove.last) / (float)kMove.last, s = Wave(ph), c = std::cos(2 * kPi * ph);
-      p.swingL = 26 * s; p.swingR = -26 * s;
-      p.kneeL = 10 + 45 * std::fmax(0.f, c); p.kneeR = 10 + 45 * std::fmax(0.f, -c);
-      p.lean = 20; p.headPitch = -16;
+      p.swingL = 26 * s;
+      p.swingR = -26 * s;
+      p.kneeL = 10 + 45 * std::fmax(0.f, c);
+      p.kneeR = 10 + 45 * std::fmax(0.f, -c);
+      p.lean = 20;
+      p.headPitch = -16;
       standArms(p, -s);
     } else {
       float t = (float)(f - kAttack.first);
       float raise = Keys(t, {{0, 0}, {4, 1}, {5, 1}, {6, -0.3f}, {9, -0.2f}, {12, 0}});
-      p.swingL = 18; p.swingR = -10; p.kneeL = 22; p.kneeR = 12;
+      p.swingL = 18;
+      p.swingR = -10;
+      p.kneeL = 22;
+      p.kneeR = 12;
       p.lean = 12 - 12 * raise;
       p.headPitch = -6;
       // Both claws come up over the head and slam down in front.
@@ -733,22 +826,37 @@ namespace {
 namespace mutant_look {
 enum { Flesh, Sore, Face, Side, Rags, Claw };
 const Material kSkin[] = {
-    {Pattern::Skin, 0.55f, 0.62f, 0.42f},       {Pattern::Chitin, 0.5f, 0.4f, 0.35f},
-    {Pattern::MutantFace, 0.5f, 0.58f, 0.4f},   {Pattern::MutantFace, 0.5f, 0.58f, 0.4f},
-    {Pattern::Cloth, 0.3f, 0.25f, 0.2f},        {Pattern::Teeth, 0.3f, 0.25f, 0.2f}};
+    {Pattern::Skin, 0.55f, 0.62f, 0.42f},     {Pattern::Chitin, 0.5f, 0.4f, 0.35f},
+    {Pattern::MutantFace, 0.5f, 0.58f, 0.4f}, {Pattern::MutantFace, 0.5f, 0.58f, 0.4f},
+    {Pattern::Cloth, 0.3f, 0.25f, 0.2f},      {Pattern::Teeth, 0.3f, 0.25f, 0.2f}};
 // Drawn 0.4 below its position, which stands 1.2 above its floor: the
 // soles are 0.8 below the model origin.
-const BipedLook kLook = {
-    {-0.8f,                  // ground
-     0.4f, 0.38f, 0.06f,     // thigh, shin, ankle
-     0.12f, 0.58f,           // hipHalf, torso
-     0.26f, 0.05f,           // shoulderHalf, shoulderDrop
-     0.4f, 0.42f,            // upperArm, foreArm
-     0.07f, 0.06f,           // legW, armW
-     0.13f, 0.2f, 0.2f,      // hipW, chestW, torsoD
-     {0.13f, 0.11f, 0.12f},  // head
-     0.05f},                 // neck
-    Rags, Flesh, Flesh, Flesh, Claw, Sore, Face, Side, Rags};
+const BipedLook kLook = {{-0.8f,  // ground
+                          0.4f,
+                          0.38f,
+                          0.06f,  // thigh, shin, ankle
+                          0.12f,
+                          0.58f,  // hipHalf, torso
+                          0.26f,
+                          0.05f,  // shoulderHalf, shoulderDrop
+                          0.4f,
+                          0.42f,  // upperArm, foreArm
+                          0.07f,
+                          0.06f,  // legW, armW
+                          0.13f,
+                          0.2f,
+                          0.2f,                   // hipW, chestW, torsoD
+                          {0.13f, 0.11f, 0.12f},  // head
+                          0.05f},                 // neck
+                         Rags,
+                         Flesh,
+                         Flesh,
+                         Flesh,
+                         Claw,
+                         Sore,
+                         Face,
+                         Side,
+                         Rags};
 // Shuffle and swipe, the blow landing on its key frame; the last frame of
 // each repeats its first. The death is held by one more frame.
 const AnimRange kMove = {0, 6, 0, 0.6f, "Move"};
@@ -766,18 +874,24 @@ void BuildMutant(const std::string& dir) {
 
   Model m = Build(skin, kFrames, [&](Model& mm, int f) {
     BipedPose p;
-    p.lean = 42; p.headPitch = -38;
+    p.lean = 42;
+    p.headPitch = -38;
     if (f <= kMove.last) {
       float ph = (f % kMove.last) / (float)kMove.last, s = Wave(ph), c = std::cos(2 * kPi * ph);
-      p.swingL = 28 * s + 10; p.swingR = -28 * s + 10;
-      p.kneeL = 25 + 40 * std::fmax(0.f, c); p.kneeR = 25 + 40 * std::fmax(0.f, -c);
+      p.swingL = 28 * s + 10;
+      p.swingR = -28 * s + 10;
+      p.kneeL = 25 + 40 * std::fmax(0.f, c);
+      p.kneeR = 25 + 40 * std::fmax(0.f, -c);
       // Long arms swing against the legs, claws near the ground.
       p.handL = Vec3(0.5f - 0.2f * s, 0.3f, -0.05f);
       p.handR = Vec3(0.5f + 0.2f * s, -0.3f, -0.05f);
     } else if (f <= kAttack.last) {
       float t = (float)(f - kAttack.first);
       float wind = Keys(t, {{0, 0}, {2, 1}, {3, -1}, {4, -0.8f}, {6, 0}});
-      p.swingL = 20; p.swingR = -5; p.kneeL = 35; p.kneeR = 30;
+      p.swingL = 20;
+      p.swingR = -5;
+      p.kneeL = 35;
+      p.kneeR = 30;
       p.lean = 42 - 12 * std::fmax(0.f, wind) + 8 * std::fmax(0.f, -wind);
       p.handL = Vec3(0.5f, 0.3f, -0.05f);
       float k = std::fmax(0.f, wind), s = std::fmax(0.f, -wind);

@@ -68,15 +68,24 @@ float Noise(float x, float y, uint32_t seed) {
 // multiplies it at the end.
 struct Pixel {
   float r, g, b, k;
-  void Dark(float f) { r *= f; g *= f; b *= f; }
-  void Set(float rr, float gg, float bb) { r = rr; g = gg; b = bb; }
+  void Dark(float f) {
+    r *= f;
+    g *= f;
+    b *= f;
+  }
+  void Set(float rr, float gg, float bb) {
+    r = rr;
+    g = gg;
+    b = bb;
+  }
 };
 
 // Worn surfaces, whose grain, weave, plates or panels vary the brightness.
 // `n` is the swatch's noise at (u, v). False for any other pattern.
 bool ShadeSurface(Pattern pattern, float u, float v, float n, uint32_t seed, Pixel& px) {
   switch (pattern) {
-    case Pattern::Plain: return true;
+    case Pattern::Plain:
+      return true;
     case Pattern::Metal:
       px.k = 0.8f + 0.25f * Noise(u * 40, v * 2, seed) + 0.15f * n;
       if (u < 0.06f || v < 0.06f || u > 0.94f || v > 0.94f) px.k *= 1.25f;
@@ -90,8 +99,12 @@ bool ShadeSurface(Pattern pattern, float u, float v, float n, uint32_t seed, Pix
       return true;
     case Pattern::Camo: {
       float c = Noise(u * 4, v * 4, seed + 3);
-      if (c > 0.62f) px.Dark(0.6f);
-      else if (c < 0.35f) { px.r = px.r * 0.8f + 0.1f; px.g = px.g * 0.9f + 0.08f; }
+      if (c > 0.62f)
+        px.Dark(0.6f);
+      else if (c < 0.35f) {
+        px.r = px.r * 0.8f + 0.1f;
+        px.g = px.g * 0.9f + 0.08f;
+      }
       return true;
     }
     case Pattern::Skin:
@@ -113,7 +126,8 @@ bool ShadeSurface(Pattern pattern, float u, float v, float n, uint32_t seed, Pix
     case Pattern::Brass:
       px.k = 0.8f + 0.4f * std::fabs(std::sin(u * 9.4f));
       return true;
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -122,7 +136,8 @@ bool ShadeSurface(Pattern pattern, float u, float v, float n, uint32_t seed, Pix
 bool ShadeFace(Pattern pattern, float u, float v, float n, Pixel& px) {
   switch (pattern) {
     case Pattern::Visor:  // front of a helmet: a glowing visor band
-      if (v > 0.35f && v < 0.62f && u > 0.1f && u < 0.9f) px.Set(0.3f, 0.9f, 1.0f), px.k = 0.8f + 0.2f * v;
+      if (v > 0.35f && v < 0.62f && u > 0.1f && u < 0.9f)
+        px.Set(0.3f, 0.9f, 1.0f), px.k = 0.8f + 0.2f * v;
       return true;
     case Pattern::HelmetSide:  // side of a helmet: the visor wraps round the front edge
       if (v > 0.35f && v < 0.62f && u > 0.7f) px.Set(0.3f, 0.9f, 1.0f), px.k = 1.0f;
@@ -132,11 +147,15 @@ bool ShadeFace(Pattern pattern, float u, float v, float n, Pixel& px) {
     case Pattern::DemonSide: {
       bool side = pattern == Pattern::DemonSide;
       float ex = side ? 0.82f : 0.3f;
-      if (std::hypot(u - ex, v - 0.62f) < 0.09f || (!side && std::hypot(u - 0.7f, v - 0.62f) < 0.09f))
+      if (std::hypot(u - ex, v - 0.62f) < 0.09f ||
+          (!side && std::hypot(u - 0.7f, v - 0.62f) < 0.09f))
         px.Set(1.0f, 0.85f, 0.1f), px.k = 1.1f;
       if (v < 0.3f && v > 0.12f && (side ? u > 0.6f : true)) {
         bool tooth = std::fmod(u * 8, 1.0f) < 0.5f;
-        if (tooth) px.Set(0.95f, 0.9f, 0.75f); else px.Set(0.2f, 0.02f, 0.02f);
+        if (tooth)
+          px.Set(0.95f, 0.9f, 0.75f);
+        else
+          px.Set(0.2f, 0.02f, 0.02f);
       }
       return true;
     }
@@ -154,7 +173,8 @@ bool ShadeFace(Pattern pattern, float u, float v, float n, Pixel& px) {
     case Pattern::Teeth:
       if (std::fmod(u * 6, 1.0f) < 0.6f) px.Set(0.95f, 0.92f, 0.8f);
       return true;
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -180,13 +200,17 @@ void ShadeMarking(Pattern pattern, float u, float v, Pixel& px) {
     case Pattern::Card:
       if (v > 0.72f && v < 0.82f) px.Set(0.1f, 0.1f, 0.1f);
       if (u > 0.15f && u < 0.4f && v > 0.3f && v < 0.55f) px.Set(0.9f, 0.8f, 0.35f);
-      if (u > 0.5f && u < 0.85f && ((v > 0.45f && v < 0.5f) || (v > 0.35f && v < 0.4f))) px.Set(0.95f, 0.95f, 0.95f);
+      if (u > 0.5f && u < 0.85f && ((v > 0.45f && v < 0.5f) || (v > 0.35f && v < 0.4f)))
+        px.Set(0.95f, 0.95f, 0.95f);
       break;
     case Pattern::Rocket:
-      if (v > 0.8f) px.Set(0.85f, 0.1f, 0.05f);
-      else if (v < 0.12f) px.Set(0.2f, 0.2f, 0.2f);
+      if (v > 0.8f)
+        px.Set(0.85f, 0.1f, 0.05f);
+      else if (v < 0.12f)
+        px.Set(0.2f, 0.2f, 0.2f);
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -210,7 +234,8 @@ Image Skin::Paint(uint32_t seed) const {
     int cx = (i % perRow_) * cell, cy = (i / perRow_) * cell;
     for (int y = 0; y < cell; ++y)
       for (int x = 0; x < cell; ++x) {
-        float u = Clamp01((x - 2 + 0.5f) / (cell - 4)), v = 1 - Clamp01((y - 2 + 0.5f) / (cell - 4));
+        float u = Clamp01((x - 2 + 0.5f) / (cell - 4)),
+              v = 1 - Clamp01((y - 2 + 0.5f) / (cell - 4));
         float c[3];
         Shade(mats_[i], u, v, seed + (uint32_t)i * 31, c);
         img.Set(cx + x, cy + y, c[0], c[1], c[2]);
@@ -231,7 +256,8 @@ void Model::EndFrame() {
   }
 }
 
-void Model::Emit(const std::vector<Vec3>& v, const std::vector<int>& tris, const std::vector<float>& uv) {
+void Model::Emit(const std::vector<Vec3>& v, const std::vector<int>& tris,
+                 const std::vector<float>& uv) {
   std::vector<Vec3>& cur = pos_.back();
   if (pos_.size() == 1) {
     int base = (int)cur.size();
@@ -272,7 +298,8 @@ void Model::Hexa(const Vec3 c[8], const int mats[6]) {
 void Model::Box(const Frame& f, int mat, int front) {
   Vec3 c[8];
   for (int i = 0; i < 8; ++i)
-    c[i] = f.o + f.x * (i & 1 ? 1.f : -1.f) + f.y * (i & 2 ? 1.f : -1.f) + f.z * (i & 4 ? 1.f : -1.f);
+    c[i] =
+        f.o + f.x * (i & 1 ? 1.f : -1.f) + f.y * (i & 2 ? 1.f : -1.f) + f.z * (i & 4 ? 1.f : -1.f);
   int mats[6] = {front >= 0 ? front : mat, mat, mat, mat, mat, mat};
   Hexa(c, mats);
 }
@@ -361,7 +388,8 @@ void Model::Star(Vec3 c, float s, int mat) {
     // Longer spikes forward (+x), where the shot goes.
     float stretch = std::cos(ang) > 0 ? 1 + std::cos(ang) : 1;
     v.push_back(c + Vec3(std::cos(ang) * r * stretch, 0, std::sin(ang) * r));
-    skin_->Uv(mat, 0.5f + 0.5f * std::cos(ang) * (i % 2 ? 0.35f : 1), 0.5f + 0.5f * std::sin(ang) * (i % 2 ? 0.35f : 1), &su, &tv);
+    skin_->Uv(mat, 0.5f + 0.5f * std::cos(ang) * (i % 2 ? 0.35f : 1),
+              0.5f + 0.5f * std::sin(ang) * (i % 2 ? 0.35f : 1), &su, &tv);
     uv.insert(uv.end(), {su, tv});
   }
   for (int i = 0; i < points * 2; ++i) t.insert(t.end(), {0, 1 + i, 1 + (i + 1) % (points * 2)});
@@ -395,7 +423,11 @@ std::string Model::Encode() const {
   PutU32(o, (uint32_t)T);
   PutU32(o, (uint32_t)F);
   for (const auto& frame : pos_)
-    for (const Vec3& p : frame) { PutF32(o, p.x); PutF32(o, p.y); PutF32(o, p.z); }
+    for (const Vec3& p : frame) {
+      PutF32(o, p.x);
+      PutF32(o, p.y);
+      PutF32(o, p.z);
+    }
   for (int i : tris_) PutU32(o, (uint32_t)i);
   for (float f : uv_) PutF32(o, f);
   return o;
@@ -413,7 +445,8 @@ Model Build(const Skin& skin, int frames, const std::function<void(Model&, int)>
 
 void WriteModel(const std::string& path, const Model& m, float extent) {
   if (extent > 0 && std::fabs(m.Extent0() - extent) > 1e-4f) {
-    std::fprintf(stderr, "%s: largest keyframe-0 coordinate %.4f, expected %.4f\n", path.c_str(), m.Extent0(), extent);
+    std::fprintf(stderr, "%s: largest keyframe-0 coordinate %.4f, expected %.4f\n", path.c_str(),
+                 m.Extent0(), extent);
     std::exit(1);
   }
   WriteBytes(path, m.Encode());

@@ -30,9 +30,14 @@ struct Vec3 {
   Vec3 operator-() const { return {-x, -y, -z}; }
 };
 inline float Dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-inline Vec3 Cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+inline Vec3 Cross(Vec3 a, Vec3 b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
 inline float Len(Vec3 a) { return std::sqrt(Dot(a, a)); }
-inline Vec3 Norm(Vec3 a) { float l = Len(a); return l > 0 ? a * (1 / l) : Vec3(0, 0, 1); }
+inline Vec3 Norm(Vec3 a) {
+  float l = Len(a);
+  return l > 0 ? a * (1 / l) : Vec3(0, 0, 1);
+}
 inline Vec3 Lerp(Vec3 a, Vec3 b, float t) { return a + (b - a) * t; }
 // Rotations about the model's axes, angles in degrees.
 Vec3 RotY(Vec3 v, float deg);  // pitch in the x-z plane: +deg turns +x towards -z
@@ -51,15 +56,34 @@ Frame Axis(Vec3 centre, Vec3 half);  // axis-aligned box
 
 // Skin made of square swatches, one per material.
 enum class Pattern {
-  Plain, Metal, Cloth, Skin, Chitin, Visor, HelmetSide, DemonFace, DemonSide, SpiderEyes,
-  MutantFace, Flash, Wood, Cross, Stripes, Card, Brass, Rocket, Camo, Teeth, Gun
+  Plain,
+  Metal,
+  Cloth,
+  Skin,
+  Chitin,
+  Visor,
+  HelmetSide,
+  DemonFace,
+  DemonSide,
+  SpiderEyes,
+  MutantFace,
+  Flash,
+  Wood,
+  Cross,
+  Stripes,
+  Card,
+  Brass,
+  Rocket,
+  Camo,
+  Teeth,
+  Gun
 };
 struct Material {
   Pattern pattern;
   float r, g, b;
 };
 class Skin {
- public:
+public:
   explicit Skin(int size = 256, int perRow = 4) : size_(size), perRow_(perRow) {}
   int Add(Pattern p, float r, float g, float b) {
     mats_.push_back({p, r, g, b});
@@ -70,13 +94,13 @@ class Skin {
   void Uv(int m, float u, float v, float* s, float* t) const;
   assets::Image Paint(uint32_t seed) const;
 
- private:
+private:
   int size_, perRow_;
   std::vector<Material> mats_;
 };
 
 class Model {
- public:
+public:
   explicit Model(const Skin* skin) : skin_(skin) {}
   void BeginFrame();
   void EndFrame();
@@ -102,7 +126,7 @@ class Model {
   float Extent0() const;
   std::string Encode() const;
 
- private:
+private:
   void Emit(const std::vector<Vec3>& v, const std::vector<int>& tris, const std::vector<float>& uv);
   const Skin* skin_;
   std::vector<std::vector<Vec3>> pos_;

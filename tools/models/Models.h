@@ -11,12 +11,12 @@ namespace mdl {
 
 using assets::WriteTga;
 
-void BuildPlayer(const std::string& dir);   // player body and its three weapons, gun pickups
+void BuildPlayer(const std::string& dir);  // player body and its three weapons, gun pickups
 void BuildSoldier(const std::string& dir);
 void BuildSpider(const std::string& dir);
-void BuildDemon(const std::string& dir);    // also the demon's death model
+void BuildDemon(const std::string& dir);  // also the demon's death model
 void BuildMutant(const std::string& dir);
-void BuildProps(const std::string& dir);    // map box and the static pickups
+void BuildProps(const std::string& dir);  // map box and the static pickups
 
 }  // namespace mdl
 

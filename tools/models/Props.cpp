@@ -21,7 +21,8 @@ void BuildCrate(const std::string& dir) {
   Model m = Build(skin, 1, [&](Model& mm, int) {
     const float lo = -1.03f, hi = 0.97f, mid = (lo + hi) / 2, half = (hi - lo) / 2;
     Vec3 c[8];
-    for (int i = 0; i < 8; ++i) c[i] = Vec3(i & 1 ? 1.f : -1.f, i & 2 ? 0.95f : -0.95f, i & 4 ? hi : lo);
+    for (int i = 0; i < 8; ++i)
+      c[i] = Vec3(i & 1 ? 1.f : -1.f, i & 2 ? 0.95f : -0.95f, i & 4 ? hi : lo);
     int mats[6] = {wood, wood, wood, wood, top, top};
     mm.Hexa(c, mats);
     // Steel corner posts and rims.
@@ -45,7 +46,8 @@ void BuildMedkit(const std::string& dir) {
   int handle = skin.Add(Pattern::Metal, 0.2f, 0.2f, 0.22f);
   Model m = Build(skin, 1, [&](Model& mm, int) {
     Vec3 c[8];
-    for (int i = 0; i < 8; ++i) c[i] = Vec3(i & 1 ? 0.3f : -0.3f, i & 2 ? 0.2f : -0.2f, i & 4 ? -0.82f : kFloor);
+    for (int i = 0; i < 8; ++i)
+      c[i] = Vec3(i & 1 ? 0.3f : -0.3f, i & 2 ? 0.2f : -0.2f, i & 4 ? -0.82f : kFloor);
     int mats[6] = {plain, plain, cross, cross, cross, plain};
     mm.Hexa(c, mats);
     mm.Box(Axis({-0.1f, 0, -0.79f}, {0.02f, 0.03f, 0.03f}), handle);
@@ -65,7 +67,8 @@ void BuildAmmoBox(const std::string& dir) {
   int brass = skin.Add(Pattern::Brass, 0.85f, 0.65f, 0.25f);
   Model m = Build(skin, 1, [&](Model& mm, int) {
     Vec3 c[8];
-    for (int i = 0; i < 8; ++i) c[i] = Vec3(i & 1 ? 0.3f : -0.3f, i & 2 ? 0.18f : -0.18f, i & 4 ? -0.86f : kFloor);
+    for (int i = 0; i < 8; ++i)
+      c[i] = Vec3(i & 1 ? 0.3f : -0.3f, i & 2 ? 0.18f : -0.18f, i & 4 ? -0.86f : kFloor);
     int mats[6] = {can, can, can, can, lid, lid};
     mm.Hexa(c, mats);
     for (int k = 0; k < 4; ++k) {
@@ -140,10 +143,12 @@ void BuildKeyCards(const std::string& dir) {
   for (int k = 0; k < 3; ++k) {
     Skin skin;
     int face = skin.Add(Pattern::Card, colours[k][0], colours[k][1], colours[k][2]);
-    int edge = skin.Add(Pattern::Plain, colours[k][0] * 0.6f, colours[k][1] * 0.6f, colours[k][2] * 0.6f);
+    int edge =
+        skin.Add(Pattern::Plain, colours[k][0] * 0.6f, colours[k][1] * 0.6f, colours[k][2] * 0.6f);
     Model m = Build(skin, 1, [&](Model& mm, int) {
       Vec3 c[8];
-      for (int i = 0; i < 8; ++i) c[i] = Vec3(i & 1 ? 0.17f : -0.17f, i & 2 ? 0.015f : -0.015f, i & 4 ? -0.72f : -0.98f);
+      for (int i = 0; i < 8; ++i)
+        c[i] = Vec3(i & 1 ? 0.17f : -0.17f, i & 2 ? 0.015f : -0.015f, i & 4 ? -0.72f : -0.98f);
       int mats[6] = {edge, edge, face, face, edge, edge};
       mm.Hexa(c, mats);
       mm.Reference(Vec3(0, 0, 0.5f));

@@ -8,9 +8,11 @@
 namespace keyscript {
 
 int KeyCode(const std::string& name) {
-  static const struct { const char* name; int code; } named[] = {
-      {"LEFT", 37}, {"UP", 38}, {"RIGHT", 39}, {"DOWN", 40},
-      {"SPACE", 32}, {"ENTER", 13}, {"ESC", 27}};
+  static const struct {
+    const char* name;
+    int code;
+  } named[] = {{"LEFT", 37},  {"UP", 38},    {"RIGHT", 39}, {"DOWN", 40},
+               {"SPACE", 32}, {"ENTER", 13}, {"ESC", 27}};
   for (const auto& n : named)
     if (name == n.name) return n.code;
   if (name.size() == 1) {
@@ -42,8 +44,7 @@ bool Parse(const std::string& text, Script* out, std::string* error) {
     if (!(words >> first)) continue;
     if (first == "seed") {
       std::string v;
-      if (!(words >> v) || v.find_first_not_of("0123456789") != std::string::npos ||
-          v.size() > 9) {
+      if (!(words >> v) || v.find_first_not_of("0123456789") != std::string::npos || v.size() > 9) {
         *error = "line " + std::to_string(lineNo) + ": seed needs a number";
         return false;
       }

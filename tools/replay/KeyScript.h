@@ -47,7 +47,7 @@ bool Parse(const std::string& text, Script* out, std::string* error);
 
 // Walks a script tick by tick.
 class Replayer {
- public:
+public:
   explicit Replayer(const Script& script) : script_(script) {}
   // Fills the key table for the next tick; false when the script is over.
   bool Next(int* keys, int keyCount) {
@@ -65,7 +65,7 @@ class Replayer {
   // Source line of the step that gave the last tick.
   int Line() const { return step_ < script_.steps.size() ? script_.steps[step_].line : 0; }
 
- private:
+private:
   const Script& script_;
   size_t step_ = 0;
   int done_ = 0;

@@ -43,7 +43,7 @@ struct Goal {
   std::string verb;
   std::string dir;  // "right", "left" or empty
   float x = 0;
-  int n = 0;      // tick limit, count, weapon or delay, by verb
+  int n = 0;  // tick limit, count, weapon or delay, by verb
   int line = 0;
 };
 
@@ -116,7 +116,7 @@ inline bool ParsePlan(const std::string& text, unsigned* seed, std::vector<Goal>
 // which keys to hold (or that the goal is done); after the tick Observe()
 // lets it see the result.
 class Pilot {
- public:
+public:
   explicit Pilot(const std::vector<Goal>& goals) : goals_(goals) {}
 
   bool Finished() const { return index_ >= goals_.size(); }
@@ -133,7 +133,7 @@ class Pilot {
     }
   }
 
- private:
+private:
   void Next() {
     ++index_;
     ticks_ = 0;

@@ -94,11 +94,16 @@ struct Watch {
 
 std::string KeyName(int code) {
   switch (code) {
-    case 37: return "LEFT";
-    case 38: return "UP";
-    case 39: return "RIGHT";
-    case 32: return "SPACE";
-    default: return std::string(1, (char)code);
+    case 37:
+      return "LEFT";
+    case 38:
+      return "UP";
+    case 39:
+      return "RIGHT";
+    case 32:
+      return "SPACE";
+    default:
+      return std::string(1, (char)code);
   }
 }
 
@@ -149,9 +154,8 @@ int Record(const std::string& planPath, const std::string& outPath, bool trace) 
     ProcessCallback();
     ++tick;
     if (trace)
-      std::printf("tick %d line %d x %.2f y %.2f health %d ammo %d/%d/%d\n", tick, line,
-                  Player.x, Player.y, Player.health, Player.ammo[0], Player.ammo[1],
-                  Player.ammo[2]);
+      std::printf("tick %d line %d x %.2f y %.2f health %d ammo %d/%d/%d\n", tick, line, Player.x,
+                  Player.y, Player.health, Player.ammo[0], Player.ammo[1], Player.ammo[2]);
     watch.Report(tick, line);
   }
   flush();

@@ -23,7 +23,10 @@ using Wave = std::vector<float>;
 // One-pole low-pass filter over a whole wave; `cut` in Hz.
 void LowPass(Wave& w, float cut) {
   float a = 1 - std::exp(-kTwoPi * cut / kRate), y = 0;
-  for (float& s : w) { y += a * (s - y); s = y; }
+  for (float& s : w) {
+    y += a * (s - y);
+    s = y;
+  }
 }
 
 Wave Make(float seconds, const std::function<float(float t, float u)>& f) {
@@ -58,7 +61,8 @@ Wave Shot(uint32_t seed, float seconds, float body, float decay, float cut) {
   Wave w = Make(seconds, [&](float t, float) {
     float f = body * (1 + 2 * std::exp(-t * 40));
     phase += kTwoPi * f / kRate;
-    return r.Signed() * Env(t, 0.001f, decay) + 0.8f * std::sin(phase) * Env(t, 0.002f, decay * 1.5f);
+    return r.Signed() * Env(t, 0.001f, decay) +
+           0.8f * std::sin(phase) * Env(t, 0.002f, decay * 1.5f);
   });
   LowPass(w, cut);
   return w;
@@ -125,7 +129,8 @@ Wave ItemPickup() {
   return Make(0.3f, [](float t, float) {
     float f = t < 0.1f ? 880.0f : 1320.0f;
     float tt = t < 0.1f ? t : t - 0.1f;
-    return (std::sin(kTwoPi * f * t) + 0.3f * std::sin(kTwoPi * 2 * f * t)) * Env(tt, 0.005f, 0.08f);
+    return (std::sin(kTwoPi * f * t) + 0.3f * std::sin(kTwoPi * 2 * f * t)) *
+           Env(tt, 0.005f, 0.08f);
   });
 }
 
@@ -133,7 +138,8 @@ Wave ItemPickup() {
 Wave SpiderDeath() {
   Wave a = Growl(51, 0.9f, 900, 250, 2200, 0.8f);
   Rng r(52);
-  for (size_t i = 0; i < a.size(); ++i) a[i] += 0.3f * r.Signed() * std::exp(-(float)i / kRate / 0.3f);
+  for (size_t i = 0; i < a.size(); ++i)
+    a[i] += 0.3f * r.Signed() * std::exp(-(float)i / kRate / 0.3f);
   return a;
 }
 
@@ -141,7 +147,8 @@ Wave SpiderDeath() {
 // few hertz.
 Wave MutantDeath() {
   Wave w = Growl(81, 0.9f, 150, 70, 700, 1.0f);
-  for (size_t i = 0; i < w.size(); ++i) w[i] *= 0.6f + 0.4f * std::sin(kTwoPi * 9 * (float)i / kRate);
+  for (size_t i = 0; i < w.size(); ++i)
+    w[i] *= 0.6f + 0.4f * std::sin(kTwoPi * 9 * (float)i / kRate);
   return w;
 }
 

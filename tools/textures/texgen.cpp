@@ -59,14 +59,16 @@ float Fbm(const TileNoise* layers, int count, int size, int x, int y) {
 struct Grain {
   TileNoise l[4];
   explicit Grain(uint32_t seed)
-      : l{TileNoise(4, seed), TileNoise(8, seed + 1), TileNoise(16, seed + 2), TileNoise(32, seed + 3)} {}
+      : l{TileNoise(4, seed), TileNoise(8, seed + 1), TileNoise(16, seed + 2),
+          TileNoise(32, seed + 3)} {}
   float At(int size, int x, int y) const { return Fbm(l, 4, size, x, y); }
 };
 
 const int kWall = 128;
 
 // Bricks in running bond: rows of `rows` courses, `cols` bricks a row.
-void Bricks(Image& img, int rows, int cols, const float base[3], const float mortar[3], uint32_t seed) {
+void Bricks(Image& img, int rows, int cols, const float base[3], const float mortar[3],
+            uint32_t seed) {
   Grain g(seed);
   Rng r(seed * 7 + 3);
   std::vector<float> tint((size_t)rows * cols * 2);
@@ -103,12 +105,26 @@ void Panels(Image& img, int cells, const float base[3], float rust, uint32_t see
       float k = 0.8f + 0.35f * n;
       float r = base[0] * k, gg = base[1] * k, b = base[2] * k;
       float rs = Smooth(0.55f, 0.8f, spots.At(x * 8.0f / kWall, y * 8.0f / kWall)) * rust;
-      r = Mix(r, 0.45f * k, rs); gg = Mix(gg, 0.22f * k, rs); b = Mix(b, 0.1f * k, rs);
-      if (lx == 0 || ly == 0) { r *= 0.45f; gg *= 0.45f; b *= 0.45f; }
-      else if (lx == 1 || ly == 1) { r *= 1.25f; gg *= 1.25f; b *= 1.25f; }
+      r = Mix(r, 0.45f * k, rs);
+      gg = Mix(gg, 0.22f * k, rs);
+      b = Mix(b, 0.1f * k, rs);
+      if (lx == 0 || ly == 0) {
+        r *= 0.45f;
+        gg *= 0.45f;
+        b *= 0.45f;
+      } else if (lx == 1 || ly == 1) {
+        r *= 1.25f;
+        gg *= 1.25f;
+        b *= 1.25f;
+      }
       int bx = lx < cs / 2 ? 5 : cs - 6, by = ly < cs / 2 ? 5 : cs - 6;
       float d = std::hypot((float)(lx - bx), (float)(ly - by));
-      if (d < 2.2f) { float s = 1.4f - 0.25f * d; r *= s; gg *= s; b *= s; }
+      if (d < 2.2f) {
+        float s = 1.4f - 0.25f * d;
+        r *= s;
+        gg *= s;
+        b *= s;
+      }
       img.Set(x, y, r, gg, b);
     }
 }
@@ -157,7 +173,9 @@ Image Wall(int index) {
         }
       break;
     }
-    case 5: case 6: case 7: {  // doors: blue, red, yellow, with bands and a key slot
+    case 5:
+    case 6:
+    case 7: {  // doors: blue, red, yellow, with bands and a key slot
       const float colours[3][3] = {{0.15f, 0.3f, 0.85f}, {0.8f, 0.12f, 0.1f}, {0.9f, 0.75f, 0.1f}};
       const float* c = colours[index - 5];
       Grain g(600 + index);
@@ -168,11 +186,23 @@ Image Wall(int index) {
           bool band = (y % 32) < 6;
           bool rim = (y % 32) == 6 || (y % 32) == 31;
           float r = c[0] * k, gg = c[1] * k, b = c[2] * k;
-          if (band) { r = g.At(kWall, y, x) * 0.2f + 0.25f; gg = r; b = r * 1.05f; }
-          if (rim) { r *= 0.5f; gg *= 0.5f; b *= 0.5f; }
+          if (band) {
+            r = g.At(kWall, y, x) * 0.2f + 0.25f;
+            gg = r;
+            b = r * 1.05f;
+          }
+          if (rim) {
+            r *= 0.5f;
+            gg *= 0.5f;
+            b *= 0.5f;
+          }
           // A chevron down the middle of each band segment shows the colour twice.
           int m = (x + (y % 32)) % 32;
-          if (!band && m < 4) { r *= 1.3f; gg *= 1.3f; b *= 1.3f; }
+          if (!band && m < 4) {
+            r *= 1.3f;
+            gg *= 1.3f;
+            b *= 1.3f;
+          }
           img.Set(x, y, r, gg, b);
         }
       break;
@@ -185,9 +215,12 @@ Image Wall(int index) {
           float k = 0.8f + 0.3f * n;
           bool yellow = ((x + y) / 16) % 2 == 0;
           bool edge = x % 64 < 3 || y % 64 < 3;
-          if (edge) img.Set(x, y, 0.3f * k, 0.3f * k, 0.32f * k);
-          else if (yellow) img.Set(x, y, 0.95f * k, 0.75f * k, 0.08f * k);
-          else img.Set(x, y, 0.1f * k, 0.1f * k, 0.1f * k);
+          if (edge)
+            img.Set(x, y, 0.3f * k, 0.3f * k, 0.32f * k);
+          else if (yellow)
+            img.Set(x, y, 0.95f * k, 0.75f * k, 0.08f * k);
+          else
+            img.Set(x, y, 0.1f * k, 0.1f * k, 0.1f * k);
         }
       break;
     }
@@ -223,7 +256,8 @@ Image Background() {
     for (int x = 970; x < 1330; ++x) {
       float d = std::hypot(x - 1150.0f, y - 160.0f);
       float a = Clamp01((90 - d) / 2.0f);
-      float crater = 0.7f * Smooth(0.45f, 0.7f, clouds.At(x * 0.04f, y * 0.04f)) + 0.3f * fine.At(x * 0.12f, y * 0.12f);
+      float crater = 0.7f * Smooth(0.45f, 0.7f, clouds.At(x * 0.04f, y * 0.04f)) +
+                     0.3f * fine.At(x * 0.12f, y * 0.12f);
       img.Blend(x, y, 0.95f - crater * 0.2f, 0.9f - crater * 0.2f, 0.8f - crater * 0.2f, a);
       float glow = Clamp01(1 - (d - 90) / 80) * Clamp01(1 - (d - 90) / 80) * 0.25f;
       if (d > 90) img.Blend(x, y, 1, 0.8f, 0.6f, glow);
@@ -231,7 +265,8 @@ Image Background() {
   // Two layers of skyline: far hills and near factory silhouettes.
   std::vector<int> hills(W), town(W, H);
   for (int x = 0; x < W; ++x)
-    hills[x] = (int)(H * 0.62f - 60 * clouds.At(x * 16.0f / W, 3.5f) - 30 * fine.At(x * 64.0f / W, 7.5f));
+    hills[x] =
+        (int)(H * 0.62f - 60 * clouds.At(x * 16.0f / W, 3.5f) - 30 * fine.At(x * 64.0f / W, 7.5f));
   int x = 0;
   while (x < W) {
     int w = 30 + (int)(r.Unit() * 90), h = 60 + (int)(r.Unit() * 180);
@@ -247,8 +282,10 @@ Image Background() {
       if (y >= hills[i]) img.Set(i, y, 0.2f, 0.1f, 0.14f);
       if (y >= town[i]) {
         bool window = (i / 6) % 3 == 0 && (y / 9) % 3 == 0 && fine.At(i * 0.2f, y * 0.2f) > 0.62f;
-        if (window) img.Set(i, y, 0.95f, 0.7f, 0.3f);
-        else img.Set(i, y, 0.07f, 0.05f, 0.07f);
+        if (window)
+          img.Set(i, y, 0.95f, 0.7f, 0.3f);
+        else
+          img.Set(i, y, 0.07f, 0.05f, 0.07f);
       }
     }
   return img;
@@ -270,7 +307,8 @@ Image Particle(int kind) {
         img.Set(x, y, v, v * 0.9f, v * 0.9f);
       } else if (kind == 1) {
         v = std::exp(-d * d * 9.0f);
-        float rays = std::pow(std::fabs(std::cos(std::atan2(dy, dx) * 2)), 16.0f) * (1 - Smooth(0.0f, 0.9f, d));
+        float rays = std::pow(std::fabs(std::cos(std::atan2(dy, dx) * 2)), 16.0f) *
+                     (1 - Smooth(0.0f, 0.9f, d));
         float s = Clamp01(v + rays * 0.6f);
         img.Set(x, y, s, s * 0.92f, s * 0.6f);
       } else {
@@ -302,16 +340,19 @@ Image StatusPanel() {
         bool hi = (x - x0 < 3 || y - y0 < 3), lo = (x1 - 1 - x < 3 || y1 - 1 - y < 3);
         float* p = img.At(x, y);
         float m = 1.0f;
-        if (hi && !lo) m = sunk ? 0.5f : 1.6f;
-        else if (lo) m = sunk ? 1.5f : 0.55f;
-        else if (sunk) m = 0.45f;
+        if (hi && !lo)
+          m = sunk ? 0.5f : 1.6f;
+        else if (lo)
+          m = sunk ? 1.5f : 0.55f;
+        else if (sunk)
+          m = 0.45f;
         for (int i = 0; i < 3; ++i) p[i] = Clamp01(p[i] * m);
       }
   };
   bevel(0, 0, W, H, false);
-  bevel((int)(16 * k), (int)(13 * k), (int)(324 * k), (int)(39 * k), true);   // health bar
-  bevel((int)(14 * k), (int)(40 * k), (int)(370 * k), (int)(68 * k), true);   // ammo and slots
-  bevel((int)(26 * k), (int)(69 * k), (int)(128 * k), (int)(96 * k), true);   // key cards
+  bevel((int)(16 * k), (int)(13 * k), (int)(324 * k), (int)(39 * k), true);  // health bar
+  bevel((int)(14 * k), (int)(40 * k), (int)(370 * k), (int)(68 * k), true);  // ammo and slots
+  bevel((int)(26 * k), (int)(69 * k), (int)(128 * k), (int)(96 * k), true);  // key cards
   // Rivets along the top edge.
   for (int i = 0; i < 12; ++i) {
     int cx = (int)((20 + i * 31) * k), cy = (int)(5 * k);
@@ -337,7 +378,7 @@ Image KeyIcon(float r, float g, float b) {
       if (y >= 8 && y < 11) m = 0.25f;  // magnetic stripe
       img.Set(x, y, Clamp01(r * m), Clamp01(g * m), Clamp01(b * m));
     }
-  img.Rect(9, 15, 16, 21, 0.9f, 0.8f, 0.35f);   // chip
+  img.Rect(9, 15, 16, 21, 0.9f, 0.8f, 0.35f);     // chip
   img.Rect(18, 16, 24, 18, 0.95f, 0.95f, 0.95f);  // label
   img.Rect(18, 20, 23, 22, 0.95f, 0.95f, 0.95f);
   return img;
@@ -351,14 +392,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string d = argv[1];
-  for (int i = 0; i < 9; ++i) WriteTga(d + "/textures/" + std::to_string(i) + ".tga", Wall(i), i % 2 == 1);
+  for (int i = 0; i < 9; ++i)
+    WriteTga(d + "/textures/" + std::to_string(i) + ".tga", Wall(i), i % 2 == 1);
   WriteTga(d + "/textures/BACK.tga", Background(), true);
   WriteTga(d + "/particles/blood.tga", Particle(0), true);
   WriteTga(d + "/particles/spark.tga", Particle(1), false);
   WriteTga(d + "/particles/plasma.tga", Particle(2), true);
   WriteTga(d + "/UI/status.tga", StatusPanel(), false);
-  WriteTga(d + "/UI/key0.tga", KeyIcon(0.2f, 0.35f, 1.0f), true);   // blue
-  WriteTga(d + "/UI/key1.tga", KeyIcon(1.0f, 0.85f, 0.1f), true);   // yellow
-  WriteTga(d + "/UI/key2.tga", KeyIcon(1.0f, 0.15f, 0.1f), true);   // red
+  WriteTga(d + "/UI/key0.tga", KeyIcon(0.2f, 0.35f, 1.0f), true);  // blue
+  WriteTga(d + "/UI/key1.tga", KeyIcon(1.0f, 0.85f, 0.1f), true);  // yellow
+  WriteTga(d + "/UI/key2.tga", KeyIcon(1.0f, 0.15f, 0.1f), true);  // red
   return 0;
 }
