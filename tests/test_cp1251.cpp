@@ -1,3 +1,4 @@
+// The Windows-1251 conversions, both directions.
 #include <gtest/gtest.h>
 
 #include <cstring>

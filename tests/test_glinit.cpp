@@ -1,3 +1,5 @@
+// GL start-up: the logged steps, the default state and projection, the
+// resize guard, and the SDL key to virtual-key map.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>

@@ -1,3 +1,5 @@
+// The engine log: time stamps, CR LF, Windows-1251 text, an unwritable
+// log, FileExists and the GL error report.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>

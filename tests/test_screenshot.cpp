@@ -1,3 +1,5 @@
+// Screenshots: the file layout, the one-per-interval gate, file names and
+// an unwritable folder.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>

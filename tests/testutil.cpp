@@ -1,3 +1,4 @@
+// The shared test helpers declared in testutil.h.
 #include "testutil.h"
 
 #include <GL/gl.h>

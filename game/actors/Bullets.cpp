@@ -1,3 +1,5 @@
+// Shots in flight: firing, the per-tick flight along a row with its hit
+// tests, and the sparks and plasma they leave.
 #include "actors/Bullets.h"
 
 #include <cmath>

@@ -1,3 +1,5 @@
+// The player's tick (keys, walking, jumping, falling, firing), its
+// animations and its drawing with the weapon in its hands.
 #include "actors/Player.h"
 
 #include "PlayerAnimations.h"

@@ -1,3 +1,5 @@
+// The model tool's building blocks: solids added to a keyframed mesh,
+// swatch skins, and the .mdl writer.
 #include "Mesh.h"
 
 #include <cstdio>
