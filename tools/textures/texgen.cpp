@@ -129,6 +129,82 @@ void Panels(Image& img, int cells, const float base[3], float rust, uint32_t see
     }
 }
 
+// A diamond tread raised over a steel plate.
+void Tread(Image& img) {
+  for (int y = 0; y < kWall; ++y)
+    for (int x = 0; x < kWall; ++x) {
+      int u = (x + y) % 16, v = (x - y + kWall) % 16;
+      if ((u < 3 && v > 4 && v < 12) || (v < 3 && u > 4 && u < 12)) {
+        float* p = img.At(x, y);
+        for (int i = 0; i < 3; ++i) p[i] = Clamp01(p[i] * 1.3f);
+      }
+    }
+}
+
+// Status lights and vent slots on a 4 x 4 grid of machinery panels.
+void StatusLights(Image& img) {
+  for (int cy = 0; cy < 4; ++cy)
+    for (int cx = 0; cx < 4; ++cx) {
+      float lr = (cx + cy) % 3 == 0 ? 1.0f : 0.2f, lg = (cx + cy) % 3 == 1 ? 1.0f : 0.8f;
+      int x0 = cx * 32 + 20, y0 = cy * 32 + 22;
+      img.Rect(x0, y0, x0 + 6, y0 + 3, lr, lg, 0.25f);
+      img.Rect(cx * 32 + 6, cy * 32 + 8, cx * 32 + 26, cy * 32 + 10, 0.15f, 0.18f, 0.22f);
+      img.Rect(cx * 32 + 6, cy * 32 + 13, cx * 32 + 20, cy * 32 + 15, 0.15f, 0.18f, 0.22f);
+    }
+}
+
+// A door of the key's colour (0 blue, 1 red, 2 yellow) with grey bands and
+// a chevron; `seed` keeps each door's grain its own.
+void Door(Image& img, int colour, int seed) {
+  const float colours[3][3] = {{0.15f, 0.3f, 0.85f}, {0.8f, 0.12f, 0.1f}, {0.9f, 0.75f, 0.1f}};
+  const float* c = colours[colour];
+  Grain g(seed);
+  for (int y = 0; y < kWall; ++y)
+    for (int x = 0; x < kWall; ++x) {
+      float n = g.At(kWall, x, y);
+      float k = 0.75f + 0.35f * n;
+      bool band = (y % 32) < 6;
+      bool rim = (y % 32) == 6 || (y % 32) == 31;
+      float r = c[0] * k, gg = c[1] * k, b = c[2] * k;
+      if (band) {
+        r = g.At(kWall, y, x) * 0.2f + 0.25f;
+        gg = r;
+        b = r * 1.05f;
+      }
+      if (rim) {
+        r *= 0.5f;
+        gg *= 0.5f;
+        b *= 0.5f;
+      }
+      // A chevron down the middle of each band segment shows the colour twice.
+      int m = (x + (y % 32)) % 32;
+      if (!band && m < 4) {
+        r *= 1.3f;
+        gg *= 1.3f;
+        b *= 1.3f;
+      }
+      img.Set(x, y, r, gg, b);
+    }
+}
+
+// Yellow and black hazard stripes on a steel block with a grey frame.
+void HazardStripes(Image& img) {
+  Grain g(900);
+  for (int y = 0; y < kWall; ++y)
+    for (int x = 0; x < kWall; ++x) {
+      float n = g.At(kWall, x, y);
+      float k = 0.8f + 0.3f * n;
+      bool yellow = ((x + y) / 16) % 2 == 0;
+      bool edge = x % 64 < 3 || y % 64 < 3;
+      if (edge)
+        img.Set(x, y, 0.3f * k, 0.3f * k, 0.32f * k);
+      else if (yellow)
+        img.Set(x, y, 0.95f * k, 0.75f * k, 0.08f * k);
+      else
+        img.Set(x, y, 0.1f * k, 0.1f * k, 0.1f * k);
+    }
+}
+
 Image Wall(int index) {
   Image img(kWall, kWall);
   switch (index) {
@@ -140,14 +216,7 @@ Image Wall(int index) {
     case 1: {  // steel floor plate with a diamond tread
       const float base[3] = {0.5f, 0.53f, 0.56f};
       Panels(img, 2, base, 0.15f, 200);
-      for (int y = 0; y < kWall; ++y)
-        for (int x = 0; x < kWall; ++x) {
-          int u = (x + y) % 16, v = (x - y + kWall) % 16;
-          if ((u < 3 && v > 4 && v < 12) || (v < 3 && u > 4 && u < 12)) {
-            float* p = img.At(x, y);
-            for (int i = 0; i < 3; ++i) p[i] = Clamp01(p[i] * 1.3f);
-          }
-        }
+      Tread(img);
       break;
     }
     case 2: {  // rusted iron panels
@@ -163,67 +232,17 @@ Image Wall(int index) {
     case 4: {  // blue-grey machinery panel with status lights
       const float base[3] = {0.3f, 0.36f, 0.44f};
       Panels(img, 4, base, 0.0f, 500);
-      for (int cy = 0; cy < 4; ++cy)
-        for (int cx = 0; cx < 4; ++cx) {
-          float lr = (cx + cy) % 3 == 0 ? 1.0f : 0.2f, lg = (cx + cy) % 3 == 1 ? 1.0f : 0.8f;
-          int x0 = cx * 32 + 20, y0 = cy * 32 + 22;
-          img.Rect(x0, y0, x0 + 6, y0 + 3, lr, lg, 0.25f);
-          img.Rect(cx * 32 + 6, cy * 32 + 8, cx * 32 + 26, cy * 32 + 10, 0.15f, 0.18f, 0.22f);
-          img.Rect(cx * 32 + 6, cy * 32 + 13, cx * 32 + 20, cy * 32 + 15, 0.15f, 0.18f, 0.22f);
-        }
+      StatusLights(img);
       break;
     }
     case 5:
     case 6:
-    case 7: {  // doors: blue, red, yellow, with bands and a key slot
-      const float colours[3][3] = {{0.15f, 0.3f, 0.85f}, {0.8f, 0.12f, 0.1f}, {0.9f, 0.75f, 0.1f}};
-      const float* c = colours[index - 5];
-      Grain g(600 + index);
-      for (int y = 0; y < kWall; ++y)
-        for (int x = 0; x < kWall; ++x) {
-          float n = g.At(kWall, x, y);
-          float k = 0.75f + 0.35f * n;
-          bool band = (y % 32) < 6;
-          bool rim = (y % 32) == 6 || (y % 32) == 31;
-          float r = c[0] * k, gg = c[1] * k, b = c[2] * k;
-          if (band) {
-            r = g.At(kWall, y, x) * 0.2f + 0.25f;
-            gg = r;
-            b = r * 1.05f;
-          }
-          if (rim) {
-            r *= 0.5f;
-            gg *= 0.5f;
-            b *= 0.5f;
-          }
-          // A chevron down the middle of each band segment shows the colour twice.
-          int m = (x + (y % 32)) % 32;
-          if (!band && m < 4) {
-            r *= 1.3f;
-            gg *= 1.3f;
-            b *= 1.3f;
-          }
-          img.Set(x, y, r, gg, b);
-        }
+    case 7:  // doors: blue, red, yellow, with bands and a key slot
+      Door(img, index - 5, 600 + index);
       break;
-    }
-    case 8: {  // hazard stripes on a steel block
-      Grain g(900);
-      for (int y = 0; y < kWall; ++y)
-        for (int x = 0; x < kWall; ++x) {
-          float n = g.At(kWall, x, y);
-          float k = 0.8f + 0.3f * n;
-          bool yellow = ((x + y) / 16) % 2 == 0;
-          bool edge = x % 64 < 3 || y % 64 < 3;
-          if (edge)
-            img.Set(x, y, 0.3f * k, 0.3f * k, 0.32f * k);
-          else if (yellow)
-            img.Set(x, y, 0.95f * k, 0.75f * k, 0.08f * k);
-          else
-            img.Set(x, y, 0.1f * k, 0.1f * k, 0.1f * k);
-        }
+    case 8:  // hazard stripes on a steel block
+      HazardStripes(img);
       break;
-    }
   }
   return img;
 }
