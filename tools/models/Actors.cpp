@@ -347,32 +347,19 @@ const Material kSkin[] = {
     {Pattern::Metal, 0.3f, 0.38f, 0.22f},      {Pattern::Visor, 0.3f, 0.38f, 0.22f},
     {Pattern::HelmetSide, 0.3f, 0.38f, 0.22f}, {Pattern::Plain, 0.3f, 0.22f, 0.12f},
     {Pattern::Skin, 0.8f, 0.62f, 0.5f}};
-const BipedLook kLook = {{kGround,  // ground
-                          0.47f,
-                          0.45f,
-                          0.08f,  // thigh, shin, ankle
-                          0.11f,
-                          0.6f,  // hipHalf, torso
-                          0.25f,
-                          0.06f,  // shoulderHalf, shoulderDrop
-                          0.3f,
-                          0.29f,  // upperArm, foreArm
-                          0.075f,
-                          0.06f,  // legW, armW
-                          0.14f,
-                          0.17f,
-                          0.2f,                   // hipW, chestW, torsoD
-                          {0.15f, 0.13f, 0.16f},  // head
-                          0.04f},                 // neck
-                         Cloth,
-                         Boot,
-                         Armour,
-                         Armour,
-                         Glove,
-                         Helmet,
-                         Visor,
-                         HelmetSide,
-                         Belt};
+// clang-format off
+const BipedLook kLook = {
+    {kGround,                // ground
+     0.47f, 0.45f, 0.08f,    // thigh, shin, ankle
+     0.11f, 0.6f,            // hipHalf, torso
+     0.25f, 0.06f,           // shoulderHalf, shoulderDrop
+     0.3f, 0.29f,            // upperArm, foreArm
+     0.075f, 0.06f,          // legW, armW
+     0.14f, 0.17f, 0.2f,     // hipW, chestW, torsoD
+     {0.15f, 0.13f, 0.16f},  // head
+     0.04f},                 // neck
+    Cloth, Boot, Armour, Armour, Glove, Helmet, Visor, HelmetSide, Belt};
+// clang-format on
 
 // The three weapons: file names, metal and wood tones, and how far along
 // the barrel the left hand holds each.
@@ -455,32 +442,19 @@ const Material kSkin[] = {
     {Pattern::Wood, 0.4f, 0.25f, 0.12f},       {Pattern::Flash, 1, 0.8f, 0.3f}};
 // Drawn 0.2 below its position, which stands 1.2 above its floor: the
 // soles are 1.0 below the model origin.
-const BipedLook kLook = {{-1.0f,  // ground
-                          0.5f,
-                          0.48f,
-                          0.08f,  // thigh, shin, ankle
-                          0.12f,
-                          0.62f,  // hipHalf, torso
-                          0.27f,
-                          0.06f,  // shoulderHalf, shoulderDrop
-                          0.32f,
-                          0.3f,  // upperArm, foreArm
-                          0.08f,
-                          0.065f,  // legW, armW
-                          0.15f,
-                          0.19f,
-                          0.22f,                  // hipW, chestW, torsoD
-                          {0.14f, 0.13f, 0.15f},  // head
-                          0.04f},                 // neck
-                         Cloth,
-                         Boot,
-                         Armour,
-                         Cloth,
-                         Glove,
-                         Helmet,
-                         Face,
-                         Side,
-                         Belt};
+// clang-format off
+const BipedLook kLook = {
+    {-1.0f,                  // ground
+     0.5f, 0.48f, 0.08f,     // thigh, shin, ankle
+     0.12f, 0.62f,           // hipHalf, torso
+     0.27f, 0.06f,           // shoulderHalf, shoulderDrop
+     0.32f, 0.3f,            // upperArm, foreArm
+     0.08f, 0.065f,          // legW, armW
+     0.15f, 0.19f, 0.22f,    // hipW, chestW, torsoD
+     {0.14f, 0.13f, 0.15f},  // head
+     0.04f},                 // neck
+    Cloth, Boot, Armour, Cloth, Glove, Helmet, Face, Side, Belt};
+// clang-format on
 const GunMats kGun = {GunMetal, GunDark, Wood, Flash, GunMetal};
 // Walk (the last frame repeats the first), attack with the shot on its key
 // frame, standing, death held by one more frame.
@@ -702,32 +676,19 @@ const Material kSkin[] = {
     {Pattern::Chitin, 0.7f, 0.45f, 0.3f}};
 // Drawn 1.2 below its position, which stands 1.2 above its floor: the
 // soles are at the model origin.
-const BipedLook kLook = {{0,  // ground
-                          0.45f,
-                          0.42f,
-                          0.11f,  // thigh, shin, ankle
-                          0.22f,
-                          0.62f,  // hipHalf, torso
-                          0.48f,
-                          0.14f,  // shoulderHalf, shoulderDrop
-                          0.44f,
-                          0.44f,  // upperArm, foreArm
-                          0.16f,
-                          0.14f,  // legW, armW
-                          0.34f,
-                          0.5f,
-                          0.4f,                  // hipW, chestW, torsoD
-                          {0.22f, 0.2f, 0.16f},  // head
-                          0.0f},                 // neck
-                         Dark,
-                         Hoof,
-                         Hide,
-                         Hide,
-                         Dark,
-                         Hide,
-                         Face,
-                         Side,
-                         Belly};
+// clang-format off
+const BipedLook kLook = {
+    {0,                      // ground
+     0.45f, 0.42f, 0.11f,    // thigh, shin, ankle
+     0.22f, 0.62f,           // hipHalf, torso
+     0.48f, 0.14f,           // shoulderHalf, shoulderDrop
+     0.44f, 0.44f,           // upperArm, foreArm
+     0.16f, 0.14f,           // legW, armW
+     0.34f, 0.5f, 0.4f,      // hipW, chestW, torsoD
+     {0.22f, 0.2f, 0.16f},   // head
+     0.0f},                  // neck
+    Dark, Hoof, Hide, Hide, Dark, Hide, Face, Side, Belly};
+// clang-format on
 // Walk and attack, the blow landing on its key frame; the last frame of
 // each repeats its first. The death is a model of its own.
 const AnimRange kMove = {0, 12, 0, 0.75f, "Move"};
@@ -831,32 +792,19 @@ const Material kSkin[] = {
     {Pattern::Cloth, 0.3f, 0.25f, 0.2f},      {Pattern::Teeth, 0.3f, 0.25f, 0.2f}};
 // Drawn 0.4 below its position, which stands 1.2 above its floor: the
 // soles are 0.8 below the model origin.
-const BipedLook kLook = {{-0.8f,  // ground
-                          0.4f,
-                          0.38f,
-                          0.06f,  // thigh, shin, ankle
-                          0.12f,
-                          0.58f,  // hipHalf, torso
-                          0.26f,
-                          0.05f,  // shoulderHalf, shoulderDrop
-                          0.4f,
-                          0.42f,  // upperArm, foreArm
-                          0.07f,
-                          0.06f,  // legW, armW
-                          0.13f,
-                          0.2f,
-                          0.2f,                   // hipW, chestW, torsoD
-                          {0.13f, 0.11f, 0.12f},  // head
-                          0.05f},                 // neck
-                         Rags,
-                         Flesh,
-                         Flesh,
-                         Flesh,
-                         Claw,
-                         Sore,
-                         Face,
-                         Side,
-                         Rags};
+// clang-format off
+const BipedLook kLook = {
+    {-0.8f,                  // ground
+     0.4f, 0.38f, 0.06f,     // thigh, shin, ankle
+     0.12f, 0.58f,           // hipHalf, torso
+     0.26f, 0.05f,           // shoulderHalf, shoulderDrop
+     0.4f, 0.42f,            // upperArm, foreArm
+     0.07f, 0.06f,           // legW, armW
+     0.13f, 0.2f, 0.2f,      // hipW, chestW, torsoD
+     {0.13f, 0.11f, 0.12f},  // head
+     0.05f},                 // neck
+    Rags, Flesh, Flesh, Flesh, Claw, Sore, Face, Side, Rags};
+// clang-format on
 // Shuffle and swipe, the blow landing on its key frame; the last frame of
 // each repeats its first. The death is held by one more frame.
 const AnimRange kMove = {0, 6, 0, 0.6f, "Move"};
