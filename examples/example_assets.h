@@ -85,86 +85,46 @@ inline unsigned Rgb(int r, int g, int b) { return (r << 16) | (g << 8) | b; }
 // use: five rows of three dots, separated by '|'.
 inline const char* Glyph(unsigned char c) {
   switch (c) {
-    case 'A':
-      return ".#.|#.#|###|#.#|#.#";
-    case 'B':
-      return "##.|#.#|##.|#.#|##.";
-    case 'C':
-      return ".##|#..|#..|#..|.##";
-    case 'D':
-      return "##.|#.#|#.#|#.#|##.";
-    case 'E':
-      return "###|#..|##.|#..|###";
-    case 'F':
-      return "###|#..|##.|#..|#..";
-    case 'G':
-      return ".##|#..|#.#|#.#|.##";
-    case 'H':
-      return "#.#|#.#|###|#.#|#.#";
-    case 'I':
-      return "###|.#.|.#.|.#.|###";
-    case 'K':
-      return "#.#|#.#|##.|#.#|#.#";
-    case 'L':
-      return "#..|#..|#..|#..|###";
-    case 'M':
-      return "#.#|###|###|#.#|#.#";
-    case 'N':
-      return "##.|#.#|#.#|#.#|#.#";
-    case 'O':
-      return ".#.|#.#|#.#|#.#|.#.";
-    case 'P':
-      return "##.|#.#|##.|#..|#..";
-    case 'Q':
-      return ".#.|#.#|#.#|##.|.##";
-    case 'R':
-      return "##.|#.#|##.|#.#|#.#";
-    case 'S':
-      return ".##|#..|.#.|..#|##.";
-    case 'T':
-      return "###|.#.|.#.|.#.|.#.";
-    case 'U':
-      return "#.#|#.#|#.#|#.#|###";
-    case 'J':
-      return "..#|..#|..#|#.#|.#.";
-    case 'V':
-      return "#.#|#.#|#.#|#.#|.#.";
-    case 'W':
-      return "#.#|#.#|###|###|#.#";
-    case 'X':
-      return "#.#|#.#|.#.|#.#|#.#";
-    case 'Y':
-      return "#.#|#.#|.#.|.#.|.#.";
-    case 'Z':
-      return "###|..#|.#.|#..|###";
-    case '0':
-      return "###|#.#|#.#|#.#|###";
-    case '1':
-      return ".#.|##.|.#.|.#.|###";
-    case '2':
-      return "##.|..#|.#.|#..|###";
-    case '3':
-      return "##.|..#|.#.|..#|##.";
-    case '4':
-      return "#.#|#.#|###|..#|..#";
-    case '5':
-      return "###|#..|##.|..#|##.";
-    case '6':
-      return ".##|#..|###|#.#|###";
-    case '7':
-      return "###|..#|.#.|.#.|.#.";
-    case '8':
-      return "###|#.#|###|#.#|###";
-    case '9':
-      return "###|#.#|###|..#|##.";
-    case ':':
-      return "...|.#.|...|.#.|...";
-    case '-':
-      return "...|...|###|...|...";
-    case '!':
-      return ".#.|.#.|.#.|...|.#.";
-    default:
-      return nullptr;
+    case 'A': return ".#.|#.#|###|#.#|#.#";
+    case 'B': return "##.|#.#|##.|#.#|##.";
+    case 'C': return ".##|#..|#..|#..|.##";
+    case 'D': return "##.|#.#|#.#|#.#|##.";
+    case 'E': return "###|#..|##.|#..|###";
+    case 'F': return "###|#..|##.|#..|#..";
+    case 'G': return ".##|#..|#.#|#.#|.##";
+    case 'H': return "#.#|#.#|###|#.#|#.#";
+    case 'I': return "###|.#.|.#.|.#.|###";
+    case 'K': return "#.#|#.#|##.|#.#|#.#";
+    case 'L': return "#..|#..|#..|#..|###";
+    case 'M': return "#.#|###|###|#.#|#.#";
+    case 'N': return "##.|#.#|#.#|#.#|#.#";
+    case 'O': return ".#.|#.#|#.#|#.#|.#.";
+    case 'P': return "##.|#.#|##.|#..|#..";
+    case 'Q': return ".#.|#.#|#.#|##.|.##";
+    case 'R': return "##.|#.#|##.|#.#|#.#";
+    case 'S': return ".##|#..|.#.|..#|##.";
+    case 'T': return "###|.#.|.#.|.#.|.#.";
+    case 'U': return "#.#|#.#|#.#|#.#|###";
+    case 'J': return "..#|..#|..#|#.#|.#.";
+    case 'V': return "#.#|#.#|#.#|#.#|.#.";
+    case 'W': return "#.#|#.#|###|###|#.#";
+    case 'X': return "#.#|#.#|.#.|#.#|#.#";
+    case 'Y': return "#.#|#.#|.#.|.#.|.#.";
+    case 'Z': return "###|..#|.#.|#..|###";
+    case '0': return "###|#.#|#.#|#.#|###";
+    case '1': return ".#.|##.|.#.|.#.|###";
+    case '2': return "##.|..#|.#.|#..|###";
+    case '3': return "##.|..#|.#.|..#|##.";
+    case '4': return "#.#|#.#|###|..#|..#";
+    case '5': return "###|#..|##.|..#|##.";
+    case '6': return ".##|#..|###|#.#|###";
+    case '7': return "###|..#|.#.|.#.|.#.";
+    case '8': return "###|#.#|###|#.#|###";
+    case '9': return "###|#.#|###|..#|##.";
+    case ':': return "...|.#.|...|.#.|...";
+    case '-': return "...|...|###|...|...";
+    case '!': return ".#.|.#.|.#.|...|.#.";
+    default: return nullptr;
   }
 }
 

@@ -491,9 +491,7 @@ void LatchProcess() {
       Expect(_keys['A'] == 1, "pressed again before the tick: held");
       if (g_tick == 6) QuiteEngine();
       break;
-    default:
-      Expect(false, "tick after the quit");
-      break;
+    default: Expect(false, "tick after the quit"); break;
   }
 }
 

@@ -224,14 +224,11 @@ void LoadDirectSound(TSoundBuffer** buffer, const char* path) {
   }
   WaveLayout layout = {};
   switch (ParseWave(file.data(), file.size(), &layout)) {
-    case kWaveOk:
-      break;
+    case kWaveOk: break;
     case kNotWave:
       AddToLog(RU("Ошибка. Файл звука %s не является файлом RIFF/WAVE."), path);
       return;
-    case kNoData:
-      AddToLog(RU("Ошибка. В файле звука %s нет блока данных."), path);
-      return;
+    case kNoData: AddToLog(RU("Ошибка. В файле звука %s нет блока данных."), path); return;
     case kPastEnd:
       AddToLog(RU("Ошибка. Файл звука %s повреждён: блок выходит за конец файла."), path);
       return;

@@ -268,12 +268,8 @@ void Dispatch(const SDL_Event& e) {
       _MousePosY = static_cast<int>(static_cast<Uint32>(y) & 0xFFFFu);
       break;
     }
-    case SDL_MOUSEBUTTONDOWN:
-      SetMouseButton(e.button.button, true);
-      break;
-    case SDL_MOUSEBUTTONUP:
-      SetMouseButton(e.button.button, false);
-      break;
+    case SDL_MOUSEBUTTONDOWN: SetMouseButton(e.button.button, true); break;
+    case SDL_MOUSEBUTTONUP: SetMouseButton(e.button.button, false); break;
     case SDL_WINDOWEVENT:
       if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
         core::UpdateDisplay(g_window);
@@ -281,11 +277,8 @@ void Dispatch(const SDL_Event& e) {
         Shutdown();
       }
       break;
-    case SDL_QUIT:
-      Shutdown();
-      break;
-    default:
-      break;
+    case SDL_QUIT: Shutdown(); break;
+    default: break;
   }
 }
 

@@ -156,12 +156,9 @@ const char* ReadModelFile(const char* path, ModelData* mesh) {
   if (!BufferEntryPointsBound()) return RU("функции буферов не загружены");
   bounded::FileBytes file;
   switch (bounded::ReadFileCapped(path, kMaxModelFile, &file)) {
-    case bounded::ReadResult::kOk:
-      return ParseModel(file.data(), file.size(), mesh);
-    case bounded::ReadResult::kTooLarge:
-      return RU("файл больше 64 МиБ");
-    default:
-      return RU("файл не открывается");
+    case bounded::ReadResult::kOk: return ParseModel(file.data(), file.size(), mesh);
+    case bounded::ReadResult::kTooLarge: return RU("файл больше 64 МиБ");
+    default: return RU("файл не открывается");
   }
 }
 

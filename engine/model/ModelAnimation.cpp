@@ -193,15 +193,12 @@ void ParseAnimationList(TModel& m, const char* bytes, size_t size, const char* n
 void TModel::LoadAnimationList(const char* path) {
   bounded::FileBytes file;
   switch (bounded::ReadFileCapped(path, kMaxAnimationListFile, &file)) {
-    case bounded::ReadResult::kOk:
-      break;
+    case bounded::ReadResult::kOk: break;
     case bounded::ReadResult::kTooLarge:
       AddToLog(RU("Список анимаций %s больше %d КиБ, не прочитан"), path,
                static_cast<int>(kMaxAnimationListFile >> 10));
       return;
-    default:
-      AddToLog(RU("Не удалось открыть список анимаций %s"), path ? path : "(null)");
-      return;
+    default: AddToLog(RU("Не удалось открыть список анимаций %s"), path ? path : "(null)"); return;
   }
   ParseAnimationList(*this, reinterpret_cast<const char*>(file.data()), file.size(), path);
 }

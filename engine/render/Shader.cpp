@@ -221,8 +221,7 @@ void TShader::SetUniform(int location, int count, const int* values) {
     case 4:
       if (glUniform4iARB) glUniform4iARB(location, values[0], values[1], values[2], values[3]);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -239,8 +238,7 @@ void TShader::SetUniform(int location, int count, const float* values) {
     case 4:
       if (glUniform4fARB) glUniform4fARB(location, values[0], values[1], values[2], values[3]);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

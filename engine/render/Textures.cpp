@@ -220,17 +220,10 @@ bool ReadTGA(SImageTGA* image, const char* path) {
   unsigned char header[kTgaHeaderSize];
   bool split = false;
   switch (bounded::ReadFileCapped(path, kMaxTgaFile, &file, header, sizeof(header), &split)) {
-    case bounded::ReadResult::kOk:
-      break;
-    case bounded::ReadResult::kNoFile:
-      Fail("Could not open texture file");
-      return false;
-    case bounded::ReadResult::kTooLarge:
-      Fail("Texture file too large");
-      return false;
-    case bounded::ReadResult::kReadError:
-      Fail("Could not read file header");
-      return false;
+    case bounded::ReadResult::kOk: break;
+    case bounded::ReadResult::kNoFile: Fail("Could not open texture file"); return false;
+    case bounded::ReadResult::kTooLarge: Fail("Texture file too large"); return false;
+    case bounded::ReadResult::kReadError: Fail("Could not read file header"); return false;
   }
   if (!split) return DecodeTGA(image, file.data(), file.size());
   return Decode(image, header, sizeof(header), file.data(), file.size(), &file);

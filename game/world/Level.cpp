@@ -125,8 +125,7 @@ bool ReadLevelCells(const char* path) {
   MapCellCount = 0;
   bounded::FileBytes file;
   switch (bounded::ReadFileCapped(path, kMaxMapFile, &file)) {
-    case bounded::ReadResult::kOk:
-      break;
+    case bounded::ReadResult::kOk: break;
     case bounded::ReadResult::kTooLarge:
       AddToLog(RU("Файл карты %s больше %d КиБ, уровень пуст."), path,
                static_cast<int>(kMaxMapFile >> 10));

@@ -86,8 +86,7 @@ struct Pixel {
 // `n` is the swatch's noise at (u, v). False for any other pattern.
 bool ShadeSurface(Pattern pattern, float u, float v, float n, uint32_t seed, Pixel& px) {
   switch (pattern) {
-    case Pattern::Plain:
-      return true;
+    case Pattern::Plain: return true;
     case Pattern::Metal:
       px.k = 0.8f + 0.25f * Noise(u * 40, v * 2, seed) + 0.15f * n;
       if (u < 0.06f || v < 0.06f || u > 0.94f || v > 0.94f) px.k *= 1.25f;
@@ -109,9 +108,7 @@ bool ShadeSurface(Pattern pattern, float u, float v, float n, uint32_t seed, Pix
       }
       return true;
     }
-    case Pattern::Skin:
-      px.k = 0.85f + 0.25f * n;
-      return true;
+    case Pattern::Skin: px.k = 0.85f + 0.25f * n; return true;
     case Pattern::Chitin: {
       float plates = std::fmod(v * 5 + 0.2f * Noise(u * 6, v * 3, seed), 1.0f);
       px.k = 0.7f + 0.4f * n;
@@ -125,11 +122,8 @@ bool ShadeSurface(Pattern pattern, float u, float v, float n, uint32_t seed, Pix
       if (u < 0.08f || u > 0.92f) px.Set(0.35f, 0.3f, 0.25f), px.k = 0.9f + 0.2f * n;
       return true;
     }
-    case Pattern::Brass:
-      px.k = 0.8f + 0.4f * std::fabs(std::sin(u * 9.4f));
-      return true;
-    default:
-      return false;
+    case Pattern::Brass: px.k = 0.8f + 0.4f * std::fabs(std::sin(u * 9.4f)); return true;
+    default: return false;
   }
 }
 
@@ -175,8 +169,7 @@ bool ShadeFace(Pattern pattern, float u, float v, float n, Pixel& px) {
     case Pattern::Teeth:
       if (std::fmod(u * 6, 1.0f) < 0.6f) px.Set(0.95f, 0.92f, 0.8f);
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -211,8 +204,7 @@ void ShadeMarking(Pattern pattern, float u, float v, Pixel& px) {
       else if (v < 0.12f)
         px.Set(0.2f, 0.2f, 0.2f);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

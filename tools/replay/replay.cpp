@@ -94,16 +94,11 @@ struct Watch {
 
 std::string KeyName(int code) {
   switch (code) {
-    case 37:
-      return "LEFT";
-    case 38:
-      return "UP";
-    case 39:
-      return "RIGHT";
-    case 32:
-      return "SPACE";
-    default:
-      return std::string(1, (char)code);
+    case 37: return "LEFT";
+    case 38: return "UP";
+    case 39: return "RIGHT";
+    case 32: return "SPACE";
+    default: return std::string(1, (char)code);
   }
 }
 
