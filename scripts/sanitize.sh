@@ -11,9 +11,14 @@ ROOT="$PWD"
 FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 LAUNCH=()
 command -v ccache > /dev/null && LAUNCH=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# Every program keeps the libraries it opens until exit, so that leaks
+# inside them carry their library's name (see keep_libraries.c).
+mkdir -p build-asan
+KEEP="$ROOT/build-asan/keep_libraries.o"
+cc -c -O2 -fPIC -o "$KEEP" scripts/keep_libraries.c
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo "${LAUNCH[@]}" \
   -DCMAKE_C_FLAGS="$FLAGS" -DCMAKE_CXX_FLAGS="$FLAGS" \
-  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined $KEEP -Wl,--export-dynamic-symbol=dlclose" \
   -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined"
 # The asset tools run during the build; their own leaks are not this suite's.
 ONLY=()
