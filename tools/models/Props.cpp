@@ -12,6 +12,13 @@ namespace {
 
 const float kFloor = -1.09f;  // a hair above the floor, so the base does not flicker
 
+// The corners of an axis-aligned box centred on x = y = 0, in the order
+// Model::Hexa takes them: bit 0 picks +x, bit 1 +y, bit 2 the z of `z4`.
+void BoxCorners(Vec3 c[8], float halfX, float halfY, float z0, float z4) {
+  for (int i = 0; i < 8; ++i)
+    c[i] = Vec3(i & 1 ? halfX : -halfX, i & 2 ? halfY : -halfY, i & 4 ? z4 : z0);
+}
+
 // Map crate: two cells wide, standing on the platform under its cell.
 void BuildCrate(const std::string& dir) {
   Skin skin;
@@ -21,8 +28,7 @@ void BuildCrate(const std::string& dir) {
   Model m = Build(skin, 1, [&](Model& mm, int) {
     const float lo = -1.03f, hi = 0.97f, mid = (lo + hi) / 2, half = (hi - lo) / 2;
     Vec3 c[8];
-    for (int i = 0; i < 8; ++i)
-      c[i] = Vec3(i & 1 ? 1.f : -1.f, i & 2 ? 0.95f : -0.95f, i & 4 ? hi : lo);
+    BoxCorners(c, 1.f, 0.95f, lo, hi);
     int mats[6] = {wood, wood, wood, wood, top, top};
     mm.Hexa(c, mats);
     // Steel corner posts and rims.
@@ -46,8 +52,7 @@ void BuildMedkit(const std::string& dir) {
   int handle = skin.Add(Pattern::Metal, 0.2f, 0.2f, 0.22f);
   Model m = Build(skin, 1, [&](Model& mm, int) {
     Vec3 c[8];
-    for (int i = 0; i < 8; ++i)
-      c[i] = Vec3(i & 1 ? 0.3f : -0.3f, i & 2 ? 0.2f : -0.2f, i & 4 ? -0.82f : kFloor);
+    BoxCorners(c, 0.3f, 0.2f, kFloor, -0.82f);
     int mats[6] = {plain, plain, cross, cross, cross, plain};
     mm.Hexa(c, mats);
     mm.Box(Axis({-0.1f, 0, -0.79f}, {0.02f, 0.03f, 0.03f}), handle);
@@ -67,8 +72,7 @@ void BuildAmmoBox(const std::string& dir) {
   int brass = skin.Add(Pattern::Brass, 0.85f, 0.65f, 0.25f);
   Model m = Build(skin, 1, [&](Model& mm, int) {
     Vec3 c[8];
-    for (int i = 0; i < 8; ++i)
-      c[i] = Vec3(i & 1 ? 0.3f : -0.3f, i & 2 ? 0.18f : -0.18f, i & 4 ? -0.86f : kFloor);
+    BoxCorners(c, 0.3f, 0.18f, kFloor, -0.86f);
     int mats[6] = {can, can, can, can, lid, lid};
     mm.Hexa(c, mats);
     for (int k = 0; k < 4; ++k) {
@@ -147,8 +151,7 @@ void BuildKeyCards(const std::string& dir) {
         skin.Add(Pattern::Plain, colours[k][0] * 0.6f, colours[k][1] * 0.6f, colours[k][2] * 0.6f);
     Model m = Build(skin, 1, [&](Model& mm, int) {
       Vec3 c[8];
-      for (int i = 0; i < 8; ++i)
-        c[i] = Vec3(i & 1 ? 0.17f : -0.17f, i & 2 ? 0.015f : -0.015f, i & 4 ? -0.72f : -0.98f);
+      BoxCorners(c, 0.17f, 0.015f, -0.98f, -0.72f);
       int mats[6] = {edge, edge, face, face, edge, edge};
       mm.Hexa(c, mats);
       mm.Reference(Vec3(0, 0, 0.5f));
