@@ -7,8 +7,6 @@
 // Usage: soak_game [ticks=30000] [seed=1]; run from a scratch directory
 // (the data tree of the build is linked in, a map file is written there).
 #include <GL/gl.h>
-#include <dlfcn.h>
-#include <link.h>
 #include <malloc.h>
 
 #include <algorithm>
@@ -120,19 +118,6 @@ void PrintFill(long tick) {
       static_cast<int>(TParticlesSystem::MaxParticles));
 }
 
-// Marks every shared library loaded so far as never to be unloaded. The GL
-// driver is closed before the leak check runs at exit; its frames would
-// then have no module name and the suppression file could not match them.
-void PinLoadedLibraries() {
-  dl_iterate_phdr(
-      [](dl_phdr_info* info, size_t, void*) {
-        if (info->dlpi_name && info->dlpi_name[0] == '/')
-          dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-        return 0;
-      },
-      nullptr);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -155,7 +140,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   InitGL(1024, 768);
-  PinLoadedLibraries();
   std::srand(seed);
   InitCallback();
   if (!WriteCapacityMap()) {
