@@ -41,10 +41,25 @@ bool RequireArg(const void* pointer, const char* call, const char* argument);
 // while the sound device's context is still current.
 void ReleaseSoundBuffers();
 
+// A sound as the loader hands it to the device: `bits` 8 or 16 (integer
+// PCM) or 32 (float, isFloat), samples interleaved, little-endian.
+struct WaveSound {
+  unsigned channels = 0;
+  unsigned rate = 0;
+  unsigned bits = 0;
+  bool isFloat = false;
+  std::vector<unsigned char> samples;
+};
 // True when the WAV file image (size bytes at data) holds a sound the
-// loader would hand to the device: the same chunk walk and format checks.
-// The samples then lie at data + *offset, *bytes long.
-bool CheckWaveImage(const unsigned char* data, size_t size, size_t* offset, size_t* bytes);
+// loader takes: the same chunk walk, format checks and conversion, with
+// 24/32-bit and float samples converted to float (floatOut) or to 16 bits.
+bool DecodeWaveImage(const unsigned char* data, size_t size, bool floatOut, WaveSound* out);
+// Converts `count` samples of a wide kind (2: 24-bit, 3: 32-bit PCM,
+// 4: 32-bit float) to 32-bit float or, rounded to nearest, 16-bit PCM.
+void ConvertWaveSamples(const unsigned char* in, size_t count, int kind, bool toFloat,
+                        unsigned char* out);
+// Tests set this to load as a device without AL_EXT_FLOAT32 would.
+extern bool WaveFloatRefused;
 
 // Builds the two built-in GLSL programs (model blending, particles) and
 // looks up their locations; sets _ShadersOn. Called once by InitGL.

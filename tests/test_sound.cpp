@@ -5,6 +5,9 @@
 #include <AL/alc.h>
 
 #include <chrono>
+#include <cmath>
+#include <cstring>
+#include <limits>
 #include <cstdlib>
 #include <cstdint>
 #include <string>
@@ -35,6 +38,16 @@ std::string Samples(size_t n) {
   std::string s(n, '\0');
   for (size_t i = 0; i < n; i++) s[i] = static_cast<char>((i * 37) & 255);
   return s;
+}
+// WAVE_FORMAT_EXTENSIBLE: `sub` is the sub-format's tag (1 PCM, 3 float),
+// `valid` the bits that carry the signal.
+std::string Extensible(unsigned sub, unsigned channels, unsigned rate, unsigned bits,
+                       unsigned valid) {
+  unsigned align = channels * bits / 8;
+  return Chunk("fmt ", U16(0xFFFE) + U16(channels) + U32(rate) + U32(rate * align) + U16(align) +
+                           U16(bits) + U16(22) + U16(valid) + U32(channels == 2 ? 3 : 4) +
+                           U32(sub) +
+                           std::string("\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71", 12));
 }
 std::string Riff(const std::string& chunks) {
   return "RIFF" + U32(static_cast<unsigned>(chunks.size() + 4)) + "WAVE" + chunks;
@@ -134,6 +147,148 @@ TEST_F(Sound, DataIsFoundPastOtherChunks) {
   EXPECT_EQ(b->rate, 16000u);
 }
 
+std::string Str(const std::vector<unsigned char>& v) { return std::string(v.begin(), v.end()); }
+
+WaveSound DecodeOrFail(const std::string& bytes, bool floatOut) {
+  WaveSound w;
+  EXPECT_TRUE(DecodeWaveImage(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                              floatOut, &w));
+  return w;
+}
+
+TEST_F(Sound, ChunksOtherProgramsWriteAroundTheFormat) {
+  const std::string pcm = Samples(1000);
+  const std::string fmt = Fmt(1, 2, 44100, 16);
+  const std::string bext = Chunk("bext", std::string(602, 'b'));  // broadcast wave header
+  const std::string list = Chunk("LIST", "INFOISFT" + U32(13) + "a sound tool" + '\0');
+  struct Case {
+    const char* name;
+    std::string file;
+  } cases[] = {
+      {"JUNK before fmt", Riff(Chunk("JUNK", std::string(28, '\0')) + fmt + Chunk("data", pcm))},
+      {"bext and odd LIST before fmt", Riff(bext + list + fmt + Chunk("data", pcm))},
+      {"data before fmt", Riff(Chunk("data", pcm) + list + fmt)},
+      {"odd chunks around data",
+       Riff(fmt + Chunk("odd1", "x") + Chunk("data", pcm) + Chunk("odd2", "abc"))},
+      {"extensible 16-bit PCM", Riff(Extensible(1, 2, 44100, 16, 16) + Chunk("data", pcm))},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // The samples go to the device exactly as stored.
+    WaveSound w = DecodeOrFail(c.file, true);
+    EXPECT_EQ(Str(w.samples), pcm);
+    EXPECT_EQ(w.bits, 16u);
+    EXPECT_EQ(w.channels, 2u);
+    EXPECT_EQ(w.rate, 44100u);
+    TSoundBuffer* b = Load("tool.wav", c.file);
+    ASSERT_FALSE(b->IsEmpty());
+    EXPECT_EQ(b->size, 1000u);
+    ALint bits = 0, size = 0;
+    alGetBufferi(b->buffer, AL_BITS, &bits);
+    alGetBufferi(b->buffer, AL_SIZE, &size);
+    EXPECT_EQ(bits, 16);
+    EXPECT_EQ(size, 1000);
+  }
+}
+
+std::string Le(long long v, int bytes) {
+  std::string s;
+  for (int i = 0; i < bytes; i++) s.push_back(static_cast<char>((v >> (8 * i)) & 255));
+  return s;
+}
+
+std::string FloatBytes(float f) {
+  uint32_t u;
+  memcpy(&u, &f, 4);
+  return U32(u);
+}
+
+// The nearest 16-bit value of x (a fraction of full scale times 32768),
+// halves up, clamped to the 16-bit range.
+std::string Nearest16(double x) {
+  double r = std::isnan(x) ? 0 : std::floor(x + 0.5);
+  r = r > 32767 ? 32767 : r < -32768 ? -32768 : r;
+  return Le(static_cast<long long>(r), 2);
+}
+
+TEST_F(Sound, WideSamplesGoAsFloatOrRoundedSixteenBits) {
+  const long long v24[] = {0, 1, 127, 128, 129, -127, -128, -129, 8388607, -8388608, 4660, -300000};
+  const long long v32[] = {0, 32767, 32768, -32768, -32769, 2147483647, -2147483647 - 1, 123456789};
+  const float vf[] = {0.0f,
+                      0.5f,
+                      -0.5f,
+                      1.0f,
+                      -1.0f,
+                      1.5f,
+                      -2.0f,
+                      1e-5f,
+                      -0.99999f,
+                      std::numeric_limits<float>::quiet_NaN(),
+                      std::numeric_limits<float>::infinity()};
+  std::string d24, f24, i24, d32, f32, i32, df, ff, iff;
+  for (long long v : v24) {
+    d24 += Le(v, 3);
+    f24 += FloatBytes(static_cast<float>(v / 8388608.0));
+    i24 += Nearest16(v / 256.0);
+  }
+  for (long long v : v32) {
+    d32 += Le(v, 4);
+    f32 += FloatBytes(static_cast<float>(v / 2147483648.0));
+    i32 += Nearest16(v / 65536.0);
+  }
+  for (float v : vf) {
+    df += FloatBytes(v);
+    ff += FloatBytes(std::isnan(v) ? 0.0f : std::isinf(v) ? (v > 0 ? 1.0f : -1.0f) : v);
+    iff += Nearest16(static_cast<double>(v) * 32768.0);
+  }
+  struct Case {
+    const char* name;
+    std::string file;
+    std::string asFloat, as16;
+    unsigned channels;
+  } cases[] = {
+      {"24-bit mono", Riff(Fmt(1, 1, 48000, 24) + Chunk("data", d24)), f24, i24, 1},
+      {"24-bit stereo extensible, 20 valid bits",
+       Riff(Extensible(1, 2, 48000, 24, 20) + Chunk("data", d24)), f24, i24, 2},
+      {"32-bit PCM stereo", Riff(Fmt(1, 2, 96000, 32) + Chunk("data", d32)), f32, i32, 2},
+      {"float mono", Riff(Chunk("LIST", "INFO") + Fmt(3, 1, 44100, 32) + Chunk("data", df)), ff,
+       iff, 1},
+      {"float extensible, odd data",
+       Riff(Extensible(3, 1, 44100, 32, 32) + Chunk("data", df + "x") + Chunk("JUNK", "z")), ff,
+       iff, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WaveSound w = DecodeOrFail(c.file, true);
+    EXPECT_TRUE(w.isFloat);
+    EXPECT_EQ(w.bits, 32u);
+    EXPECT_EQ(w.channels, c.channels);
+    EXPECT_EQ(Str(w.samples), c.asFloat);
+    w = DecodeOrFail(c.file, false);
+    EXPECT_FALSE(w.isFloat);
+    EXPECT_EQ(w.bits, 16u);
+    EXPECT_EQ(Str(w.samples), c.as16);
+
+    // On the device: float where it takes float, 16 bits where it does not.
+    for (bool refuse : {false, true}) {
+      WaveFloatRefused = refuse;
+      TSoundBuffer* b = Load("wide.wav", c.file);
+      WaveFloatRefused = false;
+      ASSERT_FALSE(b->IsEmpty());
+      ALint bits = 0, size = 0, channels = 0;
+      alGetBufferi(b->buffer, AL_BITS, &bits);
+      alGetBufferi(b->buffer, AL_SIZE, &size);
+      alGetBufferi(b->buffer, AL_CHANNELS, &channels);
+      const std::string& held = refuse ? c.as16 : c.asFloat;
+      EXPECT_EQ(bits, refuse ? 16 : 32);
+      EXPECT_EQ(b->bits, refuse ? 16 : 32);
+      EXPECT_EQ(size, static_cast<ALint>(held.size()));
+      EXPECT_EQ(b->size, held.size());
+      EXPECT_EQ(channels, static_cast<ALint>(c.channels));
+    }
+  }
+}
+
 TEST_F(Sound, DamagedFilesGiveEmptyBuffersAndOneLogLine) {
   std::string good = Fmt(1, 1, 22050, 16) + Chunk("data", Samples(1000));
   std::string truncated = Riff(good);
@@ -155,13 +310,22 @@ TEST_F(Sound, DamagedFilesGiveEmptyBuffersAndOneLogLine) {
       {"riff past end", riffTooLong},
       {"data size huge", hugeData},
       {"format size huge", hugeFmt},
-      {"float samples", Riff(Fmt(3, 1, 22050, 32) + Chunk("data", Samples(400)))},
-      {"24-bit", Riff(Fmt(1, 2, 48000, 24) + Chunk("data", Samples(600)))},
       {"six channels", Riff(Fmt(1, 6, 48000, 16) + Chunk("data", Samples(1200)))},
+      {"three channels float", Riff(Fmt(3, 3, 48000, 32) + Chunk("data", Samples(1200)))},
       {"zero rate", Riff(Fmt(1, 1, 0, 16) + Chunk("data", Samples(100)))},
-      // The first sub-chunk is the format whatever it is: a LIST there is
-      // misread as the format and the file is refused.
-      {"list before fmt", Riff(Chunk("LIST", "INFOISFT" + U32(4) + "abcd") + good)},
+      {"ms adpcm", Riff(Fmt(2, 1, 22050, 4) + Chunk("data", Samples(256)))},
+      {"ima adpcm", Riff(Fmt(0x11, 2, 22050, 4) + Chunk("data", Samples(512)))},
+      {"a-law", Riff(Fmt(6, 1, 8000, 8) + Chunk("data", Samples(100)))},
+      {"mu-law", Riff(Fmt(7, 1, 8000, 8) + Chunk("data", Samples(100)))},
+      {"64-bit float", Riff(Fmt(3, 1, 48000, 64) + Chunk("data", Samples(800)))},
+      {"extensible mu-law", Riff(Extensible(7, 1, 8000, 8, 8) + Chunk("data", Samples(100)))},
+      {"extensible cut short", Riff(Chunk("fmt ", Fmt(0xFFFE, 1, 8000, 16).substr(8) + U16(0)) +
+                                    Chunk("data", Samples(100)))},
+      {"24-bit forged frame size",
+       Riff(Chunk("fmt ", U16(1) + U16(2) + U32(48000) + U32(48000 * 6) + U16(4) + U16(24)) +
+            Chunk("data", Samples(600)))},
+      {"fmt past end", Riff(Chunk("JUNK", "ab") + "fmt " + U32(1000) + Samples(20))},
+      {"data before fmt past end", Riff("data" + U32(5000) + Samples(100) + Fmt(1, 1, 8000, 16))},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
