@@ -47,6 +47,7 @@ std::vector<Case> GlCalls(bool afterRun) {
   std::vector<Case> cases = {
       {"LoadTexture", [] { return LoadTexture("t.tga") == 0; }},
       {"LoadTexture", [] { return LoadTexture("t.tga", kKey) == 0; }},
+      {"LoadTextureWithAlpha", [] { return LoadTextureWithAlpha("t.tga") == 0; }},
       {"CreateMaskTexture", [] { return CreateMaskTexture("t.tga", kKey) == 0; }},
       {"SetTexture", none([] { SetTexture(1); })},
       {"Begin2D", none(Begin2D)},
@@ -169,6 +170,7 @@ TEST(Misuse, NullArgumentsAreRefusedWithALine) {
   const std::vector<Case> cases = {
       {"LoadTexture", [] { return LoadTexture(nullptr) == 0; }},
       {"LoadTexture", [] { return LoadTexture(nullptr, kKey) == 0; }},
+      {"LoadTextureWithAlpha", [] { return LoadTextureWithAlpha(nullptr) == 0; }},
       {"CreateMaskTexture", [] { return CreateMaskTexture(nullptr, kKey) == 0; }},
       {"LoadDirectSound",
        [] {

@@ -162,6 +162,149 @@ TEST_F(Textures, TextureModeChoosesTheKeyedUploadPath) {
   EXPECT_EQ(level1, 2);
 }
 
+// Level `level`'s size of the bound texture.
+void LevelSize(int level, GLint* w, GLint* h) {
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, w);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, h);
+}
+
+// A 5 x 3 picture as B, G, R stored bottom-up, and the RGB texture rows it
+// must give.
+std::vector<int> Npot(std::vector<unsigned char>* rgb) {
+  std::vector<int> bgr;
+  for (int i = 0; i < 15; ++i) {
+    const int r = i * 16, g = 255 - i * 9, b = (i * 53) & 255;
+    bgr.insert(bgr.end(), {b, g, r});
+    rgb->insert(rgb->end(), {static_cast<unsigned char>(r), static_cast<unsigned char>(g),
+                             static_cast<unsigned char>(b)});
+  }
+  return bgr;
+}
+
+TEST_F(Textures, TexturesKeepTheirOwnSizeWithMipmaps) {
+  std::vector<unsigned char> rgb;
+  testutil::WriteFile("npot.tga", Tga(2, 5, 3, 24, Npot(&rgb)));
+  GLint w = 0, h = 0;
+  // What the context offers (Mesa: GL 2.0 and later, glGenerateMipmap).
+  LoadTexture("npot.tga");
+  LevelSize(0, &w, &h);
+  EXPECT_EQ(w, 5);
+  EXPECT_EQ(h, 3);
+  EXPECT_EQ(TexImage(GL_RGB, 3), rgb);
+  LevelSize(1, &w, &h);
+  EXPECT_EQ(w, 2);
+  EXPECT_EQ(h, 1);
+  LevelSize(2, &w, &h);
+  EXPECT_EQ(w, 1);
+  EXPECT_EQ(h, 1);
+
+  // A GL before 3.0: the levels come from GL_GENERATE_MIPMAP.
+  const TextureUploadCaps old = {true, false, true};
+  TextureUploadCapsOverride = &old;
+  LoadTexture("npot.tga");
+  LevelSize(0, &w, &h);
+  EXPECT_EQ(w, 5);
+  EXPECT_EQ(TexImage(GL_RGB, 3), rgb);
+  LevelSize(1, &w, &h);
+  EXPECT_EQ(w, 2);
+
+  // No non-power-of-two textures: GLU resamples to powers of two.
+  const TextureUploadCaps none = {false, false, false};
+  TextureUploadCapsOverride = &none;
+  LoadTexture("npot.tga");
+  TextureUploadCapsOverride = nullptr;
+  LevelSize(0, &w, &h);
+  EXPECT_EQ(w & (w - 1), 0) << w;
+  EXPECT_EQ(h & (h - 1), 0) << h;
+  EXPECT_NE(w, 5);
+}
+
+TEST_F(Textures, PowerOfTwoTexturesGiveTheSameLevelZeroEitherWay) {
+  std::vector<int> bgr;
+  for (int i = 0; i < 8 * 4 * 3; ++i) bgr.push_back((i * 97 + 13) & 255);
+  testutil::WriteFile("pot.tga", Tga(2, 8, 4, 24, bgr));
+  LoadTexture("pot.tga");
+  const std::vector<unsigned char> gpu = TexImage(GL_RGB, 3);
+  const TextureUploadCaps none = {false, false, false};
+  TextureUploadCapsOverride = &none;
+  LoadTexture("pot.tga");
+  TextureUploadCapsOverride = nullptr;
+  EXPECT_EQ(TexImage(GL_RGB, 3), gpu);
+  ASSERT_EQ(gpu.size(), 96u);
+  EXPECT_EQ(gpu[0], bgr[2]);
+}
+
+TEST_F(Textures, AlphaMakerKeepsTheFilesAlpha) {
+  // 32-bit TGA: B, G, R, A; the texture keeps A.
+  testutil::WriteFile("a32.tga", Tga(2, 2, 1, 32, {1, 2, 3, 40, 4, 5, 6, 250}));
+  const unsigned int t = LoadTextureWithAlpha("a32.tga");
+  ASSERT_NE(t, 0u);
+  EXPECT_EQ(TexImage(GL_RGBA, 4), (std::vector<unsigned char>{3, 2, 1, 40, 6, 5, 4, 250}));
+  GLint minFilter = 0;
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+  EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_NEAREST);
+  glDisable(GL_BLEND);
+  SetTexture(t);
+  EXPECT_TRUE(glIsEnabled(GL_BLEND));
+  glDisable(GL_BLEND);
+
+  // 24-bit: opaque.
+  testutil::WriteFile("a24.tga", Tga(2, 1, 1, 24, {7, 8, 9}));
+  LoadTextureWithAlpha("a24.tga");
+  EXPECT_EQ(TexImage(GL_RGBA, 4), (std::vector<unsigned char>{9, 8, 7, 255}));
+
+  // PNG: grey + alpha and a palette with a transparent entry, 2 x 2, top
+  // row first in the file, bottom row first in the texture.
+  testutil::PngPicture ga;
+  ga.width = ga.height = 2;
+  ga.colourType = 4;
+  ga.samples = {10, 0, 20, 100, 30, 200, 40, 255};
+  testutil::WriteFile("ga.png", testutil::PngFile(ga));
+  LoadTextureWithAlpha("ga.png");
+  EXPECT_EQ(TexImage(GL_RGBA, 4), (std::vector<unsigned char>{30, 30, 30, 200, 40, 40, 40, 255, 10,
+                                                              10, 10, 0, 20, 20, 20, 100}));
+  testutil::PngPicture pal;
+  pal.width = pal.height = 2;
+  pal.colourType = 3;
+  pal.samples = {0, 1, 1, 0};
+  pal.palette = {200, 100, 50, 1, 2, 3};
+  pal.trns = std::string(1, '\0');
+  testutil::WriteFile("pal.png", testutil::PngFile(pal));
+  LoadTextureWithAlpha("pal.png");
+  EXPECT_EQ(TexImage(GL_RGBA, 4), (std::vector<unsigned char>{1, 2, 3, 255, 200, 100, 50, 0, 200,
+                                                              100, 50, 0, 1, 2, 3, 255}));
+  EXPECT_EQ(LoadTextureWithAlpha("missing.png"), 0u);
+}
+
+TEST_F(Textures, PngFollowsTheTgaRulesInEveryMaker) {
+  // The same 2 x 2 picture as a bottom-left TGA (kPixels, rows bottom-up)
+  // and as an RGBA PNG (top row first) whose alpha the makers must ignore.
+  testutil::PngPicture p;
+  p.width = p.height = 2;
+  p.colourType = 6;
+  for (int row = 1; row >= 0; --row)
+    for (int x = 0; x < 2; ++x) {
+      const int* bgr = &kPixels[(row * 2 + x) * 3];
+      p.samples.insert(p.samples.end(),
+                       {static_cast<unsigned>(bgr[2]), static_cast<unsigned>(bgr[1]),
+                        static_cast<unsigned>(bgr[0]), 0u});
+    }
+  testutil::WriteFile("same.png", testutil::PngFile(p));
+  testutil::WriteFile("same.tga", Tga(2, 2, 2, 24, kPixels));
+  LoadTexture("same.tga");
+  const std::vector<unsigned char> plain = TexImage(GL_RGB, 3);
+  LoadTexture("same.png");
+  EXPECT_EQ(TexImage(GL_RGB, 3), plain);
+  LoadTexture("same.tga", kGrey);
+  const std::vector<unsigned char> keyed = TexImage(GL_RGBA, 4);
+  LoadTexture("same.png", kGrey);
+  EXPECT_EQ(TexImage(GL_RGBA, 4), keyed);
+  CreateMaskTexture("same.tga", kGrey);
+  const std::vector<unsigned char> mask = TexImage(GL_RGB, 3);
+  CreateMaskTexture("same.png", kGrey);
+  EXPECT_EQ(TexImage(GL_RGB, 3), mask);
+}
+
 TEST_F(Textures, FullRegistryStopsAt2048Entries) {
   testutil::WriteFile("one.tga", Tga(2, 1, 1, 24, {1, 2, 3}));
   while (_MaxFreeTextures < CORVANE_MAX_TEXTURES - 1) LoadTexture("one.tga");

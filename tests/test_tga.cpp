@@ -7,6 +7,7 @@
 
 #include <GL/gl.h>
 
+#include "Cp1251.h"
 #include "render/Render.h"
 #include "Pictures.h"
 #include "testutil.h"
@@ -87,9 +88,9 @@ TEST_F(Tga, ThirtyTwoBitPixelsSwapAtEveryCountRawAndInRawPackets) {
   }
 }
 
-TEST_F(Tga, RawIgnoresTheDescriptorAndTrailingBytes) {
+TEST_F(Tga, RawIgnoresAttributeBitsAndTrailingBytes) {
   std::string h = TgaHeader(2, 1, 1, 24);
-  h[17] = 0x20;  // top-down origin bit: not honoured
+  h[17] = 0x08;  // attribute bits count: nothing to do with the pixels
   Load(h + Bytes({9, 8, 7, 0xAA, 0xBB}));
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(d.Pixels(), Bytes({7, 8, 9}));
@@ -133,17 +134,17 @@ struct Rejection {
 TEST(TgaRejects, DamagedAndUnsupportedFiles) {
   std::string rawHuge = TgaHeader(2, 65535, 65535, 32) + std::string(64, '\x7f');
   std::string rleHuge = TgaHeader(10, 65535, 65535, 32) + std::string(64, '\xff');
-  std::string withId = TgaHeader(2, 1, 1, 24) + "abc";
-  withId[0] = 3;
+  std::string idCut = TgaHeader(2, 1, 1, 24) + "abc";
+  idCut[0] = 3;  // the ID takes the pixel's bytes
+  std::string idPastEnd = TgaHeader(10, 1, 1, 24) + "ab";
+  idPastEnd[0] = static_cast<char>(200);
   std::string colourMap = TgaHeader(2, 1, 1, 24) + "abc";
   colourMap[1] = 1;
-  std::string origin = TgaHeader(2, 1, 1, 24) + "abc";
-  origin[8] = 1;
   const Rejection cases[] = {
       {"short header", std::string(11, '\0'), "Could not read file header", "ERROR"},
-      {"image id", withId, "TGA file be type 2 or type 10 ", "Invalid Image"},
+      {"image id leaves no pixels", idCut, "Could not read image data", "ERROR"},
+      {"image id past the end", idPastEnd, "Could not read image data", "ERROR"},
       {"colour map", colourMap, "TGA file be type 2 or type 10 ", "Invalid Image"},
-      {"origin", origin, "TGA file be type 2 or type 10 ", "Invalid Image"},
       {"grey type 3", TgaHeader(3, 1, 1, 8) + "a", "TGA file be type 2 or type 10 ",
        "Invalid Image"},
       {"short info", TgaHeader(2, 1, 1, 24).substr(0, 17), "Could not read info header", "ERROR"},
@@ -235,6 +236,136 @@ TEST(TgaBudget, FileAndMemoryReadersAgree) {
   EXPECT_EQ(b.data[23], 0x10);
   free(a.data);
   free(b.data);
+}
+
+// A picture of w x h pixels, top row first, as B, G, R(, A) with some
+// equal neighbours so that run-length files get runs.
+std::string PictureTopDown(int w, int h, int bytes) {
+  std::string px;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      for (int k = 0; k < bytes; ++k) px.push_back(static_cast<char>((x / 2) * 40 + y * 7 + k * 3));
+  return px;
+}
+
+// Run-length packets as an image program writes them: runs of equal
+// pixels, raw stretches between, each packet within one row.
+std::string Rle(const std::string& rows, int w, int h, int bytes) {
+  std::string out;
+  auto at = [&](int y, int x) {
+    return rows.substr((static_cast<size_t>(y) * w + x) * bytes, bytes);
+  };
+  for (int y = 0; y < h; ++y) {
+    int x = 0;
+    while (x < w) {
+      int run = 1;
+      while (x + run < w && run < 128 && at(y, x + run) == at(y, x)) ++run;
+      if (run > 1) {
+        out += static_cast<char>(0x80 | (run - 1));
+        out += at(y, x);
+      } else {
+        out += static_cast<char>(0);
+        out += at(y, x);
+      }
+      x += run;
+    }
+  }
+  return out;
+}
+
+TEST(TgaFromOtherTools, IdFieldOriginFieldsAndOriginBits) {
+  const int w = 5, h = 3;
+  for (int type : {2, 10})
+    for (int bpp : {24, 32})
+      for (int idLength : {0, 6, 26, 255})
+        for (int descriptor : {0x00, 0x10, 0x20, 0x30}) {
+          SCOPED_TRACE(testing::Message() << "type " << type << ", " << bpp << " bits, ID "
+                                          << idLength << ", descriptor " << descriptor);
+          const int bytes = bpp / 8;
+          const std::string picture = PictureTopDown(w, h, bytes);
+          // Stored in the order the descriptor states.
+          const bool topFirst = descriptor & 0x20, rightToLeft = descriptor & 0x10;
+          std::string stored;
+          for (int row = 0; row < h; ++row) {
+            const int y = topFirst ? row : h - 1 - row;
+            for (int col = 0; col < w; ++col) {
+              const int x = rightToLeft ? w - 1 - col : col;
+              stored += picture.substr((static_cast<size_t>(y) * w + x) * bytes, bytes);
+            }
+          }
+          std::string header = TgaHeader(type, w, h, bpp);
+          header[0] = static_cast<char>(idLength);
+          header[10] = static_cast<char>(topFirst ? h : 0);  // y origin as paint programs set it
+          header[8] = 3;                                     // and an x origin nobody uses
+          header[17] = static_cast<char>(descriptor | (bpp == 32 ? 8 : 0));
+          std::string id(static_cast<size_t>(idLength), 'i');
+          const std::string body = type == 2 ? stored : Rle(stored, w, h, bytes);
+          // Expected: bottom row first, left to right, R, G, B(, A).
+          std::string expect;
+          for (int y = h - 1; y >= 0; --y)
+            for (int x = 0; x < w; ++x) {
+              const std::string p = picture.substr((static_cast<size_t>(y) * w + x) * bytes, bytes);
+              expect += {p[2], p[1], p[0]};
+              if (bytes == 4) expect += p[3];
+            }
+          Decoded d = Read(header + id + body + "TRUEVISION-XFILE.");
+          ASSERT_TRUE(d.ok) << d.error;
+          EXPECT_EQ(d.Pixels(), expect);
+          free(d.img.data);
+          // The memory reader agrees.
+          SImageTGA img;
+          ASSERT_TRUE(Decode(header + id + body, &img));
+          EXPECT_EQ(std::string(reinterpret_cast<char*>(img.data), expect.size()), expect);
+          free(img.data);
+        }
+}
+
+TEST(TgaFromOtherTools, KindsNotTakenAreNamedWithTheirTypeAndBits) {
+  struct Case {
+    const char* file;
+    std::string bytes;
+    const char* error;
+    const char* reason;
+  } cases[] = {
+      {"mapped.tga",
+       [] {
+         std::string s = TgaHeader(1, 2, 1, 8) + std::string(3 * 4, 'p') + "ab";
+         s[1] = 1;  // colour map: 4 entries of 24 bits
+         s[5] = 4;
+         s[7] = 24;
+         return s;
+       }(),
+       "TGA file be type 2 or type 10 ", RU("с палитрой (тип 1, бит на точку: 8)")},
+      {"grey.tga", TgaHeader(3, 2, 1, 8) + "ab", "TGA file be type 2 or type 10 ",
+       RU("в оттенках серого (тип 3, бит на точку: 8)")},
+      {"greyrle.tga", TgaHeader(11, 2, 1, 16) + "abcd", "TGA file be type 2 or type 10 ",
+       RU("(тип 11, бит на точку: 16)")},
+      {"hicolour.tga", TgaHeader(2, 2, 1, 16) + "abcd", "Invalid texture information",
+       RU("полноцветный (тип 2, бит на точку: 16)")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    testutil::RemoveFile("EngineLog.txt");
+    testutil::WriteFile(c.file, c.bytes);
+    SImageTGA img;
+    EXPECT_FALSE(ReadTGA(&img, c.file));
+    EXPECT_STREQ(TgaLastError, c.error);
+    // One reason line (the box may be logged too where boxes are off).
+    int lines = 0;
+    for (const std::string& line : testutil::LogMessages()) {
+      if (line.find(RU("Файл текстуры ")) != 0) continue;
+      ++lines;
+      EXPECT_EQ(line.find(RU("Файл текстуры ") + std::string(c.file) + ": TGA"), 0u) << line;
+      EXPECT_NE(line.find(c.reason), std::string::npos) << line;
+    }
+    EXPECT_EQ(lines, 1);
+  }
+  // A damaged file of a kind we take gets the box alone, as before.
+  testutil::RemoveFile("EngineLog.txt");
+  testutil::WriteFile("short.tga", TgaHeader(2, 2, 2, 24) + "abc");
+  SImageTGA img;
+  EXPECT_FALSE(ReadTGA(&img, "short.tga"));
+  EXPECT_EQ(testutil::ReadFile("EngineLog.txt").find(RU("Файл текстуры")), std::string::npos);
 }
 
 }  // namespace

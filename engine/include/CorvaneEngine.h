@@ -70,10 +70,10 @@ class CORVANE_API TSoundBuffer {
 public:
   unsigned int source;  // device voice name, 0 when empty
   unsigned int buffer;  // device sample buffer name, 0 when empty
-  unsigned int size;    // bytes of sample data held
+  unsigned int size;    // bytes of sample data held on the device
   unsigned int rate;    // sample frames per second (Hz)
   int channels;         // 1 or 2
-  int bits;             // 8 or 16 bits per sample
+  int bits;             // as held: 8 or 16 (integer PCM), 32 (float)
 
   // An empty buffer.
   TSoundBuffer() : source(0), buffer(0), size(0), rate(0), channels(0), bits(0) {}
@@ -91,14 +91,23 @@ public:
   bool IsEmpty() const { return source == 0; }
 };
 
-// Reads the RIFF/WAVE file at `path` (8- or 16-bit PCM, mono or stereo, any
-// rate) into a new buffer on the engine's sound device and stores it in
-// *buffer. A missing file logs a line and leaves *buffer untouched; a
-// damaged or unsupported file, or no sound device, logs a line and stores
-// an empty buffer. A null `buffer` or `path` is refused with a log line.
-// The new buffer is the caller's: ReleaseSoundBuffer(&b) frees it and sets
-// b to null (safe on null, and after shutdown); one left alone is emptied
-// at shutdown and its memory stays taken until the program ends.
+// Reads the RIFF/WAVE file at `path` into a new buffer on the engine's
+// sound device and stores it in *buffer. Taken: mono or stereo at any rate
+// up to 1 MHz, as 8-, 16-, 24- or 32-bit integer PCM or 32-bit float, in a
+// plain or an extensible (WAVE_FORMAT_EXTENSIBLE, PCM or float sub-format)
+// format chunk; the "fmt " and "data" chunks may lie anywhere in the file
+// among other chunks (LIST, JUNK, bext, ...). 8- and 16-bit samples go to
+// the device as they are; 24/32-bit and float samples go as 32-bit float
+// where the device has AL_EXT_FLOAT32 (OpenAL Soft has), otherwise as
+// 16-bit PCM rounded to nearest. Refused with a log line naming the file:
+// more than two channels, compressed codecs (ADPCM, mu-law, A-law, ...),
+// 64-bit float, and chunk or frame sizes the file cannot hold.
+// A missing file logs a line and leaves *buffer untouched; a damaged or
+// unsupported file, or no sound device, logs a line and stores an empty
+// buffer. A null `buffer` or `path` is refused with a log line. The new
+// buffer is the caller's: ReleaseSoundBuffer(&b) frees it and sets b to
+// null (safe on null, and after shutdown); one left alone is emptied at
+// shutdown and its memory stays taken until the program ends.
 CORVANE_API void LoadDirectSound(TSoundBuffer** buffer, const char* path);
 // Frees a buffer made by LoadDirectSound and sets *buffer to null;
 // safe on null and after the engine has shut down.
@@ -258,13 +267,25 @@ CORVANE_API void DrawQuads(const float (*xyz)[3], const float (*st)[2], int coun
 // ============================================================ Textures
 // (module: textures)
 
-// TGA files: types 2 (uncompressed) and 10 (run-length), 24 or 32 bits,
-// no colour map. Rows are used in the order the file stores them; the
-// header's origin bit is not looked at. The file's first row becomes
-// texture row t = 0; sprites, fonts and widgets show t = 0 at the bottom,
-// so a file stored bottom row first (the usual TGA order) appears upright
-// there. Model texture coordinates address rows the same way.
-// The texture makers are [GL]; a texture lives until shutdown.
+// Image formats every texture maker (and TSprite, TFonts) reads; the kind
+// is told by the file's first bytes, not by its name:
+// - TGA: true colour, uncompressed (type 2) or run-length (type 10), 24 or
+//   32 bits, with or without an image ID field; the x/y origin fields are
+//   ignored. Colour-mapped, grey and 15/16-bit TGA files are refused.
+// - PNG: every colour type (grey, grey + alpha, RGB, RGBA, palette), bit
+//   depths 1 to 16 (16-bit channels are scaled to 8 bits), interlaced or
+//   not; gamma and colour-profile chunks are not applied. A PNG has alpha
+//   when it has an alpha channel or transparency entries (tRNS).
+// At most 8192 pixels a side and 16 M pixels in all. Whatever order a file
+// stores its rows and pixels in (TGA's origin bits; PNG is top row first),
+// the picture's bottom row becomes texture row t = 0, left at s = 0;
+// sprites, fonts and widgets show t = 0 at the bottom, so every picture
+// appears upright there. Model texture coordinates address rows the same
+// way. Textures keep the picture's own size (mipmaps built by the GL); only
+// a context without non-power-of-two textures resamples to powers of two.
+// The texture makers are [GL]; a texture lives until shutdown. A file that
+// cannot be read shows an error box, logs a line naming it (with the reason
+// for a kind of image not taken) and gives texture 0.
 //
 // Texture registry: every texture the makers create, in load order.
 // _MaxFreeTextures is the index of the last used entry (-1 when empty);
@@ -276,20 +297,26 @@ extern CORVANE_API int _MaxFreeTextures;
 // unfiltered level (GL_NEAREST), 0 gives linear mipmaps. TFonts::Load sets it.
 extern CORVANE_API int _TextureMode;
 
-// TGA (type 2 or 10, 24 or 32 bits) to an RGB texture with mipmaps.
+// TGA or PNG to an RGB texture with mipmaps (a file's alpha is dropped).
 // Returns the GL texture name, 0 when the file could not be read (the
 // failed load still takes a registry entry; a refused call - no context,
 // null path - takes none).
 CORVANE_API unsigned int LoadTexture(const char* path);
-// RGBA texture whose alpha is 0 where the pixel equals the colour key
-// key[0..2] (red, green, blue, 0..255) exactly, 255 elsewhere; a null key
-// matches nothing. Unfiltered or mipmapped as _TextureMode says.
+// TGA or PNG to an RGBA texture with mipmaps that keeps the file's own
+// alpha (32-bit TGA, PNG with alpha); 255 where the file has none.
+// SetTexture switches on alpha blending for it. Returns 0 as LoadTexture.
+CORVANE_API unsigned int LoadTextureWithAlpha(const char* path);
+// TGA or PNG to an RGBA texture whose alpha is 0 where the pixel equals the
+// colour key key[0..2] (red, green, blue, 0..255) exactly, 255 elsewhere
+// (the file's own alpha is not used); a null key matches nothing.
+// Unfiltered or mipmapped as _TextureMode says.
 CORVANE_API unsigned int LoadTexture(const char* path, const int* key);
 // RGB texture, white where the pixel equals the key, black elsewhere;
 // mipmapped. Returns 0 as LoadTexture does.
 CORVANE_API unsigned int CreateMaskTexture(const char* path, const int* key);
-// Binds name to GL_TEXTURE_2D; a colour-keyed texture also switches on
-// alpha blending (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA). Never turns it off.
+// Binds name to GL_TEXTURE_2D; a colour-keyed or alpha texture also
+// switches on alpha blending (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA). Never
+// turns it off.
 CORVANE_API void SetTexture(unsigned int name);
 
 // ============================================================ Sprites and fonts

@@ -5,9 +5,9 @@
 
 #include "CorvaneEngine.h"
 
-// A decoded TGA image: width x height pixels of bpp / 8 bytes each, rows in
-// file order, bytes R, G, B (, A). `data` is allocated by the reader with
-// malloc and released by the caller with free.
+// A decoded image (TGA or PNG): width x height pixels of bpp / 8 bytes
+// each, bottom row first, left to right, bytes R, G, B (, A). `data` is allocated by the reader
+// with malloc and released by the caller with free.
 struct SImageTGA {
   unsigned char* data;
   unsigned int bpp;
@@ -30,13 +30,48 @@ constexpr size_t kMaxTgaPixels = size_t{4096} * 4096;
 constexpr size_t kMaxTgaFile = 18 + kMaxTgaPixels * 5 + 64 * 1024;
 
 // Reads an uncompressed (type 2) or run-length (type 10) true-colour TGA.
-// On failure shows an error box, leaves image->data null and returns false.
+// On failure shows an error box, leaves image->data null and returns false;
+// a file of a kind not taken (colour-mapped, grey, 16-bit) also gets a log
+// line naming it with its type and bits.
 bool ReadTGA(SImageTGA* image, const char* path);
 // The same from a file image already in memory (size bytes at data).
 bool DecodeTGA(SImageTGA* image, const unsigned char* data, size_t size);
-// Text and caption of the reader's last error box (null before any).
+// What the texture makers read: a PNG file (by its signature, whatever its
+// name) or else a TGA, as ReadTGA does.
+bool ReadImage(SImageTGA* image, const char* path);
+// True when the n bytes at data start with the 8-byte PNG signature.
+bool IsPngSignature(const unsigned char* data, size_t n);
+// Decodes a PNG file image (any colour type and depth) to 8-bit RGB, or
+// RGBA when the file has alpha (an alpha channel or transparency entries),
+// bottom row first. The pixel budget above holds before any allocation.
+bool DecodePNG(SImageTGA* image, const unsigned char* data, size_t size);
+// Text and caption of the readers' last error box (null before any).
 extern const char* TgaLastError;
 extern const char* TgaLastCaption;
+// Why the last refused file was refused, beyond the box text (the kind of
+// image, or the PNG decoder's own words); null when the box says it all.
+extern const char* TgaLastReason;
+extern char TgaLastReasonText[256];
+// Shows the readers' error box and records its text and caption.
+void ImageReaderFail(const char* text, const char* caption = "ERROR");
+
+// Uploads level 0 of the bound GL_TEXTURE_2D and its mipmaps. Where the
+// context takes any size (GL 2.0 or ARB_texture_non_power_of_two) and can
+// build mipmaps itself (glGenerateMipmap, or GL_GENERATE_MIPMAP before 3.0),
+// the picture goes up at its own size; otherwise GLU resamples it to powers
+// of two and builds the levels. Rows must be tightly packed.
+void UploadMipmapped(int components, unsigned width, unsigned height, unsigned format,
+                     const void* pixels);
+// What the current context offers for that (queried at each upload).
+struct TextureUploadCaps {
+  bool anySize;            // non-power-of-two sizes
+  bool generateMipmap;     // glGenerateMipmap (GL 3.0, ARB/EXT_framebuffer_object)
+  bool generateParameter;  // GL_GENERATE_MIPMAP (GL 1.4, SGIS_generate_mipmap)
+};
+TextureUploadCaps QueryTextureUploadCaps();
+// Tests point this at caps of their own to take the other paths; null
+// (the default) asks the context.
+extern const TextureUploadCaps* TextureUploadCapsOverride;
 
 // 1 where the registry entry of the same index is a colour-keyed texture.
 extern unsigned char TextureAlpha[CORVANE_MAX_TEXTURES];

@@ -1,12 +1,17 @@
 // Render: TGA reading and the texture makers with their registry.
 //
-// The reader accepts only true-colour images, uncompressed (type 2) or
-// run-length encoded (type 10), 24 or 32 bits, with no image ID, no colour
-// map and a zero origin. The file is read whole (with a cap) and decoded
-// from memory. Every size the file declares is checked against what the
-// file actually holds and against a pixel budget before anything is
-// allocated, so a damaged or hostile file can neither make us read or write
-// outside a buffer nor ask for more than the budget's memory.
+// The reader accepts true-colour images, uncompressed (type 2) or
+// run-length encoded (type 10), 24 or 32 bits, without a colour map. The
+// image ID field is skipped, the x/y origin fields are not used, and the
+// descriptor's origin bits are honoured: pixels come out bottom row first,
+// left to right, whatever order the file stores them in (a bottom-left file,
+// the TGA default, keeps its rows exactly as stored). The file is read whole
+// (with a cap) and decoded from memory. Every size the file declares is
+// checked against what the file actually holds and against a pixel budget
+// before anything is allocated, so a damaged or hostile file can neither
+// make us read or write outside a buffer nor ask for more than the budget's
+// memory. The makers also take PNG files (see ImagePng.cpp), recognised by
+// their signature whatever the file is called.
 #include "render/Render.h"
 
 #include "BoundedReader.h"
@@ -29,22 +34,24 @@ unsigned char TextureAlpha[CORVANE_MAX_TEXTURES];
 
 namespace {
 
-const unsigned char kRawHeader[12] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-const unsigned char kRleHeader[12] = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 const size_t kTgaHeaderSize = 18;
 
 }  // namespace
 
 const char* TgaLastError = nullptr;
 const char* TgaLastCaption = nullptr;
+const char* TgaLastReason = nullptr;
+char TgaLastReasonText[256];
 
-namespace {
-
-void Fail(const char* text, const char* caption = "ERROR") {
+void ImageReaderFail(const char* text, const char* caption) {
   TgaLastError = text;
   TgaLastCaption = caption;
   PlatformMessageBox(text, caption);
 }
+
+namespace {
+
+void Fail(const char* text, const char* caption = "ERROR") { ImageReaderFail(text, caption); }
 
 // Swaps the file's B, G, R(, A) order into R, G, B(, A) while copying (in
 // and out may be the same pixel).
@@ -128,6 +135,58 @@ void Release(SImageTGA* image) {
   image->data = nullptr;
 }
 
+// The kind of image a TGA type code stands for, for the reason line.
+const char* TgaKind(unsigned type) {
+  switch (type) {
+    case 1:
+    case 9: return RU("с палитрой");
+    case 2:
+    case 10: return RU("полноцветный");
+    case 3:
+    case 11: return RU("в оттенках серого");
+    default: return RU("неизвестного типа");
+  }
+}
+
+// Fills TgaLastReason for a file of a kind the reader does not take.
+void Unsupported(unsigned type, unsigned bits, bool colourMap) {
+  std::snprintf(TgaLastReasonText, sizeof(TgaLastReasonText),
+                RU("TGA %s (тип %u, бит на точку: %u%s); читаются только полноцветные типы 2 "
+                   "и 10 по 24 или 32 бита без палитры"),
+                TgaKind(type), type, bits,
+                colourMap && (type == 2 || type == 10) ? RU(", с палитрой") : "");
+  TgaLastReason = TgaLastReasonText;
+}
+
+// Turns decoded rows (bytesPerPixel each) into bottom-up, left-to-right
+// order: rows are reversed for a top-first file, pixels within each row for
+// a right-to-left one.
+void Orient(unsigned char* pixels, size_t width, size_t height, size_t bytesPerPixel, bool topFirst,
+            bool rightToLeft) {
+  const size_t row = width * bytesPerPixel;
+  if (topFirst) {
+    std::vector<unsigned char> scratch(row);
+    for (size_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+      unsigned char* a = pixels + top * row;
+      unsigned char* b = pixels + bottom * row;
+      std::memcpy(scratch.data(), a, row);
+      std::memcpy(a, b, row);
+      std::memcpy(b, scratch.data(), row);
+    }
+  }
+  if (rightToLeft) {
+    unsigned char px[4];
+    for (size_t y = 0; y < height; ++y) {
+      unsigned char* r = pixels + y * row;
+      for (size_t left = 0, right = width - 1; left < right; ++left, --right) {
+        std::memcpy(px, r + left * bytesPerPixel, bytesPerPixel);
+        std::memcpy(r + left * bytesPerPixel, r + right * bytesPerPixel, bytesPerPixel);
+        std::memcpy(r + right * bytesPerPixel, px, bytesPerPixel);
+      }
+    }
+  }
+}
+
 // Decodes a file image given as its 18-byte header (or what there is of it,
 // headSize bytes) and the bytes after it. When `file` holds those bytes, an
 // uncompressed image is decoded in place and the file's memory becomes the
@@ -135,12 +194,20 @@ void Release(SImageTGA* image) {
 bool Decode(SImageTGA* image, const unsigned char* data, size_t headSize, const unsigned char* body,
             size_t bodySize, bounded::FileBytes* file) {
   image->data = nullptr;
-  if (!data || headSize < sizeof(kRawHeader)) {
+  TgaLastReason = nullptr;
+  if (!data || headSize < 12) {
     Fail("Could not read file header");
     return false;
   }
-  const bool rle = std::memcmp(data, kRleHeader, sizeof(kRleHeader)) == 0;
-  if (!rle && std::memcmp(data, kRawHeader, sizeof(kRawHeader)) != 0) {
+  // Byte 0 is the length of the image ID field that follows the header,
+  // bytes 8 to 11 the origin on a screen (not used here); bytes 3 to 7
+  // describe a colour map and mean nothing when byte 1 says there is none.
+  const unsigned idLength = data[0];
+  const bool colourMap = data[1] != 0;
+  const unsigned type = data[2];
+  const bool rle = type == 10;
+  if (colourMap || (type != 2 && type != 10)) {
+    Unsupported(type, headSize > 16 ? data[16] : 0, colourMap);
     Fail("TGA file be type 2 or type 10 ", "Invalid Image");
     return false;
   }
@@ -152,13 +219,22 @@ bool Decode(SImageTGA* image, const unsigned char* data, size_t headSize, const 
   const unsigned width = info[0] + 256u * info[1];
   const unsigned height = info[2] + 256u * info[3];
   const unsigned bpp = info[4];
+  const unsigned descriptor = info[5];
   image->width = width;
   image->height = height;
   image->bpp = bpp;
   if (width == 0 || height == 0 || (bpp != 24 && bpp != 32)) {
+    if (width != 0 && height != 0) Unsupported(type, bpp, false);
     Fail("Invalid texture information");
     return false;
   }
+  // The image ID lies between the header and the pixels.
+  if (idLength > bodySize) {
+    Fail("Could not read image data");
+    return false;
+  }
+  body += idLength;
+  bodySize -= idLength;
   image->format = bpp == 24 ? GL_RGB : GL_RGBA;
   const size_t bytesPerPixel = bpp / 8;
   const size_t pixelCount = static_cast<size_t>(width) * height;
@@ -181,13 +257,20 @@ bool Decode(SImageTGA* image, const unsigned char* data, size_t headSize, const 
       return false;
     }
   }
+  const bool topFirst = (descriptor & 0x20) != 0, rightToLeft = (descriptor & 0x10) != 0;
   if (!rle && file) {
+    // The pixels start idLength bytes into the file's memory; decoding
+    // moves them to its start. Each pixel (or pair) is read whole before
+    // its bytes are written at the same place or lower, so nothing is
+    // overwritten before it has been read.
     unsigned char* pixels = file->data();
+    const unsigned char* in = pixels + idLength;
     if (bytesPerPixel == 3)
-      DecodeRaw<3>(pixels, pixels, pixelCount);
+      DecodeRaw<3>(in, pixels, pixelCount);
     else
-      DecodeRaw<4>(pixels, pixels, pixelCount);
+      DecodeRaw<4>(in, pixels, pixelCount);
     image->data = file->release();
+    Orient(image->data, width, height, bytesPerPixel, topFirst, rightToLeft);
     return true;
   }
   image->data = static_cast<unsigned char*>(malloc(imageSize));
@@ -202,6 +285,7 @@ bool Decode(SImageTGA* image, const unsigned char* data, size_t headSize, const 
   else
     bytesPerPixel == 3 ? DecodeRaw<3>(in, image->data, pixelCount)
                        : DecodeRaw<4>(in, image->data, pixelCount);
+  Orient(image->data, width, height, bytesPerPixel, topFirst, rightToLeft);
   return true;
 }
 
@@ -212,22 +296,47 @@ bool DecodeTGA(SImageTGA* image, const unsigned char* data, size_t size) {
   return Decode(image, data, head, data ? data + head : nullptr, size - head, nullptr);
 }
 
-bool ReadTGA(SImageTGA* image, const char* path) {
+namespace {
+
+// Reads the image file at path: PNG when it starts with the PNG signature
+// (and pngToo), TGA otherwise. A refusal whose reason the reader gave
+// (a kind of image not taken) gets its own log line naming the file.
+bool ReadImageFile(SImageTGA* image, const char* path, bool pngToo) {
   image->data = nullptr;
+  TgaLastReason = nullptr;
   // The header is read apart, so that the pixels of an uncompressed file
   // start the buffer and can be decoded where they lie.
   bounded::FileBytes file;
   unsigned char header[kTgaHeaderSize];
   bool split = false;
+  bool ok = false;
   switch (bounded::ReadFileCapped(path, kMaxTgaFile, &file, header, sizeof(header), &split)) {
     case bounded::ReadResult::kOk: break;
     case bounded::ReadResult::kNoFile: Fail("Could not open texture file"); return false;
     case bounded::ReadResult::kTooLarge: Fail("Texture file too large"); return false;
     case bounded::ReadResult::kReadError: Fail("Could not read file header"); return false;
   }
-  if (!split) return DecodeTGA(image, file.data(), file.size());
-  return Decode(image, header, sizeof(header), file.data(), file.size(), &file);
+  if (pngToo && split && IsPngSignature(header, sizeof(header))) {
+    // PNG wants the file in one piece; it is compressed, so the copy is small.
+    std::vector<unsigned char> whole(sizeof(header) + file.size());
+    std::memcpy(whole.data(), header, sizeof(header));
+    if (file.size() > 0) std::memcpy(whole.data() + sizeof(header), file.data(), file.size());
+    file.clear();
+    ok = DecodePNG(image, whole.data(), whole.size());
+  } else if (!split) {
+    ok = DecodeTGA(image, file.data(), file.size());
+  } else {
+    ok = Decode(image, header, sizeof(header), file.data(), file.size(), &file);
+  }
+  if (!ok && TgaLastReason) AddToLog(RU("Файл текстуры %s: %s"), path, TgaLastReason);
+  return ok;
 }
+
+}  // namespace
+
+bool ReadTGA(SImageTGA* image, const char* path) { return ReadImageFile(image, path, false); }
+
+bool ReadImage(SImageTGA* image, const char* path) { return ReadImageFile(image, path, true); }
 
 namespace {
 
@@ -267,8 +376,7 @@ void BuildMipmapped(GLint components, const SImageTGA& img, GLenum format, const
   PackedRows packed;
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-  gluBuild2DMipmaps(GL_TEXTURE_2D, components, img.width, img.height, format, GL_UNSIGNED_BYTE,
-                    pixels);
+  UploadMipmapped(components, img.width, img.height, format, pixels);
 }
 
 // No key given: no pixel matches.
@@ -280,13 +388,13 @@ bool KeyMatches(const unsigned char* p, const int* key) {
 
 namespace {
 
-// Reads the TGA at path and converts it pixel by pixel into a new malloc'd
+// Reads the image at path and converts it pixel by pixel into a new malloc'd
 // buffer of `channels` bytes a pixel through convert(source, target). The
 // image's size stays in *img; returns null when the file cannot be read or
 // the buffer cannot be had.
 template <typename Convert>
 unsigned char* ReadConverted(const char* path, SImageTGA* img, size_t channels, Convert convert) {
-  if (!ReadTGA(img, path)) return nullptr;
+  if (!ReadImage(img, path)) return nullptr;
   const size_t pixels = static_cast<size_t>(img->width) * img->height;
   const size_t step = img->bpp / 8;
   unsigned char* out = static_cast<unsigned char*>(malloc(pixels * channels));
@@ -297,24 +405,36 @@ unsigned char* ReadConverted(const char* path, SImageTGA* img, size_t channels, 
   return out;
 }
 
-}  // namespace
-
-unsigned int LoadTexture(const char* path) {
-  if (!RequireGL("LoadTexture") || !RequireArg(path, "LoadTexture", "path")) return 0;
+// The plain and the alpha maker: the image as it is, mipmapped, into a
+// texture of `components` (3: RGB, a 32-bit image's alpha dropped; 4: RGBA,
+// alpha 255 where the image has none), recorded with the alpha flag given.
+unsigned int LoadMipmapped(const char* path, GLint components, unsigned char alphaFlag) {
   SImageTGA img;
   unsigned int name = 0;
-  if (!ReadTGA(&img, path)) {
+  if (!ReadImage(&img, path)) {
     AddToLog(RU("Ошибка загрузки текстуры %s"), path);
   } else {
     name = CreateBoundTexture();
-    // A 32-bit image is uploaded from its RGBA rows; the texture keeps RGB.
-    BuildMipmapped(3, img, img.format, img.data);
+    BuildMipmapped(components, img, img.format, img.data);
     AddToLog(RU("Успешно загружена текстура %s размера %dx%d"), path, (int)img.width,
              (int)img.height);
     Release(&img);
   }
-  Register(name, 0, path);
+  Register(name, alphaFlag, path);
   return name;
+}
+
+}  // namespace
+
+unsigned int LoadTexture(const char* path) {
+  if (!RequireGL("LoadTexture") || !RequireArg(path, "LoadTexture", "path")) return 0;
+  return LoadMipmapped(path, 3, 0);
+}
+
+unsigned int LoadTextureWithAlpha(const char* path) {
+  if (!RequireGL("LoadTextureWithAlpha") || !RequireArg(path, "LoadTextureWithAlpha", "path"))
+    return 0;
+  return LoadMipmapped(path, 4, 1);
 }
 
 unsigned int CreateMaskTexture(const char* path, const int* key) {

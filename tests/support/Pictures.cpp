@@ -3,7 +3,10 @@
 
 #include <GL/gl.h>
 
+#include <zlib.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "AssetIO.h"
@@ -32,6 +35,116 @@ std::string Tga24(int w, int h, const std::vector<unsigned char>& rgbTopDown, bo
     }
   }
   return s;
+}
+
+int PngChannels(int colourType) {
+  switch (colourType) {
+    case 2: return 3;
+    case 4: return 2;
+    case 6: return 4;
+    default: return 1;
+  }
+}
+
+namespace {
+
+void PutBE32(std::string& s, uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) s.push_back(static_cast<char>((v >> shift) & 255));
+}
+
+void PngChunk(std::string& out, const char* type, const std::string& body) {
+  PutBE32(out, static_cast<uint32_t>(body.size()));
+  std::string typed = std::string(type, 4) + body;
+  out += typed;
+  PutBE32(out, PngCrc(typed));
+}
+
+int Paeth(int a, int b, int c) {
+  const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+  return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+}
+
+// Packs and filters the sub-image of the pixels at (x0 + i * dx, y0 + j * dy).
+void PngPass(const PngPicture& p, int x0, int y0, int dx, int dy, std::string* raw) {
+  const int channels = PngChannels(p.colourType);
+  const int w = p.width > x0 ? (p.width - x0 + dx - 1) / dx : 0;
+  const int h = p.height > y0 ? (p.height - y0 + dy - 1) / dy : 0;
+  if (w == 0 || h == 0) return;
+  const size_t rowBytes = (static_cast<size_t>(w) * channels * p.depth + 7) / 8;
+  const int step = std::max(1, channels * p.depth / 8);  // filter distance in bytes
+  std::vector<unsigned char> previous(rowBytes, 0), row(rowBytes);
+  for (int j = 0; j < h; ++j) {
+    std::fill(row.begin(), row.end(), 0);
+    size_t bit = 0;
+    for (int i = 0; i < w; ++i) {
+      const size_t pixel = static_cast<size_t>(y0 + j * dy) * p.width + (x0 + i * dx);
+      for (int c = 0; c < channels; ++c) {
+        const unsigned v = p.samples[pixel * channels + c];
+        if (p.depth == 16) {
+          row[bit / 8] = static_cast<unsigned char>(v >> 8);
+          row[bit / 8 + 1] = static_cast<unsigned char>(v & 255);
+        } else {
+          row[bit / 8] |= static_cast<unsigned char>(v << (8 - p.depth - bit % 8));
+        }
+        bit += p.depth;
+      }
+    }
+    const int filter = j % 5;
+    raw->push_back(static_cast<char>(filter));
+    for (size_t k = 0; k < rowBytes; ++k) {
+      const int a = k >= static_cast<size_t>(step) ? row[k - step] : 0;
+      const int b = previous[k];
+      const int c = k >= static_cast<size_t>(step) ? previous[k - step] : 0;
+      const int predict = filter == 1   ? a
+                          : filter == 2 ? b
+                          : filter == 3 ? (a + b) / 2
+                          : filter == 4 ? Paeth(a, b, c)
+                                        : 0;
+      raw->push_back(static_cast<char>((row[k] - predict) & 255));
+    }
+    previous = row;
+  }
+}
+
+}  // namespace
+
+unsigned PngCrc(const std::string& typeAndBody) {
+  return static_cast<unsigned>(
+      crc32(0, reinterpret_cast<const Bytef*>(typeAndBody.data()), typeAndBody.size()));
+}
+
+std::string PngFile(const PngPicture& p) {
+  std::string raw;
+  if (p.interlaced) {
+    const int passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                              {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    for (const auto& q : passes) PngPass(p, q[0], q[1], q[2], q[3], &raw);
+  } else {
+    PngPass(p, 0, 0, 1, 1, &raw);
+  }
+  uLongf packedSize = compressBound(raw.size());
+  std::string packed(packedSize, '\0');
+  compress2(reinterpret_cast<Bytef*>(&packed[0]), &packedSize,
+            reinterpret_cast<const Bytef*>(raw.data()), raw.size(), 6);
+  packed.resize(packedSize);
+
+  std::string out("\x89PNG\r\n\x1a\n", 8);
+  std::string ihdr;
+  PutBE32(ihdr, static_cast<uint32_t>(p.width));
+  PutBE32(ihdr, static_cast<uint32_t>(p.height));
+  ihdr += static_cast<char>(p.depth);
+  ihdr += static_cast<char>(p.colourType);
+  ihdr += std::string(2, '\0');
+  ihdr += static_cast<char>(p.interlaced ? 1 : 0);
+  PngChunk(out, "IHDR", ihdr);
+  PngChunk(out, "tEXt", std::string("Software") + '\0' + "a paint program");
+  if (!p.palette.empty()) PngChunk(out, "PLTE", std::string(p.palette.begin(), p.palette.end()));
+  if (!p.trns.empty()) PngChunk(out, "tRNS", p.trns);
+  const size_t split = p.idatSplit > 0 ? p.idatSplit : packed.size();
+  for (size_t at = 0; at < packed.size(); at += split)
+    PngChunk(out, "IDAT", packed.substr(at, split));
+  PngChunk(out, "IEND", "");
+  return out;
 }
 
 std::vector<unsigned char> ReadFrame(int w, int h) {
