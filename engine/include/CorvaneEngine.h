@@ -281,8 +281,8 @@ CORVANE_API void DrawQuads(const float (*xyz)[3], const float (*st)[2], int coun
 // the picture's bottom row becomes texture row t = 0, left at s = 0;
 // sprites, fonts and widgets show t = 0 at the bottom, so every picture
 // appears upright there. Model texture coordinates address rows the same
-// way. Textures keep the picture's own size (mipmaps built by the GL); only
-// a context without non-power-of-two textures resamples to powers of two.
+// way. Textures keep the picture's own size; a context without
+// non-power-of-two textures (before GL 2.0) resamples to powers of two.
 // The texture makers are [GL]; a texture lives until shutdown. A file that
 // cannot be read shows an error box, logs a line naming it (with the reason
 // for a kind of image not taken) and gives texture 0.

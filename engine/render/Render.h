@@ -55,11 +55,12 @@ extern char TgaLastReasonText[256];
 // Shows the readers' error box and records its text and caption.
 void ImageReaderFail(const char* text, const char* caption = "ERROR");
 
-// Uploads level 0 of the bound GL_TEXTURE_2D and its mipmaps. Where the
+// Uploads level 0 of the bound GL_TEXTURE_2D and its mipmaps. A picture
+// whose sides are not powers of two goes up at its own size where the
 // context takes any size (GL 2.0 or ARB_texture_non_power_of_two) and can
-// build mipmaps itself (glGenerateMipmap, or GL_GENERATE_MIPMAP before 3.0),
-// the picture goes up at its own size; otherwise GLU resamples it to powers
-// of two and builds the levels. Rows must be tightly packed.
+// build mipmaps itself (glGenerateMipmap, or GL_GENERATE_MIPMAP before 3.0);
+// otherwise, and for power-of-two pictures, GLU builds the levels
+// (resampling to powers of two where needed). Rows must be tightly packed.
 void UploadMipmapped(int components, unsigned width, unsigned height, unsigned format,
                      const void* pixels);
 // What the current context offers for that (queried at each upload).

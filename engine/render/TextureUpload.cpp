@@ -1,11 +1,13 @@
 // Render: mipmapped texture uploads at the picture's own size.
 //
-// Every GL the engine runs on takes textures of any size, so a picture goes
-// up as it is and the driver builds the smaller levels. Only a context that
-// cannot do both (before GL 2.0 without ARB_texture_non_power_of_two, or
-// without any way to build mipmaps itself) gets GLU's path, which resamples
-// to powers of two in software. For power-of-two pictures both paths give
-// the same level 0.
+// Every GL the engine runs on takes textures of any size, so a picture
+// whose sides are not powers of two goes up as it is and the driver builds
+// the smaller levels. Only a context that cannot do both (before GL 2.0
+// without ARB_texture_non_power_of_two, or without any way to build mipmaps
+// itself) gets GLU's path, which resamples to powers of two in software.
+// Power-of-two pictures keep GLU's path: GLU uploads them unchanged and its
+// box filter gives the smaller levels exactly as they always were, so
+// everything drawn from them stays the same to the byte.
 #include "render/Render.h"
 
 #include <SDL2/SDL.h>
@@ -71,15 +73,15 @@ void UploadMipmapped(int components, unsigned width, unsigned height, unsigned f
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
   const bool fits = maxSize > 0 && width <= static_cast<unsigned>(maxSize) &&
                     height <= static_cast<unsigned>(maxSize);
-  const bool sizeTaken = caps.anySize || (PowerOfTwo(width) && PowerOfTwo(height));
-  GenerateMipmapProc generate = caps.generateMipmap ? GenerateMipmapEntry() : nullptr;
+  const bool exact = fits && caps.anySize && !(PowerOfTwo(width) && PowerOfTwo(height));
+  GenerateMipmapProc generate = exact && caps.generateMipmap ? GenerateMipmapEntry() : nullptr;
   const GLsizei w = static_cast<GLsizei>(width), h = static_cast<GLsizei>(height);
-  if (fits && sizeTaken && generate) {
+  if (generate) {
     glTexImage2D(GL_TEXTURE_2D, 0, components, w, h, 0, format, GL_UNSIGNED_BYTE, pixels);
     generate(GL_TEXTURE_2D);
     return;
   }
-  if (fits && sizeTaken && caps.generateParameter) {
+  if (exact && caps.generateParameter) {
     // Before GL 3.0: the levels follow every change of level 0 by themselves.
     glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
     glTexImage2D(GL_TEXTURE_2D, 0, components, w, h, 0, format, GL_UNSIGNED_BYTE, pixels);
