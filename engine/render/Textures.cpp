@@ -324,7 +324,9 @@ bool ReadImageFile(SImageTGA* image, const char* path, bool pngToo) {
     file.clear();
     ok = DecodePNG(image, whole.data(), whole.size());
   } else if (!split) {
-    ok = DecodeTGA(image, file.data(), file.size());
+    ok = pngToo && IsPngSignature(file.data(), file.size())
+             ? DecodePNG(image, file.data(), file.size())
+             : DecodeTGA(image, file.data(), file.size());
   } else {
     ok = Decode(image, header, sizeof(header), file.data(), file.size(), &file);
   }
