@@ -6,7 +6,6 @@
 #   tarvs                 the game, its data, desktop files, manual page (Game)
 # Each carries a copyright file and the Debian changelog; dependencies on
 # system libraries are computed by dpkg-shlibdeps.
-option(CORVANE_DEBIAN_LAYOUT "Install the Debian copyright and changelog files" OFF)
 
 set(CORVANE_DEB_RELEASE 1)
 set(CORVANE_DEB_VERSION ${PROJECT_VERSION}-${CORVANE_DEB_RELEASE})
@@ -63,6 +62,13 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR})
 
 set(CPACK_DEBIAN_ENGINE_PACKAGE_NAME libcorvaneengine1)
 set(CPACK_DEBIAN_ENGINE_PACKAGE_SECTION libs)
+# The linker cache is refreshed through dpkg's ldconfig trigger; the
+# maintainer scripts given here replace the ldconfig calls CPack would add.
+set(CPACK_DEBIAN_ENGINE_PACKAGE_CONTROL_EXTRA
+  ${CMAKE_CURRENT_SOURCE_DIR}/packaging/libcorvaneengine1/triggers
+  ${CMAKE_CURRENT_SOURCE_DIR}/packaging/libcorvaneengine1/postinst
+  ${CMAKE_CURRENT_SOURCE_DIR}/packaging/libcorvaneengine1/postrm)
+set(CPACK_DEBIAN_ENGINE_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 set(CPACK_DEBIAN_ENGINE_DESCRIPTION

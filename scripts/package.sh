@@ -32,4 +32,4 @@ ls "$OUT"/*.deb
 
 echo "== lintian"
 # --fail-on error: warnings are reported but do not fail the check.
-lintian --fail-on error --no-tag-display-limit "$OUT"/*.deb
+lintian --fail-on error --tag-display-limit 0 "$OUT"/*.deb

@@ -68,7 +68,7 @@ mkdir -p "$HOME_DIR" "$RUN_DIR"
 chown "$PLAYER:" "$HOME_DIR" "$RUN_DIR"
 chmod 755 "$WORK"
 as_player() {
-  (cd "$RUN_DIR" && runuser -u "$PLAYER" -- env -i PATH=/usr/local/bin:/usr/bin:/bin \
+  (cd "$RUN_DIR" && runuser -u "$PLAYER" -- env -i PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games \
     HOME="$HOME_DIR" LANG=C.UTF-8 ALSOFT_DRIVERS=null CORVANE_NO_MESSAGEBOX=1 "$@")
 }
 touch "$WORK/stamp"

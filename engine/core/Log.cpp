@@ -144,6 +144,9 @@ bool SetLogFile(const char* path) {
   const size_t length = std::strlen(path);
   if (length >= kLogPathSize) return false;
   std::memcpy(g_logPath, path, length + 1);
-  g_failureReported = false;
-  return LogPlaceWritable(g_logPath);
+  // A false result is the caller's to report; the entries then do not
+  // repeat it.
+  const bool writable = LogPlaceWritable(g_logPath);
+  g_failureReported = !writable;
+  return writable;
 }

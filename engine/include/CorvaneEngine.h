@@ -128,8 +128,9 @@ CORVANE_API bool FileExists(const char* path);
 // deletes when it makes its window); null or "" goes back to
 // "EngineLog.txt" in the working directory. The folder is not created.
 // True when the file can be written (it exists and is writable, or its
-// folder is); false also names the place that is used anyway. A path of
-// 4096 bytes or more is refused: false, the log file stays as it was.
+// folder is). False: the place is used anyway, and the caller reports it
+// (the entries then skip their own stderr line). A path of 4096 bytes or
+// more is refused: false, the log file stays as it was.
 CORVANE_API bool SetLogFile(const char* path);
 
 // ============================================================ Shaders
