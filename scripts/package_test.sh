@@ -5,6 +5,8 @@
 # ordinary user with a fresh home, from another folder:
 #   - TARVS --version, and the manual page through man;
 #   - TARVS from PATH headless (SDL offscreen driver) for a few seconds;
+#   - the same from an unpacked copy it cannot write (the log goes to the
+#     XDG place) and with a home it cannot write (one line each, it goes on);
 #   - the desktop entry's command on a virtual X display (Xvfb), with Enter
 #     pressed for a screenshot and Escape to quit (xdotool);
 # checks the log and the screenshot in their XDG places and that nothing
@@ -90,6 +92,22 @@ grep -q "using game data in /usr/share/tarvs/data" "$WORK/headless.err" || fail 
 grep -q "log in $LOG, screenshots in $SHOTS" "$WORK/headless.err" || fail "places line"
 test -s "$LOG" || fail "no log in $LOG"
 grep -aq "CorvaneEngine $VERSION" "$LOG" || fail "no engine version in the log"
+
+echo "== an unpacked copy the player cannot write; a home it cannot write"
+cp -r /usr/share/tarvs "$WORK/readonly"  # root's, so the player cannot write it
+touch "$WORK/copied"
+sleep 1
+as_player env SDL_VIDEODRIVER=offscreen timeout --preserve-status -s TERM 3 TARVS --windowed \
+  --data "$WORK/readonly" 2> "$WORK/readonly.err" || { cat "$WORK/readonly.err"; fail "read-only copy"; }
+grep -q "log in $LOG" "$WORK/readonly.err" || fail "a read-only copy's log is not in the XDG place"
+[ -z "$(find "$WORK/readonly" -newer "$WORK/copied")" ] || fail "written into the read-only copy"
+mkdir "$WORK/lockedhome"
+as_player env HOME="$WORK/lockedhome" SDL_VIDEODRIVER=offscreen \
+  timeout --preserve-status -s TERM 3 TARVS --windowed 2> "$WORK/locked.err" ||
+  { cat "$WORK/locked.err"; fail "the game did not go on in a home it cannot write"; }
+cat "$WORK/locked.err"
+grep -q "cannot write the log" "$WORK/locked.err" || fail "an unwritable log place is not reported"
+grep -q "cannot write screenshots" "$WORK/locked.err" || fail "an unwritable pictures folder is not reported"
 
 echo "== the desktop entry's command on a virtual display, Enter, Escape"
 EXEC=$(sed -n 's/^Exec=//p' "$DESKTOP")
