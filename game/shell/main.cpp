@@ -22,8 +22,8 @@ const char* const kUsage =
     "  --version     show the version and exit\n"
     "  --help        show this list and exit\n"
     "Without --data the data/ folder is looked for in the working folder, then\n"
-    "beside the executable, then in ../share/tarvs beside it, then (a program in\n"
-    "its build tree) in the build's data folder.\n";
+    "beside the executable, then in ../share/tarvs/data relative to it, then (for\n"
+    "a program in its build tree) in the build's data folder.\n";
 
 struct TOptions {
   bool windowed = false;
