@@ -35,7 +35,9 @@ WORK=$(mktemp -d)
 USER_CREATED=""
 cleanup() {
   apt-get purge -y $PACKAGES > /dev/null 2>&1 || true
-  if [ -n "$USER_CREATED" ]; then userdel "$USER_CREATED" 2> /dev/null || true; fi
+  if [ -n "$USER_CREATED" ]; then
+    userdel "$USER_CREATED" 2> /dev/null || echo "note: could not remove the user $USER_CREATED" >&2
+  fi
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -126,7 +128,12 @@ for try in 1 2 3 4 5 6 7 8; do
   ls "$3"/Screen*.tga > /dev/null 2>&1 && break
 done
 xdotool keydown Escape sleep 0.2 keyup Escape
-( sleep 10; kill $pid 2> /dev/null ) &
+# Up to 10 s to end; no watchdog process is left behind to outlive the run.
+for wait_step in $(seq 100); do
+  kill -0 $pid 2> /dev/null || break
+  sleep 0.1
+done
+kill $pid 2> /dev/null
 wait $pid
 EOF
 chmod 644 "$WORK/drive.sh"
