@@ -132,6 +132,11 @@ struct SDL_Window;
 namespace core {
 // The game's init callback as given to StartEngine; may be null.
 extern void (*InitCallback)();
+// The log file AddToLog appends to (SetLogFile; "EngineLog.txt" by default).
+const char* LogPath();
+// Deletes the log file so it holds one run. Only a regular file or a link
+// is removed: a log pointed at a device such as /dev/null stays untouched.
+void StartNewLog();
 // Asks the loop to end at its next turn (nothing further is dispatched).
 void PostQuit();
 bool QuitPosted();

@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 PKGS="build-essential cmake pkg-config libsdl2-dev libopenal-dev libfreetype-dev
 fonts-dejavu-core libgl1-mesa-dev libglu1-mesa-dev libegl1 libegl-mesa0 libgl1-mesa-dri
 libgtest-dev googletest libbenchmark-dev imagemagick xvfb xdotool sox
-clang-14 libclang-rt-14-dev llvm-14 python3 libpng-dev zlib1g-dev"
+clang-14 libclang-rt-14-dev llvm-14 python3 libpng-dev
+zlib1g-dev xauth dpkg-dev lintian desktop-file-utils appstream man-db"
 missing=""
 for p in $PKGS; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

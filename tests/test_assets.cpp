@@ -685,3 +685,45 @@ TEST_F(Assets, LevelCompilerRejectsBadSourcesWithLineAndColumn) {
 }
 
 }  // namespace
+
+// The icon: the window icon in the data tree as the engine reads it (64 x
+// 64, 32 bits, upright, see-through corners), and the desktop's PNG at
+// every size it names and the SVG.
+TEST_F(Assets, IconIsUprightWithSeeThroughCornersInEveryForm) {
+  SImageTGA img = {};
+  ASSERT_TRUE(ReadTGA(&img, "data/icon.tga"));
+  ASSERT_EQ(img.width, 64u);
+  ASSERT_EQ(img.height, 64u);
+  ASSERT_EQ(img.bpp, 32u);
+  // The engine's rows come bottom first.
+  auto at = [&](int x, int yFromTop) { return &img.data[((63 - yFromTop) * 64 + x) * 4]; };
+  for (int corner : {0, 63}) {
+    EXPECT_EQ(at(corner, 0)[3], 0) << corner;
+    EXPECT_EQ(at(corner, 63)[3], 0) << corner;
+  }
+  EXPECT_EQ(at(32, 32)[3], 255);
+  // Upright: the light platform near the bottom, the dark tile at the top.
+  EXPECT_GT(at(32, 50)[0], 100);
+  EXPECT_LT(at(32, 10)[0], 80);
+  std::free(img.data);
+
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    const std::string name = std::string(TEST_BINARY_DIR) + "/icons/hicolor/" +
+                             std::to_string(size) + "x" + std::to_string(size) + "/apps/tarvs.png";
+    const std::string png = testutil::ReadFile(name);
+    ASSERT_GT(png.size(), 33u) << name;
+    EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+    EXPECT_EQ(png.substr(12, 4), "IHDR");
+    const auto be32 = [&](size_t o) {
+      return (uint32_t)(uint8_t)png[o] << 24 | (uint32_t)(uint8_t)png[o + 1] << 16 |
+             (uint32_t)(uint8_t)png[o + 2] << 8 | (uint32_t)(uint8_t)png[o + 3];
+    };
+    EXPECT_EQ(be32(16), (uint32_t)size) << name;
+    EXPECT_EQ(be32(20), (uint32_t)size) << name;
+    EXPECT_EQ(png[25], 6) << "RGBA";
+  }
+  const std::string svg =
+      testutil::ReadFile(std::string(TEST_BINARY_DIR) + "/icons/hicolor/scalable/apps/tarvs.svg");
+  EXPECT_NE(svg.find("viewBox=\"0 0 256 256\""), std::string::npos);
+  EXPECT_NE(svg.find("<circle"), std::string::npos);
+}

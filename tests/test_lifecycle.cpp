@@ -146,8 +146,12 @@ TEST_F(LifecycleTest, TicksAtFiftyPerSecondWhileFramesAreDrawnThenShutsDownOnce)
 
   const std::vector<std::string> lines = LogMessages();
   ASSERT_GE(lines.size(), 15u);
-  // The log is deleted at window creation, so it starts with the GL start-up.
-  EXPECT_EQ(lines[0], RU("Инициализация OpenGL"));
+  // The log is deleted at window creation, so it starts with the engine's
+  // version, then the GL start-up.
+  EXPECT_EQ(lines[0], RU("Движок CorvaneEngine ") + std::to_string(CORVANE_VERSION_MAJOR) + "." +
+                          std::to_string(CORVANE_VERSION_MINOR) + "." +
+                          std::to_string(CORVANE_VERSION_PATCH));
+  EXPECT_EQ(lines[1], RU("Инициализация OpenGL"));
   EXPECT_EQ(Count(lines, RU("Старт движка")), 0);
   EXPECT_EQ(Count(lines, RU("Пользовательская функция инициализации завершена.")), 1);
 

@@ -10,6 +10,7 @@
 
 #include "CorvaneEngine.h"
 #include "Cp1251.h"
+#include "Internal.h"
 #include "testutil.h"
 
 namespace {
@@ -26,7 +27,10 @@ bool IsStamp(const std::string& line) {
 class LogTest : public ::testing::Test {
 protected:
   void SetUp() override { testutil::RemoveFile(kLog); }
-  void TearDown() override { testutil::RemoveFile(kLog); }
+  void TearDown() override {
+    SetLogFile(nullptr);
+    testutil::RemoveFile(kLog);
+  }
 };
 
 }  // namespace
@@ -63,14 +67,69 @@ TEST_F(LogTest, RussianTextIsWindows1251AndLongMessagesAreCut) {
   EXPECT_EQ(second.substr(9), std::string(255, 'x') + "\r\n");
 }
 
-TEST_F(LogTest, UnwritableLogIsIgnored) {
+TEST_F(LogTest, UnwritableLogIsSkippedAfterOneLineOnStderr) {
   ASSERT_EQ(mkdir(kLog, 0755), 0);
+  ::testing::internal::CaptureStderr();
   AddToLog("lost %d", 1);  // must not crash or write elsewhere
+  AddToLog("lost %d", 2);
   GlError("x");
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("cannot write the log EngineLog.txt"), std::string::npos) << err;
+  EXPECT_EQ(err.find('\n'), err.size() - 1) << "one line, not one per entry: " << err;
+  // A caller told by SetLogFile's false result says it itself.
+  EXPECT_FALSE(SetLogFile(kLog));
+  ::testing::internal::CaptureStderr();
+  AddToLog("lost %d", 3);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
   struct stat info;
   ASSERT_EQ(stat(kLog, &info), 0);
   EXPECT_TRUE(S_ISDIR(info.st_mode));
   rmdir(kLog);
+}
+
+TEST_F(LogTest, SetLogFileMovesTheLogAndNullGoesBack) {
+  mkdir("logs", 0755);
+  EXPECT_TRUE(SetLogFile("logs/run.log"));
+  AddToLog("moved");
+  EXPECT_NE(testutil::ReadFile("logs/run.log").find("moved\r\n"), std::string::npos);
+  EXPECT_FALSE(FileExists(kLog));
+  // A new window starts a new log in the place set.
+  core::StartNewLog();
+  EXPECT_FALSE(FileExists("logs/run.log"));
+
+  // A folder that does not exist is reported, and used all the same.
+  EXPECT_FALSE(SetLogFile("missing/run.log"));
+  EXPECT_STREQ(core::LogPath(), "missing/run.log");
+  // Too long a path is refused and the place stays.
+  const std::string tooLong = "logs/" + std::string(5000, 'x');
+  EXPECT_FALSE(SetLogFile(tooLong.c_str()));
+  EXPECT_STREQ(core::LogPath(), "missing/run.log");
+
+  for (const char* back : {static_cast<const char*>(nullptr), ""}) {
+    SetLogFile("logs/run.log");
+    EXPECT_TRUE(SetLogFile(back));
+    EXPECT_STREQ(core::LogPath(), kLog);
+  }
+  AddToLog("home again");
+  EXPECT_NE(testutil::ReadFile(kLog).find("home again"), std::string::npos);
+  testutil::RemoveFile("logs/run.log");
+  rmdir("logs");
+}
+
+TEST_F(LogTest, ANewLogRemovesOnlyAFileOrALink) {
+  // A log pointed at a device or a pipe (as /dev/null) is never deleted.
+  ASSERT_EQ(mkfifo("pipe.log", 0644), 0);
+  SetLogFile("pipe.log");
+  core::StartNewLog();
+  struct stat info;
+  EXPECT_EQ(lstat("pipe.log", &info), 0);
+  unlink("pipe.log");
+  ASSERT_EQ(symlink("/dev/null", "null.log"), 0);
+  SetLogFile("null.log");
+  core::StartNewLog();
+  EXPECT_NE(lstat("null.log", &info), 0) << "the link itself goes";
+  EXPECT_EQ(stat("/dev/null", &info), 0);
+  SetLogFile(nullptr);
 }
 
 TEST_F(LogTest, FileExists) {

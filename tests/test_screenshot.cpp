@@ -42,6 +42,7 @@ protected:
     for (int i = 0; i < 5; ++i) testutil::RemoveFile("Screen" + std::to_string(i) + ".tga");
   }
   void TearDown() override {
+    SetScreenshotFolder(nullptr);
     SetUp();
     testutil::CloseContext();
     cgl::ContextAlive = false;
@@ -126,4 +127,38 @@ TEST_F(ScreenshotTest, UnwritableDirectoryGivesMessageAndNoFile) {
   ASSERT_EQ(chdir(here), 0);
   EXPECT_NE(err.find("Can't open ScreenShot File!"), std::string::npos);
   EXPECT_FALSE(_ScreenPause) << "a failed attempt still uses up the interval";
+}
+
+TEST_F(ScreenshotTest, ShotsGoToTheFolderSetAndNullGoesBack) {
+  Open(32, 32);
+  DrawQuadrants(32, 32);
+  mkdir("shots", 0755);
+  testutil::WriteFile("shots/Screen0.tga", "keep");
+  EXPECT_TRUE(SetScreenshotFolder("shots/"));
+  _ScreenPause = true;
+  MakeScreenShoot();
+  EXPECT_EQ(testutil::ReadFile("shots/Screen1.tga").size(), 18u + 32 * 32 * 3);
+  EXPECT_FALSE(FileExists("Screen0.tga"));
+
+  // Too long a folder is refused; the folder set stays.
+  const std::string tooLong(4500, 'd');
+  EXPECT_FALSE(SetScreenshotFolder(tooLong.c_str()));
+  _ScreenPause = true;
+  MakeScreenShoot();
+  EXPECT_TRUE(FileExists("shots/Screen2.tga"));
+
+  // A missing folder is reported; the shot then fails with the message.
+  EXPECT_FALSE(SetScreenshotFolder("nowhere"));
+  ::testing::internal::CaptureStderr();
+  _ScreenPause = true;
+  MakeScreenShoot();
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("Can't open ScreenShot File!"),
+            std::string::npos);
+
+  EXPECT_TRUE(SetScreenshotFolder(nullptr));
+  _ScreenPause = true;
+  MakeScreenShoot();
+  EXPECT_TRUE(FileExists("Screen0.tga"));
+  for (int i = 0; i < 3; ++i) testutil::RemoveFile("shots/Screen" + std::to_string(i) + ".tga");
+  rmdir("shots");
 }

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "CorvaneEngine.h"
 #include "Cp1251.h"
 #include "testutil.h"
 
@@ -101,8 +102,14 @@ TEST(TarvsOptions, HelpListsTheOptionsAndABadOptionExitsWithTwo) {
   const std::string here = WorkFolder();
   TResult help = RunTarvs({kTarvs, "--help"}, here, {}, 20);
   EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--windowed", "--size", "--data", "--help"})
+  for (const char* option : {"--windowed", "--size", "--data", "--version", "--help"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
+
+  TResult version = RunTarvs({kTarvs, "--version"}, here, {}, 20);
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "TARVS " + std::to_string(CORVANE_VERSION_MAJOR) + "." +
+                             std::to_string(CORVANE_VERSION_MINOR) + "." +
+                             std::to_string(CORVANE_VERSION_PATCH) + "\n");
 
   for (const std::vector<std::string>& bad :
        {std::vector<std::string>{kTarvs, "--fullscreen-please"},
@@ -157,7 +164,8 @@ std::string StartElsewhere(const std::string& program) {
                GameInitialised);
   EXPECT_FALSE(r.timedOut);
   EXPECT_EQ(r.status, 0) << "SIGTERM ends the game through its normal shutdown";
-  EXPECT_EQ(Lines(r.err), 1) << "no file of the game was missing:\n" << r.err;
+  // The data line and the line naming the log and screenshot places.
+  EXPECT_EQ(Lines(r.err), 2) << "no file of the game was missing:\n" << r.err;
   testutil::RemoveFile(GameFolder(r.err) + "/EngineLog.txt");
   return r.err;
 }
@@ -178,6 +186,74 @@ TEST(TarvsData, StartedFromAnotherFolderItFindsTheDataBesideTheExecutableElseThe
       StartElsewhere((bin / "TARVS").string()).find("using game data in " + bin.string() + "/data"),
       std::string::npos);
   fs::remove_all(bin);
+}
+
+namespace {
+std::string g_installedLog;
+bool InstalledGameInitialised(const TResult&) {
+  return testutil::ReadFile(g_installedLog)
+             .find(RU("Пользовательская функция инициализации завершена.")) != std::string::npos;
+}
+}  // namespace
+
+// An installed layout (prefix/bin/TARVS, prefix/share/tarvs/data) run from
+// another folder with a fresh home: the log goes to the XDG state folder
+// with the engine's version in its first lines, the screenshots to the
+// pictures folder, and nothing is written beside the data.
+TEST(TarvsData, InstalledItWritesIntoThePlayersFoldersOnly) {
+  namespace fs = std::filesystem;
+  const fs::path top = fs::absolute("installed");
+  fs::remove_all(top);
+  const fs::path prefix = top / "prefix", home = top / "home", away = top / "away";
+  fs::create_directories(prefix / "bin");
+  fs::create_directories(prefix / "share/tarvs");
+  fs::create_directories(home);
+  fs::create_directories(away);
+  fs::copy_file(kTarvs, prefix / "bin/TARVS");
+  fs::create_directory_symlink(TEST_BINARY_DIR "/data", prefix / "share/tarvs/data");
+
+  const std::string log = (home / ".local/state/tarvs/EngineLog.txt").string();
+  g_installedLog = log;
+  TResult r =
+      RunTarvs({(prefix / "bin/TARVS").string(), "--windowed"}, away.string(),
+               {"SDL_VIDEODRIVER=offscreen", "ALSOFT_DRIVERS=null", "CORVANE_NO_MESSAGEBOX=1",
+                "HOME=" + home.string(), "XDG_STATE_HOME", "XDG_CONFIG_HOME", "XDG_PICTURES_DIR"},
+               120, InstalledGameInitialised);
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("using game data in " + fs::canonical(prefix / "share/tarvs").string()),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("log in " + log + ", screenshots in " + (home / "Pictures/TARVS").string()),
+            std::string::npos)
+      << r.err;
+  EXPECT_TRUE(fs::is_directory(home / "Pictures/TARVS"));
+  const std::string text = testutil::ReadFile(log);
+  const size_t version =
+      text.find(RU("Движок CorvaneEngine ") + std::to_string(CORVANE_VERSION_MAJOR) + ".");
+  EXPECT_NE(version, std::string::npos) << text;
+  EXPECT_LT(version, 64u) << "among the first lines";
+  int entries = 0;
+  for (const fs::directory_entry& e : fs::directory_iterator(prefix / "share/tarvs"))
+    entries += e.path().filename() == "data" ? 1 : 100;
+  EXPECT_EQ(entries, 1) << "nothing beside the data";
+  EXPECT_FALSE(fs::exists(away / "EngineLog.txt"));
+  fs::remove_all(top);
+}
+
+// A program copied out of the build tree does not fall back on the build's
+// data: compiled-in paths serve only the build tree.
+TEST(TarvsData, OutsideTheBuildTreeTheBuildsDataIsNotUsed) {
+  namespace fs = std::filesystem;
+  char pattern[] = "/tmp/tarvs-copy-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const fs::path outside = pattern;
+  fs::copy_file(kTarvs, outside / "TARVS");
+  TResult r =
+      RunTarvs({(outside / "TARVS").string()}, outside.string(), {"SDL_VIDEODRIVER=offscreen"}, 20);
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.err.find(TEST_BINARY_DIR "/data"), std::string::npos) << r.err;
+  fs::remove_all(outside);
 }
 
 TEST(TarvsDisplay, WithoutAnyDisplayItRefusesInsteadOfRunningUnseen) {

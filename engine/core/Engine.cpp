@@ -40,7 +40,6 @@ void (*InitCallback)() = nullptr;
 
 namespace {
 
-const char* const kLogName = "EngineLog.txt";
 const long long kTickNs = 20000000;  // one game tick, 20 ms
 
 SDL_Window* g_window = nullptr;
@@ -145,7 +144,9 @@ void DropContext() {
 // The window-creation step: runs with the window still hidden. A failure
 // logs its line and posts the quit request; the window stays.
 void CreateStep() {
-  std::remove(kLogName);
+  core::StartNewLog();
+  AddToLog(RU("Движок CorvaneEngine %d.%d.%d"), CORVANE_VERSION_MAJOR, CORVANE_VERSION_MINOR,
+           CORVANE_VERSION_PATCH);
 
   if (!(SDL_GetWindowFlags(g_window) & SDL_WINDOW_OPENGL)) {
     AddToLog(RU("Ошибка. Не найден нужный формат пикселей."));

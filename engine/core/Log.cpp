@@ -1,4 +1,5 @@
-// Core: the engine log "EngineLog.txt" and the GL error report.
+// Core: the engine log ("EngineLog.txt" in the working directory, or the
+// file the game names with SetLogFile) and the GL error report.
 //
 // Every entry opens the file for appending, writes one line and closes it,
 // so the log is complete on disk even if the program dies right after.
@@ -9,14 +10,24 @@
 #include <GL/glu.h>
 #include <SDL2/SDL.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 namespace {
 
-const char* const kLogName = "EngineLog.txt";
+const char* const kDefaultLogName = "EngineLog.txt";
+// Longest log path kept, terminator included (PATH_MAX on Linux).
+constexpr size_t kLogPathSize = 4096;
+
+char g_logPath[kLogPathSize] = "EngineLog.txt";
+// Set once stderr has been told the current log file cannot be written,
+// so a read-only place costs one line, not one per entry.
+bool g_failureReported = false;
 
 // Upper bound on the errors one GlError call reports: a broken driver that
 // never stops returning errors must not hang the engine.
@@ -41,15 +52,40 @@ void WriteTextMode(std::FILE* f, const char* text) {
   }
 }
 
-// Appends one line "HH:MM:SS <message>" to the log; silently does nothing
-// when the file cannot be opened.
+// Appends one line "HH:MM:SS <message>" to the log. When the file cannot
+// be opened the entry is dropped; the first such failure for this log file
+// is reported on stderr.
 void AppendEntry(const TClock& t, const char* message) {
-  std::FILE* f = std::fopen(kLogName, "ab");
-  if (!f) return;
+  std::FILE* f = std::fopen(g_logPath, "ab");
+  if (!f) {
+    if (!g_failureReported) {
+      g_failureReported = true;
+      std::fprintf(stderr, "CorvaneEngine: cannot write the log %s (%s); going on without it\n",
+                   g_logPath, std::strerror(errno));
+    }
+    return;
+  }
   std::fprintf(f, "%02d:%02d:%02d ", t.hour, t.minute, t.second);
   WriteTextMode(f, message);
   WriteTextMode(f, "\n");
   std::fclose(f);
+}
+
+// True when an entry could be appended to `path`: the file exists as a
+// regular file and is writable, or it is missing and its folder is
+// writable.
+bool LogPlaceWritable(const char* path) {
+  struct stat info;
+  if (stat(path, &info) == 0) return S_ISREG(info.st_mode) && access(path, W_OK) == 0;
+  if (errno != ENOENT) return false;
+  const char* slash = std::strrchr(path, '/');
+  if (!slash) return access(".", W_OK | X_OK) == 0;
+  if (slash == path) return access("/", W_OK | X_OK) == 0;
+  char folder[kLogPathSize];
+  const size_t length = static_cast<size_t>(slash - path);
+  std::memcpy(folder, path, length);
+  folder[length] = '\0';
+  return stat(folder, &info) == 0 && S_ISDIR(info.st_mode) && access(folder, W_OK | X_OK) == 0;
 }
 
 void ReportGlErrors(const char* context) {
@@ -91,4 +127,26 @@ bool FileExists(const char* path) {
   if (!path || !*path) return false;
   struct stat info;
   return stat(path, &info) == 0;
+}
+
+namespace core {
+const char* LogPath() { return g_logPath; }
+
+void StartNewLog() {
+  struct stat info;
+  if (lstat(g_logPath, &info) == 0 && (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)))
+    std::remove(g_logPath);
+}
+}  // namespace core
+
+bool SetLogFile(const char* path) {
+  if (!path || !*path) path = kDefaultLogName;
+  const size_t length = std::strlen(path);
+  if (length >= kLogPathSize) return false;
+  std::memcpy(g_logPath, path, length + 1);
+  // A false result is the caller's to report; the entries then do not
+  // repeat it.
+  const bool writable = LogPlaceWritable(g_logPath);
+  g_failureReported = !writable;
+  return writable;
 }

@@ -1,9 +1,37 @@
 // Core: screenshots, the frame buffer as an uncompressed 24-bit TGA
-// named "Screen<N>.tga" with the lowest N not yet on disk.
+// named "Screen<N>.tga" with the lowest N not yet on disk, in the working
+// directory or the folder the game names with SetScreenshotFolder.
 #include "Internal.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstring>
 #include <new>
+
+namespace {
+
+// Longest folder kept, terminator included: the folder, "/Screen", ten
+// digits and ".tga" must fit in one path of 4096 bytes.
+constexpr size_t kFolderSize = 4000;
+// Empty: the working directory.
+char g_folder[kFolderSize] = "";
+
+}  // namespace
+
+bool SetScreenshotFolder(const char* dir) {
+  if (!dir) dir = "";
+  size_t length = std::strlen(dir);
+  // "pictures/" and "pictures" are the same folder; "/" stays "/".
+  while (length > 1 && dir[length - 1] == '/') --length;
+  if (length >= kFolderSize) return false;
+  std::memcpy(g_folder, dir, length);
+  g_folder[length] = '\0';
+  const char* folder = length ? g_folder : ".";
+  struct stat info;
+  return stat(folder, &info) == 0 && S_ISDIR(info.st_mode) && access(folder, W_OK | X_OK) == 0;
+}
 
 void MakeScreenShoot() {
   // Called from the tick that quit, the context is already gone: nothing
@@ -31,9 +59,10 @@ void MakeScreenShoot() {
   glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
   glPixelStorei(GL_PACK_ALIGNMENT, oldAlignment);
 
-  char name[32];
+  char name[kFolderSize + 32];
+  const char* separator = g_folder[0] && std::strcmp(g_folder, "/") != 0 ? "/" : "";
   for (unsigned n = 0;; ++n) {
-    std::snprintf(name, sizeof name, "Screen%u.tga", n);
+    std::snprintf(name, sizeof name, "%s%sScreen%u.tga", g_folder, separator, n);
     if (!FileExists(name)) break;
   }
 

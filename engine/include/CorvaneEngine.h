@@ -116,13 +116,14 @@ CORVANE_API void ReleaseSoundBuffer(TSoundBuffer** buffer);
 // ============================================================ Log
 // (module: log)
 
-// Appends one entry to "EngineLog.txt" in the working directory: local time
-// "HH:MM:SS ", the printf-formatted message (cut at 255 bytes) and CR LF.
-// The file is opened and closed for each entry; an unwritable log is
-// silently skipped. Text from outside (file names, driver strings) must be
-// passed as the argument of a "%s". Windows-1251 text; a null format
-// writes an empty entry. The log is deleted each time StartEngine makes
-// its window. Needs no GL context.
+// Appends one entry to the log file, "EngineLog.txt" in the working
+// directory unless SetLogFile named another: local time "HH:MM:SS ", the
+// printf-formatted message (cut at 255 bytes) and CR LF. The file is
+// opened and closed for each entry; an unwritable log is skipped after one
+// line on stderr naming it (once per log file). Text from outside (file
+// names, driver strings) must be passed as the argument of a "%s".
+// Windows-1251 text; a null format writes an empty entry. The log is
+// deleted each time StartEngine makes its window. Needs no GL context.
 CORVANE_API void AddToLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Logs every pending OpenGL error, one entry each, all with one time stamp;
 // the second form puts the caller's context text (Windows-1251) in front.
@@ -132,6 +133,14 @@ CORVANE_API void GlError(const char* context);
 // True when the path names anything on disk (a directory counts); false
 // for a null or empty path.
 CORVANE_API bool FileExists(const char* path);
+// Makes `path` the log file from the next entry on (the file StartEngine
+// deletes when it makes its window); null or "" goes back to
+// "EngineLog.txt" in the working directory. The folder is not created.
+// True when the file can be written (it exists and is writable, or its
+// folder is). False: the place is used anyway, and the caller reports it
+// (the entries then skip their own stderr line). A path of 4096 bytes or
+// more is refused: false, the log file stays as it was.
+CORVANE_API bool SetLogFile(const char* path);
 
 // ============================================================ Shaders
 // (module: shaders)
@@ -749,9 +758,15 @@ CORVANE_API extern TSoundDevice* _dsound;  // null when no sound device
 // calls it; a game does not.
 CORVANE_API void InitGL(int width, int height);
 // [GL] Saves the frame buffer as "Screen<N>.tga" (lowest free N) in the
-// working directory at the size asked of StartEngine: uncompressed 24-bit,
-// bottom row first. At most one shot per FPS interval (_ScreenPause); a
-// call in the tick that quit is dropped without a line.
+// screenshot folder (the working directory unless SetScreenshotFolder named
+// another) at the size asked of StartEngine: uncompressed 24-bit, bottom
+// row first. At most one shot per FPS interval (_ScreenPause); a call in
+// the tick that quit is dropped without a line.
 CORVANE_API void MakeScreenShoot();
+// Makes `dir` the folder MakeScreenShoot writes into; null or "" goes back
+// to the working directory. The folder is not created. True when it is a
+// folder that can be written; false (the folder is used anyway) otherwise.
+// A path of 4000 bytes or more is refused: false, the folder stays as it was.
+CORVANE_API bool SetScreenshotFolder(const char* dir);
 
 #endif  // CORVANE_ENGINE_H

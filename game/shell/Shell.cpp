@@ -11,6 +11,7 @@
 #include "actors/Monsters.h"
 #include "actors/Player.h"
 #include "hud/Hud.h"
+#include "shell/UserDirs.h"
 #include "world/Level.h"
 
 float CameraHeight = 0.0f;
@@ -42,7 +43,7 @@ void ProcessCallback() {
   //    still runs and no further tick or frame follows.
   if (_keys[27]) QuiteEngine();
   // 2. Enter: screenshot (the engine lets one through per FPS interval).
-  if (_keys[13]) MakeScreenShoot();
+  ScreenshotKey(_keys[13]);
   // 3. Pickups near the player, before it moves.
   ProcessLevel();
   // 4. Keys, movement and the shot of the firing cycle.

@@ -1,17 +1,15 @@
 // TARVS: reads the command line, finds the game's data, hands the game's
 // callbacks to the engine (full screen at the logical size 1024 x 768, or a
 // window) and returns when the engine has shut down.
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "CorvaneEngine.h"
+#include "shell/DataDir.h"
 #include "shell/Shell.h"
+#include "shell/UserDirs.h"
 
 namespace {
 
@@ -21,12 +19,11 @@ const char* const kUsage =
     "  --size WxH    window size in pixels, e.g. 1280x960 (the picture is scaled;\n"
     "                the game itself always sees 1024 x 768)\n"
     "  --data DIR    the game's data folder (named data), or a folder holding data/\n"
+    "  --version     show the version and exit\n"
     "  --help        show this list and exit\n"
     "Without --data the data/ folder is looked for in the working folder, then\n"
-    "beside the executable, then in the build's data folder.\n";
-
-// A file every complete data tree holds; the rest is found through it.
-const char* const kProbe = "maps/level0.map";
+    "beside the executable, then in ../share/tarvs/data relative to it, then (for\n"
+    "a program in its build tree) in the build's data folder.\n";
 
 struct TOptions {
   bool windowed = false;
@@ -57,6 +54,11 @@ int ParseOptions(int argc, char** argv, TOptions* options) {
       std::fputs(kUsage, stdout);
       return -1;
     }
+    if (std::strcmp(arg, "--version") == 0) {
+      std::printf("TARVS %d.%d.%d\n", CORVANE_VERSION_MAJOR, CORVANE_VERSION_MINOR,
+                  CORVANE_VERSION_PATCH);
+      return -1;
+    }
     if (std::strcmp(arg, "--windowed") == 0) {
       options->windowed = true;
     } else if (std::strcmp(arg, "--size") == 0 && i + 1 < argc) {
@@ -75,84 +77,16 @@ int ParseOptions(int argc, char** argv, TOptions* options) {
   return 0;
 }
 
-bool IsFile(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-std::string Parent(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string Absolute(const std::string& path) {
-  char resolved[PATH_MAX];
-  if (realpath(path.c_str(), resolved)) return resolved;
-  return path;
-}
-
-// The folder that holds data/ for a candidate: the candidate itself when it
-// has data/ inside, or its parent when the candidate is a folder named data.
-// Empty when the candidate holds no game data.
-std::string RootOf(const std::string& candidate) {
-  if (IsFile(candidate + "/data/" + kProbe)) return Absolute(candidate);
-  if (IsFile(candidate + "/" + kProbe)) {
-    const std::string full = Absolute(candidate);
-    const size_t slash = full.find_last_of('/');
-    if (full.compare(slash + 1, std::string::npos, "data") == 0) return Parent(full);
-  }
-  return std::string();
-}
-
-std::string ExecutableFolder() {
-  char path[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return std::string();
-  path[n] = '\0';
-  return Parent(path);
-}
-
-// Finds the data and makes the folder holding it the working folder, since
-// the game names its files "data/...". False, after one line on stderr
-// naming every folder tried, when none holds the game's data.
-bool EnterDataFolder(const char* requested) {
-  std::string tried;
-  std::string root;
-  if (requested) {
-    root = RootOf(requested);
-    tried = requested;
-  } else {
-    std::string candidates[3] = {".", ExecutableFolder(), ""};
-#ifdef TARVS_BUILD_DATA_DIR
-    candidates[2] = Parent(TARVS_BUILD_DATA_DIR);
-#endif
-    for (const std::string& folder : candidates) {
-      if (folder.empty()) continue;
-      const std::string data = Absolute(folder) + "/data";
-      if (tried.find(data) != std::string::npos) continue;
-      if (!tried.empty()) tried += ", ";
-      tried += data;
-      root = RootOf(folder);
-      if (!root.empty()) break;
-    }
-  }
-  if (root.empty() || chdir(root.c_str()) != 0) {
-    std::fprintf(stderr, "TARVS: no game data (data/%s) found in: %s\n", kProbe, tried.c_str());
-    return false;
-  }
-  std::fprintf(stderr, "TARVS: using game data in %s/data\n", root.c_str());
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   TOptions options;
   const int status = ParseOptions(argc, argv, &options);
   if (status != 0) return status < 0 ? 0 : status;
-  if (!EnterDataFolder(options.data)) return 1;
+  TDataPlace data;
+  if (!EnterGameData(options.data, &data)) return 1;
+  UsePlayerFolders(
+      ChoosePlayerFolders(data.root, data.installed, FolderWritable(data.root), ProcessEnv));
 
   if (options.width > 0) SetWindowSize(options.width, options.height);
   const bool fullScreen = !options.windowed && options.width == 0;
