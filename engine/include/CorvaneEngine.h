@@ -697,6 +697,24 @@ CORVANE_API void PauseGame();          // _GameOn = false: process callback skip
 CORVANE_API void ResumeGame();         // _GameOn = true
 CORVANE_API void ShowMenu(int index);  // _ActiveMenu = index (-1: none)
 
+// Loop pacing. Every tick that is due runs before a frame, at most 5 in a
+// row; a loop more than 100 ms behind drops the rest. A minimized or hidden
+// window draws no frames (ticks go on). Settings hold across runs.
+// Vsync (adaptive where the driver has it), on by default.
+CORVANE_API void SetVSync(bool on);
+// Frames a second at most: 0 unlimited, negative (the default) the
+// display's refresh rate (60 when unknown). Stands aside while vsync paces.
+CORVANE_API void SetFrameCap(int fps);
+// On (the default): GetTickFraction reports where between two ticks a
+// frame is drawn; off: frames show exact tick states.
+CORVANE_API void SetSmoothing(bool on);
+// In the render callback: the fraction (0..1) of the tick period elapsed
+// since the last tick. 0 with smoothing off, outside a frame, or in fixed step.
+CORVANE_API float GetTickFraction();
+// On: every loop turn runs exactly one tick and then one frame, with no
+// sleeping, frame cap or vsync (timed demos).
+CORVANE_API void SetFixedStep(bool on);
+
 // Key state indexed by Windows virtual-key code (letters: upper-case ASCII,
 // 13 Enter, 27 Escape, 32 Space, 37..40 arrows); 1 while held.
 CORVANE_API extern int _keys[256];
