@@ -10,6 +10,7 @@
 #include <SDL2/SDL.h>
 
 #include <climits>
+#include <cstring>
 #include <ctime>
 
 namespace {
@@ -17,8 +18,11 @@ namespace {
 const int kUnknownRefreshHz = 60;
 
 // The monotonic clock; waits in SDL's event wait so input ends them.
+// Drivers without a display (offscreen, dummy) have no input to wait for
+// and SDL could only poll for it every millisecond: they sleep instead.
 class RealClock : public core::LoopClock {
 public:
+  bool sleepOnly = false;
   long long Now() override {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -29,7 +33,11 @@ public:
     if (left <= 0) return;
     // Whole milliseconds, rounded up: waking early would only wait again.
     const long long ms = (left + 999999) / 1000000;
-    SDL_WaitEventTimeout(nullptr, ms > INT_MAX ? INT_MAX : static_cast<int>(ms));
+    const int wait = ms > INT_MAX ? INT_MAX : static_cast<int>(ms);
+    if (sleepOnly)
+      SDL_Delay(static_cast<Uint32>(wait));
+    else
+      SDL_WaitEventTimeout(nullptr, wait);
   }
 };
 
@@ -44,6 +52,7 @@ float g_fraction = 0.0f;     // of the frame being drawn
 bool g_vsyncActive = false;  // a nonzero swap interval was accepted
 bool g_swapWaited = false;   // the last swap was held back by vsync
 int g_refreshHz = kUnknownRefreshHz;
+bool g_legacy = false;
 
 // The refresh rate of the display the window is on; 60 when unknown.
 int DisplayRefreshHz() {
@@ -87,9 +96,37 @@ bool DrainEvents() {
   return true;
 }
 
+// The old loop, for the benchmark: events first; with the queue empty, one
+// tick when its deadline has passed and a frame has been drawn since the
+// last tick, otherwise one frame. Missed ticks beyond a period are dropped.
+void RunLegacyLoop() {
+  long long deadline = g_clock->Now() + core::kTickNs;
+  bool drawnSinceTick = true;
+  SDL_Event e;
+  while (!core::QuitPosted()) {
+    if (SDL_PollEvent(&e)) {
+      core::DispatchEvent(e);
+      continue;
+    }
+    const long long now = g_clock->Now();
+    if (drawnSinceTick && now >= deadline) {
+      core::RunTick();
+      drawnSinceTick = false;
+      deadline += core::kTickNs;
+      if (now - deadline >= core::kTickNs)
+        deadline += ((now - deadline) / core::kTickNs + 1) * core::kTickNs;
+      continue;
+    }
+    core::DrawAndSwap();
+    drawnSinceTick = true;
+  }
+}
+
 }  // namespace
 
 namespace core {
+
+void SetLegacyPacing(bool on) { g_legacy = on; }
 
 void SetLoopClock(LoopClock* clock) { g_clock = clock ? clock : &g_realClock; }
 
@@ -128,8 +165,15 @@ void SwapAndTime(SDL_Window* window, bool finish) {
 // `deadline` is when the next tick is due; `lastTick` when the last one
 // was (both on the tick schedule, not when they actually ran).
 void RunLoop() {
+  if (g_legacy) {
+    RunLegacyLoop();
+    return;
+  }
   g_refreshHz = DisplayRefreshHz();
   ApplySwapInterval();
+  const char* driver = SDL_GetCurrentVideoDriver();
+  g_realClock.sleepOnly =
+      driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
   long long now = g_clock->Now();
   long long deadline = now + kTickNs;
   long long lastTick = now;

@@ -35,6 +35,11 @@ long long LoopNow();
 
 // Runs the loop until the quit request (Loop.cpp).
 void RunLoop();
+// The loop as it was before catch-up ticks, the frame cap and idling: a
+// tick only after a frame has been drawn, frames as fast as they go, no
+// sleeping, the driver's swap interval. Kept only so the loop benchmark
+// can measure against it in the same run.
+void SetLegacyPacing(bool on);
 // Sets the swap interval from the vsync and fixed-step settings; nothing
 // without a GL context.
 void ApplySwapInterval();

@@ -5,6 +5,7 @@
 #include "shell/Smoothing.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "CorvaneEngine.h"
 #include "actors/Bullets.h"
@@ -32,8 +33,9 @@ struct TPose {
 
 struct TDot {
   float x, y, z, size;
-  bool alive;
 };
+
+const int kWords = kParticles / 64;
 
 // What the frames draw of the game's state.
 struct TDrawn {
@@ -50,7 +52,8 @@ struct TDrawn {
   float corpseFrame[CORPSE_SLOTS];
   bool effectActive[EFFECT_SLOTS];
   float effectSize[EFFECT_SLOTS];
-  TDot dots[kPools][kParticles];
+  uint64_t live[kPools][kWords];  // one bit per live particle
+  TDot dots[kPools][kParticles];  // kept for the live ones only
 };
 
 TDrawn g_tickStart;  // as the last tick found it
@@ -104,12 +107,29 @@ void Capture(TDrawn& d) {
     d.effectSize[i] = Effects.effects[i].size;
   }
   for (int p = 0; p < kPools; p++) {
-    const SParticle3D* parts = Pool(p)->particles;
-    for (int i = 0; i < kParticles; i++) {
-      const SParticle3D& s = parts[i];
-      d.dots[p][i] = {s.x, s.y, s.z, s.size, s.life > 0};
+    const TParticlesSystem& pool = *Pool(p);
+    for (int w = 0; w < kWords; w++) {
+      uint64_t live = 0;
+      // The pool's free-slot bits skip the empty stretches quickly.
+      if (pool.freeSlots[w] != ~uint64_t(0)) {
+        for (int b = 0; b < 64; b++) {
+          const int i = w * 64 + b;
+          const SParticle3D& s = pool.particles[i];
+          if (s.life <= 0) continue;
+          live |= uint64_t(1) << b;
+          d.dots[p][i] = {s.x, s.y, s.z, s.size};
+        }
+      }
+      d.live[p][w] = live;
     }
   }
+}
+
+// Calls fn(slot) for every set bit of a word of 64 slots.
+template <typename F>
+void EachBit(uint64_t bits, int word, F fn) {
+  for (int b = 0; bits; b++, bits >>= 1)
+    if (bits & 1) fn(word * 64 + b);
 }
 
 // Puts captured values back; only the slots Capture wrote.
@@ -129,12 +149,14 @@ void Restore(const TDrawn& d) {
   for (int i = 0; i < EFFECT_SLOTS; i++) Effects.effects[i].size = d.effectSize[i];
   for (int p = 0; p < kPools; p++) {
     SParticle3D* parts = Pool(p)->particles;
-    for (int i = 0; i < kParticles; i++) {
-      const TDot& dot = d.dots[p][i];
-      parts[i].x = dot.x;
-      parts[i].y = dot.y;
-      parts[i].z = dot.z;
-      parts[i].size = dot.size;
+    for (int w = 0; w < kWords; w++) {
+      EachBit(d.live[p][w], w, [&](int i) {
+        const TDot& dot = d.dots[p][i];
+        parts[i].x = dot.x;
+        parts[i].y = dot.y;
+        parts[i].z = dot.z;
+        parts[i].size = dot.size;
+      });
     }
   }
 }
@@ -181,16 +203,20 @@ void Blend(const TDrawn& a, const TDrawn& b, float f) {
   for (int i = 0; i < EFFECT_SLOTS; i++)
     if (a.effectActive[i] && b.effectActive[i])
       Effects.effects[i].size = Lerp(a.effectSize[i], b.effectSize[i], f);
+  // Particles live at both ticks; the ones sprayed since are drawn as
+  // they are.
   for (int p = 0; p < kPools; p++) {
     SParticle3D* parts = Pool(p)->particles;
-    for (int i = 0; i < kParticles; i++) {
-      const TDot& from = a.dots[p][i];
-      const TDot& to = b.dots[p][i];
-      if (!from.alive || !to.alive || Moved(from.x, from.y, to.x, to.y)) continue;
-      parts[i].x = Lerp(from.x, to.x, f);
-      parts[i].y = Lerp(from.y, to.y, f);
-      parts[i].z = Lerp(from.z, to.z, f);
-      parts[i].size = Lerp(from.size, to.size, f);
+    for (int w = 0; w < kWords; w++) {
+      EachBit(a.live[p][w] & b.live[p][w], w, [&](int i) {
+        const TDot& from = a.dots[p][i];
+        const TDot& to = b.dots[p][i];
+        if (Moved(from.x, from.y, to.x, to.y)) return;
+        parts[i].x = Lerp(from.x, to.x, f);
+        parts[i].y = Lerp(from.y, to.y, f);
+        parts[i].z = Lerp(from.z, to.z, f);
+        parts[i].size = Lerp(from.size, to.size, f);
+      });
     }
   }
 }
