@@ -677,8 +677,8 @@ struct TSoundDevice;  // the engine's sound device (OpenAL device + context)
 
 // Runs the whole engine: window, GL context, sound device, InitGL (which
 // ends with `init`), then the loop that calls `process` every 20 ms tick
-// while _GameOn and draws a frame (clear, identity, `render`, the active
-// menu) whenever no event is waiting. Returns 0 when no window could be
+// while _GameOn and draws frames (clear, identity, `render`, the active
+// menu) paced as the loop settings below say. Returns 0 when no window could be
 // made, 1 after the loop ended. Any callback may be null. width x height
 // pixels; `caption` is Windows-1251 (null: empty). hInstance,
 // hPrevInstance, cmdLine, nCmdShow and reserved are accepted and ignored.
