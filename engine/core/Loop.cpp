@@ -215,8 +215,11 @@ void RunLoop() {
     long long wake = deadline;
     if (!WindowUnseen()) {
       const long long interval = FrameIntervalNs();
+      // Vsync paces frames at the display's rate by itself; a cap below
+      // that rate still holds.
+      const bool vsyncPaces = g_swapWaited && interval <= 1000000000ll / g_refreshHz;
       // After a full run of ticks the frame comes next whatever the cap.
-      if (interval == 0 || now >= nextFrame || g_swapWaited || ran == kMaxTicksInARow) {
+      if (interval == 0 || now >= nextFrame || vsyncPaces || ran == kMaxTicksInARow) {
         const long long start = g_clock->Now();
         Frame(start, lastTick);
         // Frames keep their cadence; one that comes a whole interval late

@@ -703,7 +703,8 @@ CORVANE_API void ShowMenu(int index);  // _ActiveMenu = index (-1: none)
 // Vsync (adaptive where the driver has it), on by default.
 CORVANE_API void SetVSync(bool on);
 // Frames a second at most: 0 unlimited, negative (the default) the
-// display's refresh rate (60 when unknown). Stands aside while vsync paces.
+// display's refresh rate (60 when unknown). A cap at or above that rate
+// stands aside while vsync paces the frames.
 CORVANE_API void SetFrameCap(int fps);
 // On (the default): GetTickFraction reports where between two ticks a
 // frame is drawn; off: frames show exact tick states.
