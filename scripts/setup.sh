@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 PKGS="build-essential cmake pkg-config libsdl2-dev libopenal-dev libfreetype-dev
 fonts-dejavu-core libgl1-mesa-dev libglu1-mesa-dev libegl1 libegl-mesa0 libgl1-mesa-dri
-libgtest-dev googletest libbenchmark-dev imagemagick xvfb xdotool sox
+libgtest-dev googletest libbenchmark-dev imagemagick xvfb xdotool openbox x11-utils sox
 clang-14 libclang-rt-14-dev llvm-14 python3 libpng-dev
 zlib1g-dev xauth dpkg-dev lintian desktop-file-utils appstream man-db"
 missing=""

@@ -268,6 +268,16 @@ TEST(Misuse, StateCallsWorkBeforeStart) {
   EXPECT_EQ(_ActiveMenu, 3);
   ShowMenu(-1);
   ChangeWindowCaption("x");
+  // The loop's settings wait for the next run; no frame is being drawn.
+  SetVSync(false);
+  SetVSync(true);
+  SetFrameCap(30);
+  SetFrameCap(-1);
+  SetSmoothing(false);
+  SetSmoothing(true);
+  SetFixedStep(true);
+  SetFixedStep(false);
+  EXPECT_EQ(GetTickFraction(), 0.0f);
   TCObjectUI widget;
   widget.Create(0, 0, 0, 10, 10);
   widget.enabled = true;

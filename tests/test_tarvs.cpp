@@ -102,7 +102,8 @@ TEST(TarvsOptions, HelpListsTheOptionsAndABadOptionExitsWithTwo) {
   const std::string here = WorkFolder();
   TResult help = RunTarvs({kTarvs, "--help"}, here, {}, 20);
   EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--windowed", "--size", "--data", "--version", "--help"})
+  for (const char* option : {"--windowed", "--size", "--data", "--vsync", "--fps", "--no-smooth",
+                             "--version", "--help"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
 
   TResult version = RunTarvs({kTarvs, "--version"}, here, {}, 20);
@@ -116,7 +117,12 @@ TEST(TarvsOptions, HelpListsTheOptionsAndABadOptionExitsWithTwo) {
         {kTarvs, "--size", "800by600"},
         {kTarvs, "--size", "0x600"},
         {kTarvs, "--size"},
-        {kTarvs, "--data"}}) {
+        {kTarvs, "--data"},
+        {kTarvs, "--vsync", "maybe"},
+        {kTarvs, "--vsync"},
+        {kTarvs, "--fps", "-5"},
+        {kTarvs, "--fps", "60fps"},
+        {kTarvs, "--fps"}}) {
     TResult r = RunTarvs(bad, here, {}, 20);
     EXPECT_EQ(r.status, 2) << bad.back();
     EXPECT_NE(r.err.find("--windowed"), std::string::npos) << "the list is printed";

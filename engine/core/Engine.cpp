@@ -1,10 +1,10 @@
 // Core: the engine's frame. StartEngine, the window with its GL context
-// (the sound device is opened beside it), the loop with its two clocks (a
-// 20 ms game tick and a frame drawn whenever no event waits), the input
-// globals and the shutdown sequence.
+// (the sound device is opened beside it), the steps of a loop turn (a 20 ms
+// game tick, event dispatch, a frame), the input globals and the shutdown
+// sequence. When ticks and frames run is decided in Loop.cpp.
 //
 // The platform layer is SDL2. Everything runs on the thread that called
-// StartEngine: the loop keeps its own monotonic tick deadline instead of a
+// StartEngine: the loop keeps its own monotonic tick schedule instead of a
 // timer thread, so ticks arrive at 50 a second however fast or slow the
 // frames are drawn.
 //
@@ -13,6 +13,7 @@
 // window at every swap.
 #include "Internal.h"
 #include "Cp1251.h"
+#include "core/Loop.h"
 
 #include <GL/glu.h>
 #include <SDL2/SDL.h>
@@ -20,7 +21,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <string>
 
 // ------------------------------------------------------------ exported state
@@ -40,11 +40,9 @@ void (*InitCallback)() = nullptr;
 
 namespace {
 
-const long long kTickNs = 20000000;  // one game tick, 20 ms
 
 SDL_Window* g_window = nullptr;
 SDL_GLContext g_context = nullptr;
-bool g_ticking = false;  // the tick clock runs (from the first shown frame to shutdown)
 bool g_fullScreen = false;
 bool g_finishAfterSwap = false;  // the driver's swap does not wait for the GL work
 int g_windowWidth = 0;           // windowed size asked for; 0: the logical size
@@ -59,21 +57,13 @@ void (*g_render)() = nullptr;
 float g_frameCount = 0.0f;
 double g_lastFpsUpdate = 0.0;
 
-// Seconds since system start, like the millisecond tick counter the frame
-// counting is built on. Kept in double so the one-second interval stays
-// exact however long the machine has been up.
+// Seconds on the loop's monotonic clock (which counts from system start),
+// whole milliseconds like the tick counter the frame counting is built on.
+// Kept in double so the one-second interval stays exact however long the
+// machine has been up.
 double SecondsSinceBoot() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  const unsigned long long ms = static_cast<unsigned long long>(ts.tv_sec) * 1000ull +
-                                static_cast<unsigned long long>(ts.tv_nsec) / 1000000ull;
+  const long long ms = core::LoopNow() / 1000000;
   return static_cast<double>(ms) * 0.001;
-}
-
-long long NowNs() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<long long>(ts.tv_sec) * 1000000000ll + ts.tv_nsec;
 }
 
 // ------------------------------------------------------------ input latches
@@ -199,7 +189,6 @@ void Shutdown() {
   AddToLog(RU("Освобождено %d текстур"), _MaxFreeTextures + 1);
   AddToLog(RU("Освобождено %d шейдеров"), (_MaxFreeShaders + 1) / 3);
 
-  g_ticking = false;
   AddToLog(RU("Убили таймер"));
 
   CloseSoundDevice();
@@ -237,13 +226,15 @@ void SetMouseButton(Uint8 button, bool down) {
   if (b == 0 && !down) core::ActiveMenuClick();
 }
 
-void Tick() {
+}  // namespace
+
+void core::RunTick() {
   if (_GameOn && g_process) g_process();
   core::ActiveMenuProcess();
   ClearLatches();
 }
 
-void Dispatch(const SDL_Event& e) {
+void core::DispatchEvent(const SDL_Event& e) {
   switch (e.type) {
     case SDL_KEYDOWN: {
       if (IsSystemKey(e.key.keysym.sym, e.key.keysym.mod)) break;
@@ -283,49 +274,23 @@ void Dispatch(const SDL_Event& e) {
   }
 }
 
-void DrawAndSwap() {
+void core::DrawAndSwap() {
   core::DrawFrame();
   if (g_quitPosted) return;
   core::ActiveMenuDraw();
   if (!cgl::ContextAlive) return;
   core::PresentScaled();
-  SDL_GL_SwapWindow(g_window);
-  // Where the swap returns at once, queued frames would pile up without end.
-  if (g_finishAfterSwap) glFinish();
+  core::SwapAndTime(g_window, g_finishAfterSwap);
   core::RebindScaleBuffer();
 }
 
-// Events first; with the queue empty, one tick when its deadline has passed
-// and a frame has been drawn since the last tick, otherwise one frame. The
-// deadline moves on by one period per tick, so short delays are made up;
-// after a stall of a whole period or more the missed ticks are dropped.
-void RunLoop() {
-  SDL_Event e;
-  long long deadline = NowNs() + kTickNs;
-  bool drawnSinceTick = true;
-  for (;;) {
-    if (g_quitPosted) return;
-    if (SDL_PollEvent(&e)) {
-      Dispatch(e);
-      continue;
-    }
-    const long long now = NowNs();
-    if (g_ticking && drawnSinceTick && now >= deadline) {
-      Tick();
-      drawnSinceTick = false;
-      deadline += kTickNs;
-      if (now - deadline >= kTickNs) deadline += ((now - deadline) / kTickNs + 1) * kTickNs;
-      continue;
-    }
-    DrawAndSwap();
-    drawnSinceTick = true;
-  }
-}
+SDL_Window* core::GameWindow() { return g_window; }
+
+namespace {
 
 // Releases whatever is left once the loop has ended (start-up failures skip
 // the shutdown sequence) so the process, or a later run, starts clean.
 void ReleasePlatform() {
-  g_ticking = false;
   CloseSoundDevice();
   if (cgl::ContextAlive) core::DropScaleBuffer();
   DropContext();
@@ -391,7 +356,6 @@ void ResetRunState(void (*process)(), void (*init)(), void (*render)()) {
   core::InitCallback = init;
   g_quitPosted = false;
   g_shutdownDone = false;
-  g_ticking = false;
   g_frameCount = 0.0f;
   g_lastFpsUpdate = 0.0;
   ResetInput();
@@ -491,9 +455,8 @@ int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int n
   SDL_ShowWindow(g_window);
   SDL_RaiseWindow(g_window);
   if (!g_quitPosted) core::UpdateDisplay(g_window);
-  g_ticking = !g_quitPosted;
 
-  RunLoop();
+  core::RunLoop();
   ReleasePlatform();
   return 1;
 }

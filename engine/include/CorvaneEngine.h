@@ -713,8 +713,8 @@ struct TSoundDevice;  // the engine's sound device (OpenAL device + context)
 
 // Runs the whole engine: window, GL context, sound device, InitGL (which
 // ends with `init`), then the loop that calls `process` every 20 ms tick
-// while _GameOn and draws a frame (clear, identity, `render`, the active
-// menu) whenever no event is waiting. Returns 0 when no window could be
+// while _GameOn and draws frames (clear, identity, `render`, the active
+// menu) paced as the loop settings below say. Returns 0 when no window could be
 // made, 1 after the loop ended. Any callback may be null. width x height
 // pixels; `caption` is Windows-1251 (null: empty). hInstance,
 // hPrevInstance, cmdLine, nCmdShow and reserved are accepted and ignored.
@@ -732,6 +732,25 @@ CORVANE_API void ChangeWindowCaption(const char* text);
 CORVANE_API void PauseGame();          // _GameOn = false: process callback skipped
 CORVANE_API void ResumeGame();         // _GameOn = true
 CORVANE_API void ShowMenu(int index);  // _ActiveMenu = index (-1: none)
+
+// Loop pacing. Every tick that is due runs before a frame, at most 5 in a
+// row; a loop more than 100 ms behind drops the rest. A minimized or hidden
+// window draws no frames (ticks go on). Settings hold across runs.
+// Vsync (adaptive where the driver has it), on by default.
+CORVANE_API void SetVSync(bool on);
+// Frames a second at most: 0 unlimited, negative (the default) the
+// display's refresh rate (60 when unknown). A cap at or above that rate
+// stands aside while vsync paces the frames.
+CORVANE_API void SetFrameCap(int fps);
+// On (the default): GetTickFraction reports where between two ticks a
+// frame is drawn; off: frames show exact tick states.
+CORVANE_API void SetSmoothing(bool on);
+// In the render callback: the fraction (0..1) of the tick period elapsed
+// since the last tick. 0 with smoothing off, outside a frame, or in fixed step.
+CORVANE_API float GetTickFraction();
+// On: every loop turn runs exactly one tick and then one frame, with no
+// sleeping, frame cap or vsync (timed demos).
+CORVANE_API void SetFixedStep(bool on);
 
 // Key state indexed by Windows virtual-key code (letters: upper-case ASCII,
 // 13 Enter, 27 Escape, 32 Space, 37..40 arrows); 1 while held.

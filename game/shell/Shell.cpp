@@ -12,6 +12,7 @@
 #include "actors/Player.h"
 #include "hud/Hud.h"
 #include "shell/UserDirs.h"
+#include "shell/Smoothing.h"
 #include "world/Level.h"
 
 float CameraHeight = 0.0f;
@@ -39,6 +40,8 @@ void InitCallback() {
 
 // One 20 ms game tick.
 void ProcessCallback() {
+  // What the next frames blend from; touches nothing the tick reads.
+  SaveTickStart();
   // 1. Escape: the engine shuts down inside this call; the rest of the tick
   //    still runs and no further tick or frame follows.
   if (_keys[27]) QuiteEngine();
@@ -66,7 +69,16 @@ void ProcessCallback() {
 }
 
 // One frame; the engine has cleared the buffers and loaded the identity.
+// When the engine smooths, the frame shows the world between the last two
+// ticks: for this frame only the drawn records hold in-between values, and
+// the exact ones return at its end, so no tick ever sees a drawn value.
 void RenderCallback() {
+  BeginSmoothFrame(GetTickFraction());
+  DrawScene();
+  EndSmoothFrame();
+}
+
+void DrawScene() {
   // 1. Camera 7 units above the player and 14 (+ CameraHeight) off the play
   //    plane, looking at a point below the player and behind the plane.
   const double px = Player.x;

@@ -7,5 +7,8 @@ extern float CameraHeight;
 void InitCallback();
 void ProcessCallback();
 void RenderCallback();
+// The frame's drawing as RenderCallback does it, without the smoothing
+// around it.
+void DrawScene();
 
 #endif

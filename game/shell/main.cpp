@@ -8,6 +8,7 @@
 
 #include "CorvaneEngine.h"
 #include "shell/DataDir.h"
+#include "shell/LoopOptions.h"
 #include "shell/Shell.h"
 #include "shell/UserDirs.h"
 
@@ -19,6 +20,10 @@ const char* const kUsage =
     "  --size WxH    window size in pixels, e.g. 1280x960 (the picture is scaled;\n"
     "                the game itself always sees 1024 x 768)\n"
     "  --data DIR    the game's data folder (named data), or a folder holding data/\n"
+    "  --vsync on|off  wait for the display's refresh at each frame (default on)\n"
+    "  --fps N       at most N frames a second, 0 for no limit (default: the\n"
+    "                display's refresh rate, 60 when unknown)\n"
+    "  --no-smooth   draw exact tick states instead of frames between ticks\n"
     "  --version     show the version and exit\n"
     "  --help        show this list and exit\n"
     "Without --data the data/ folder is looked for in the working folder, then\n"
@@ -30,6 +35,7 @@ struct TOptions {
   int width = 0;
   int height = 0;
   const char* data = nullptr;
+  TLoopOptions loop;
 };
 
 // "WxH" with both sides 1..16384; false for anything else.
@@ -69,6 +75,11 @@ int ParseOptions(int argc, char** argv, TOptions* options) {
       }
     } else if (std::strcmp(arg, "--data") == 0 && i + 1 < argc && argv[i + 1][0] != '\0') {
       options->data = argv[++i];
+    } else if (const int loop = ParseLoopOption(argc, argv, &i, &options->loop)) {
+      if (loop < 0) {
+        std::fputs(kUsage, stderr);
+        return 2;
+      }
     } else {
       std::fprintf(stderr, "TARVS: unknown option '%s'\n%s", arg, kUsage);
       return 2;
@@ -89,6 +100,7 @@ int main(int argc, char** argv) {
       ChoosePlayerFolders(data.root, data.installed, FolderWritable(data.root), ProcessEnv));
 
   if (options.width > 0) SetWindowSize(options.width, options.height);
+  ApplyLoopOptions(options.loop);
   const bool fullScreen = !options.windowed && options.width == 0;
   // The command line is passed on as one string; the engine ignores it.
   std::string cmdLine;
