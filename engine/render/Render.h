@@ -37,6 +37,9 @@ bool DecodeTGA(SImageTGA* image, const unsigned char* data, size_t size);
 // Text and caption of the reader's last error box (null before any).
 extern const char* TgaLastError;
 extern const char* TgaLastCaption;
+// While true the reader's errors only set the two texts above, without an
+// error box (for images whose absence the caller reports itself).
+extern bool TgaQuiet;
 
 // 1 where the registry entry of the same index is a colour-keyed texture.
 extern unsigned char TextureAlpha[CORVANE_MAX_TEXTURES];

@@ -37,13 +37,14 @@ const size_t kTgaHeaderSize = 18;
 
 const char* TgaLastError = nullptr;
 const char* TgaLastCaption = nullptr;
+bool TgaQuiet = false;
 
 namespace {
 
 void Fail(const char* text, const char* caption = "ERROR") {
   TgaLastError = text;
   TgaLastCaption = caption;
-  PlatformMessageBox(text, caption);
+  if (!TgaQuiet) PlatformMessageBox(text, caption);
 }
 
 // Swaps the file's B, G, R(, A) order into R, G, B(, A) while copying (in
