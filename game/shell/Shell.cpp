@@ -11,6 +11,8 @@
 #include "actors/Monsters.h"
 #include "actors/Player.h"
 #include "hud/Hud.h"
+#include "shell/Controls.h"
+#include "shell/Settings.h"
 #include "world/Level.h"
 
 float CameraHeight = 0.0f;
@@ -18,6 +20,10 @@ float CameraHeight = 0.0f;
 // Once, inside the engine's GL start-up. The level places the monsters and
 // the player, so the monster kinds load before it and the player after it.
 void InitCallback() {
+  // The engine's log is open from here: what the settings file got wrong
+  // goes into it, and the window gets the game's icon.
+  LogSettingsProblems();
+  SetWindowIcon("data/icon.tga");
   // 1.
   Monsters.Init();
   // 2.
@@ -43,8 +49,10 @@ void ProcessCallback() {
   if (_keys[27]) QuiteEngine();
   // 2. Enter: screenshot (the engine lets one through per FPS interval).
   if (_keys[13]) MakeScreenShoot();
-  // 3. Pickups near the player, before it moves.
+  // 3. Pickups near the player, before it moves; then the pad's weapon
+  //    stepping and the full-screen key.
   ProcessLevel();
+  ProcessControls();
   // 4. Keys, movement and the shot of the firing cycle.
   Player.Process();
   // 5.
@@ -85,6 +93,7 @@ void RenderCallback() {
   Corps.Draw();
   // 8.
   Effects.Draw();
-  // 9. Last, over the scene.
+  // 9. Last, over the scene; while paused, the line that says so.
   DrawHud();
+  DrawPauseLine();
 }
