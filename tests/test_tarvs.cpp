@@ -40,6 +40,8 @@ TResult RunTarvs(const std::vector<std::string>& args, const std::string& folder
   const pid_t pid = fork();
   if (pid == 0) {
     if (chdir(folder.c_str()) != 0) _exit(126);
+    // The player's own settings stay out of the tests (and untouched).
+    setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
     for (const std::string& e : env) {
       const size_t eq = e.find('=');
       if (eq == std::string::npos)
@@ -101,7 +103,7 @@ TEST(TarvsOptions, HelpListsTheOptionsAndABadOptionExitsWithTwo) {
   const std::string here = WorkFolder();
   TResult help = RunTarvs({kTarvs, "--help"}, here, {}, 20);
   EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--windowed", "--size", "--data", "--help"})
+  for (const char* option : {"--windowed", "--size", "--data", "--settings", "--volume", "--help"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
 
   for (const std::vector<std::string>& bad :
@@ -109,6 +111,9 @@ TEST(TarvsOptions, HelpListsTheOptionsAndABadOptionExitsWithTwo) {
         {kTarvs, "--size", "800by600"},
         {kTarvs, "--size", "0x600"},
         {kTarvs, "--size"},
+        {kTarvs, "--volume", "101"},
+        {kTarvs, "--volume", "loud"},
+        {kTarvs, "--settings"},
         {kTarvs, "--data"}}) {
     TResult r = RunTarvs(bad, here, {}, 20);
     EXPECT_EQ(r.status, 2) << bad.back();
@@ -178,6 +183,37 @@ TEST(TarvsData, StartedFromAnotherFolderItFindsTheDataBesideTheExecutableElseThe
       StartElsewhere((bin / "TARVS").string()).find("using game data in " + bin.string() + "/data"),
       std::string::npos);
   fs::remove_all(bin);
+}
+
+// A settings file written by hand, with comments and mistakes: the game
+// starts, says what is wrong (file, line, fault) in its log and on stderr,
+// and leaves the file as it was when the window did not change.
+TEST(TarvsSettings, AHandWrittenFileWithMistakesIsReportedLineByLineAndKept) {
+  const std::string file = WorkFolder() + "/hand.ini";
+  const std::string text =
+      "# written by hand\n"
+      "fullscreen = no\n"
+      "window_size = 1280x960  # big\n"
+      "key_fire = Ctrl\n"
+      "volume = loud\n"
+      "key_jump = Hyperspace\n"
+      "teleport = yes\n";
+  ASSERT_TRUE(testutil::WriteFile(file, text));
+  testutil::RemoveFile(TEST_BINARY_DIR "/EngineLog.txt");
+  TResult r =
+      RunTarvs({kTarvs, "--settings", "hand.ini", "--volume", "30"}, WorkFolder(),
+               {"SDL_VIDEODRIVER=offscreen", "ALSOFT_DRIVERS=null", "CORVANE_NO_MESSAGEBOX=1"}, 120,
+               GameInitialised);
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_EQ(r.status, 0);
+  const std::string log = testutil::ReadFile(GameFolder(r.err) + "/EngineLog.txt");
+  for (const char* line :
+       {RU("hand.ini, строка 5"), RU("hand.ini, строка 6"), RU("hand.ini, строка 7")})
+    EXPECT_NE(log.find(line), std::string::npos) << line;
+  EXPECT_EQ(log.find(RU("строка 4")), std::string::npos) << "Ctrl is a key";
+  EXPECT_NE(r.err.find("hand.ini, строка 6"), std::string::npos) << r.err;
+  EXPECT_EQ(testutil::ReadFile(file), text);
+  testutil::RemoveFile(GameFolder(r.err) + "/EngineLog.txt");
 }
 
 TEST(TarvsDisplay, WithoutAnyDisplayItRefusesInsteadOfRunningUnseen) {

@@ -538,8 +538,10 @@ void SetFullScreen(bool on) {
   SDL_SetWindowFullscreen(g_window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   g_fullScreen = on;
   SDL_ShowCursor(on ? SDL_DISABLE : SDL_ENABLE);
-  if (!on && g_lastWindowWidth > 0 && g_lastWindowHeight > 0)
-    SDL_SetWindowSize(g_window, g_lastWindowWidth, g_lastWindowHeight);
+  // Back in a window: the last windowed size, else the logical size.
+  if (!on)
+    SDL_SetWindowSize(g_window, g_lastWindowWidth > 0 ? g_lastWindowWidth : _Zarn_ScreenWidth,
+                      g_lastWindowWidth > 0 ? g_lastWindowHeight : _Zarn_ScreenHeight);
   core::UpdateDisplay(g_window);
 }
 

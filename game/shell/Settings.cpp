@@ -424,6 +424,12 @@ void ApplySettings(const TSettings& settings) {
   ApplyBindings(settings.bindings);
   SetPauseOnFocusLoss(settings.pauseOnFocusLoss);
   SetMasterVolume(static_cast<float>(settings.volume) / 100.0f);
+  // Mappings for pads SDL does not know, beside the settings file.
+  const size_t slash = SettingsPath.rfind('/');
+  if (slash != std::string::npos) {
+    const std::string mappings = SettingsPath.substr(0, slash) + "/gamecontrollerdb.txt";
+    if (FileExists(mappings.c_str())) PadAddMappings(mappings.c_str());
+  }
   // Frame pacing: settings.vsync and settings.frameCap are read and kept;
   // this is where they go to the engine's loop (SetVSync, SetFrameCap)
   // once it offers those calls.
