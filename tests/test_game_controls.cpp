@@ -81,6 +81,10 @@ TEST(SettingsFile, EveryKeyIsReadAndEveryBadLineNamesFileLineAndFaultKeepingTheD
   EXPECT_EQ(jump.pads[0], PAD_B);
   EXPECT_EQ(jump.pads[1], PAD_INPUT_AXIS + PAD_LEFT_Y * 2);
   EXPECT_EQ(s.bindings[ACTION_QUIT].keyCount, 0) << "an empty list unbinds";
+  problems = TSettingsProblems();
+  EXPECT_FALSE(Parse("window_size = 1280x960\n", &problems).fullScreen)
+      << "a window size alone asks for a window";
+  EXPECT_TRUE(Parse("window_size = 1280x960\nfullscreen = yes\n", &problems).fullScreen);
 
   problems = TSettingsProblems();
   const TSettings bad = Parse(
@@ -158,8 +162,8 @@ TEST(SettingsFile, DamagedFilesGiveDefaultsWithOneLineAndAreNeverRewritten) {
   // A resized one is remembered, the unknown lines kept.
   SetWindowSize(1000, 700);
   RememberWindow(false, 1280, 960);
-  EXPECT_EQ(testutil::ReadFile("unknown.ini"),
-            unknown + "fullscreen = no\nwindow_size = 1000x700\n");
+  EXPECT_EQ(testutil::ReadFile("unknown.ini"), unknown + "window_size = 1000x700\n")
+      << "only what changed is written";
   SetWindowSize(0, 0);
 }
 

@@ -273,10 +273,14 @@ std::string SettingsPathFrom(const char* option) {
 void ParseSettings(const char* text, size_t size, const char* fileName, TSettings* settings,
                    TSettingsProblems* problems) {
   int number = 0;
+  bool fullScreenGiven = false;
+  bool sizeGiven = false;
   ForEachLine(std::string(text, size), [&](const std::string& line, const std::string&) {
     ++number;
     const TLine l = Split(line);
     if (l.blank) return;
+    fullScreenGiven = fullScreenGiven || strcasecmp(l.key.c_str(), "fullscreen") == 0;
+    sizeGiven = sizeGiven || strcasecmp(l.key.c_str(), "window_size") == 0;
     char what[256];
     if (const char* wrong = Apply(l, settings, what, sizeof what)) {
       char full[400];
@@ -284,6 +288,8 @@ void ParseSettings(const char* text, size_t size, const char* fileName, TSetting
       problems->Add(full);
     }
   });
+  // Asking for a window size asks for a window, as --size does.
+  if (sizeGiven && !fullScreenGiven && settings->windowWidth > 0) settings->fullScreen = false;
 }
 
 bool LoadSettings(const char* path, TSettings* settings, TSettingsProblems* problems) {
@@ -322,7 +328,8 @@ bool LoadSettings(const char* path, TSettings* settings, TSettingsProblems* prob
   return true;
 }
 
-std::string WithWindowSettings(const std::string& text, bool fullScreen, int width, int height) {
+std::string WithWindowSettings(const std::string& text, bool fullScreen, int width, int height,
+                               bool setFull, bool setSize) {
   if (text.empty()) return NewFileText(fullScreen, width, height);
   const std::string full = fullScreen ? "yes" : "no";
   const std::string size = WindowSizeText(width, height);
@@ -332,8 +339,10 @@ std::string WithWindowSettings(const std::string& text, bool fullScreen, int wid
   ForEachLine(text, [&](const std::string& line, const std::string& end) {
     if (end == "\r\n") lineEnd = end;
     const TLine l = Split(line);
-    const bool isFull = !l.blank && l.hasEquals && strcasecmp(l.key.c_str(), "fullscreen") == 0;
-    const bool isSize = !l.blank && l.hasEquals && strcasecmp(l.key.c_str(), "window_size") == 0;
+    const bool isFull =
+        setFull && !l.blank && l.hasEquals && strcasecmp(l.key.c_str(), "fullscreen") == 0;
+    const bool isSize =
+        setSize && !l.blank && l.hasEquals && strcasecmp(l.key.c_str(), "window_size") == 0;
     if (isFull || isSize) {
       sawFull = sawFull || isFull;
       sawSize = sawSize || isSize;
@@ -344,13 +353,13 @@ std::string WithWindowSettings(const std::string& text, bool fullScreen, int wid
     out += end;
   });
   if (!out.empty() && out.back() != '\n') out += lineEnd;
-  if (!sawFull) out += "fullscreen = " + full + lineEnd;
-  if (!sawSize) out += "window_size = " + size + lineEnd;
+  if (setFull && !sawFull) out += "fullscreen = " + full + lineEnd;
+  if (setSize && !sawSize) out += "window_size = " + size + lineEnd;
   return out;
 }
 
 bool SaveWindowSettings(const char* path, bool fullScreen, int width, int height,
-                        std::string* error) {
+                        std::string* error, bool setFull, bool setSize) {
   char line[600];
   auto fail = [&](const char* format, const char* detail) {
     std::snprintf(line, sizeof line, format, path, detail);
@@ -382,7 +391,7 @@ bool SaveWindowSettings(const char* path, bool fullScreen, int width, int height
     case bounded::ReadResult::kReadError:
       return fail(RU("Настройки %s не тронуты: файл не читается%s"), "");
   }
-  const std::string updated = WithWindowSettings(text, fullScreen, width, height);
+  const std::string updated = WithWindowSettings(text, fullScreen, width, height, setFull, setSize);
   if (updated == text) return true;
   const std::string target(path);
   if (!MakeParents(target)) return fail(RU("Настройки %s не сохранены: %s"), std::strerror(errno));
@@ -443,9 +452,12 @@ void RememberWindow(bool startFullScreen, int startWidth, int startHeight) {
     width = startWidth;
     height = startHeight;
   }
-  if (fullScreen == startFullScreen && width == startWidth && height == startHeight) return;
+  const bool setFull = fullScreen != startFullScreen;
+  const bool setSize = width != startWidth || height != startHeight;
+  if (!setFull && !setSize) return;
   std::string error;
-  if (SaveWindowSettings(SettingsPath.c_str(), fullScreen, width, height, &error)) return;
+  if (SaveWindowSettings(SettingsPath.c_str(), fullScreen, width, height, &error, setFull, setSize))
+    return;
   AddToLog("%s", error.c_str());
   std::fprintf(stderr, "TARVS: %s\n", cp1251::ToUtf8(error.c_str()).c_str());
 }

@@ -9,7 +9,7 @@
 #include "shell/Controls.h"
 
 struct TSettings {
-  bool fullScreen = true;
+  bool fullScreen = true;  // a window_size without a fullscreen line means a window
   int windowWidth = 0;  // 0 x 0: the game's own 1024 x 768
   int windowHeight = 0;
   bool vsync = true;
@@ -52,17 +52,19 @@ void ParseSettings(const char* text, size_t size, const char* fileName, TSetting
 // used, which also keeps it from ever being rewritten.
 bool LoadSettings(const char* path, TSettings* settings, TSettingsProblems* problems);
 
-// The file's text with the window lines (fullscreen, window_size) set to
-// these values: every other line, comment, spacing and line end is kept;
-// a value's own trailing comment too; missing keys are appended. An empty
-// text gives a whole new, commented file with the defaults.
-std::string WithWindowSettings(const std::string& text, bool fullScreen, int width, int height);
+// The file's text with the window lines (fullscreen when setFull,
+// window_size when setSize) set to these values: every other line,
+// comment, spacing and line end is kept; a value's own trailing comment
+// too; a missing key is appended. An empty text gives a whole new,
+// commented file with the defaults and these values.
+std::string WithWindowSettings(const std::string& text, bool fullScreen, int width, int height,
+                               bool setFull = true, bool setSize = true);
 // Writes the window values into the file at path (through a temporary
 // file renamed over it; the folder is made when missing). False, with a
 // line in *error, when the file cannot be used or written; the old file is
 // then left as it was.
 bool SaveWindowSettings(const char* path, bool fullScreen, int width, int height,
-                        std::string* error);
+                        std::string* error, bool setFull = true, bool setSize = true);
 
 // The shell's settings of this run, the file they came from and what
 // reading it found wrong (logged once the engine's log is open).
@@ -74,8 +76,9 @@ void LogSettingsProblems();
 // Hands the settings to the engine: bindings, pause, volume, frame pacing.
 void ApplySettings(const TSettings& settings);
 // After the engine has run: when the window ended other than it started
-// (resized, or switched with the full-screen key), writes the new window
-// into SettingsPath; a failure is one line in the log and on stderr.
+// (resized, or switched with the full-screen key), writes what changed
+// into SettingsPath (a choice made on the command line and left alone is
+// not); a failure is one line in the log and on stderr.
 void RememberWindow(bool startFullScreen, int startWidth, int startHeight);
 
 #endif
