@@ -10,7 +10,7 @@
 
 struct TSettings {
   bool fullScreen = true;  // a window_size without a fullscreen line means a window
-  int windowWidth = 0;  // 0 x 0: the game's own 1024 x 768
+  int windowWidth = 0;     // 0 x 0: the game's own 1024 x 768
   int windowHeight = 0;
   bool vsync = true;
   int frameCap = -1;  // frames a second; 0 unlimited, -1 the display's rate
