@@ -26,6 +26,8 @@ void OpenSoundDevice();
 // Releases every sound buffer, then the context and the device; nothing
 // when no device is open.
 void CloseSoundDevice();
+// Sets the listener gain of the open device to the master volume.
+void ApplyMasterVolume();
 
 // Start-of-call checks of the exported functions. RequireGL is true when
 // an OpenGL context is current; otherwise it logs one line naming `call`
@@ -126,6 +128,7 @@ void PlatformMessageBox(const char* text, const char* caption);
 std::string Utf8FromCp1251(const char* text);
 
 struct SDL_Window;
+union SDL_Event;
 
 // Engine core internals shared by the loop, the GL start-up and the
 // screenshot writer (white-box tests reach them too).
@@ -169,6 +172,36 @@ void MouseToLogical(SDL_Window* window, int x, int y, int* lx, int* ly);
 void ActiveMenuDraw();
 void ActiveMenuProcess();
 void ActiveMenuClick();
+// Input sources (Input.cpp): keyboard keys are sources 0..255 by their
+// virtual-key code; each pad slot has its buttons and then two directions
+// per axis. SourceDown / SourceUp press and release a source (a repeated
+// press is nothing new); InputAfterTick lets waiting releases take effect
+// after each tick; ResetInputState forgets what is held (a new run);
+// FocusChanged pauses or resumes on focus loss when asked to.
+int KeySource(int vk);
+int PadSource(int slot, int index);
+int PadAxisSourceIndex(int axis, int direction);
+bool SourceHeld(int source);
+void SourceDown(int source);
+void SourceUp(int source);
+void InputAfterTick();
+void ResetInputState();
+void FocusChanged(bool gained);
+// Pads (Gamepad.cpp): OpenPads starts SDL's game-controller layer (pads
+// then arrive as plug-in events); PadEvent handles a pad event and is
+// false for any other event; ClosePads releases and closes every pad.
+void OpenPads();
+bool PadEvent(const SDL_Event& e);
+void ClosePads();
+// The engine window (null outside a run), for the window-level calls.
+SDL_Window* GameWindow();
+// Applies the remembered icon to a new window (WindowIcon.cpp).
+void ApplyWindowIcon(SDL_Window* window);
+// The icon's kept pixels (RGBA, top row first), null when none.
+const unsigned char* WindowIconPixels(int* width, int* height);
+// Notes the window's full-screen state and, in a window, its size, for
+// IsFullScreen and GetWindowSize (Engine.cpp).
+void NoteWindowState(SDL_Window* window);
 }  // namespace core
 
 #endif

@@ -227,6 +227,8 @@ TEST(Misuse, NullArgumentsAreRefusedWithALine) {
          g_menu.SetCursor(nullptr, 8, 8);
          return !g_menu.cursorOn;
        }},
+      {"SetWindowIcon", [] { return !SetWindowIcon(nullptr); }},
+      {"PadAddMappings", [] { return !PadAddMappings(nullptr); }},
   };
   ExpectEachRefusedWithOneLine(cases);
 
@@ -293,6 +295,25 @@ TEST(Misuse, StateCallsWorkBeforeStart) {
   EXPECT_EQ(g_particles.liveCount, 1);
   g_model.SetAnimation(0, 4, 1);
   EXPECT_FALSE(g_model.ProcessAnimation());
+  // Pads, bindings, volume and the window's state without a run.
+  EXPECT_EQ(PadCount(), 0);
+  EXPECT_FALSE(PadConnected(0));
+  EXPECT_STREQ(PadName(0), "");
+  EXPECT_FALSE(PadButton(0, PAD_A));
+  EXPECT_EQ(PadAxis(0, PAD_LEFT_X), 0.0f);
+  EXPECT_FALSE(PadRumble(0, 1, 1, 10));
+  EXPECT_TRUE(BindPadButton(PAD_A, 38));
+  ResetInputBindings();
+  SetPauseKey('P');
+  SetPauseKey(0);
+  SetMasterVolume(0.5f);
+  EXPECT_EQ(GetMasterVolume(), 0.5f);
+  SetMasterVolume(1.0f);
+  SetFullScreen(true);
+  EXPECT_FALSE(IsFullScreen()) << "nothing to switch without a window";
+  int w = -1, h = -1;
+  GetWindowSize(&w, &h);
+  GetWindowSize(nullptr, nullptr);
   EXPECT_TRUE(testutil::LogMessages().empty());
 }
 

@@ -41,6 +41,8 @@ TResult RunTarvs(const std::vector<std::string>& args, const std::string& folder
   const pid_t pid = fork();
   if (pid == 0) {
     if (chdir(folder.c_str()) != 0) _exit(126);
+    // The player's own settings stay out of the tests (and untouched).
+    setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
     for (const std::string& e : env) {
       const size_t eq = e.find('=');
       if (eq == std::string::npos)
@@ -103,7 +105,7 @@ TEST(TarvsOptions, HelpListsTheOptionsAndABadOptionExitsWithTwo) {
   TResult help = RunTarvs({kTarvs, "--help"}, here, {}, 20);
   EXPECT_EQ(help.status, 0);
   for (const char* option : {"--windowed", "--size", "--data", "--vsync", "--fps", "--no-smooth",
-                             "--version", "--help"})
+                             "--settings", "--volume", "--version", "--help"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
 
   TResult version = RunTarvs({kTarvs, "--version"}, here, {}, 20);
@@ -122,7 +124,10 @@ TEST(TarvsOptions, HelpListsTheOptionsAndABadOptionExitsWithTwo) {
         {kTarvs, "--vsync"},
         {kTarvs, "--fps", "-5"},
         {kTarvs, "--fps", "60fps"},
-        {kTarvs, "--fps"}}) {
+        {kTarvs, "--fps"},
+        {kTarvs, "--volume", "101"},
+        {kTarvs, "--volume", "loud"},
+        {kTarvs, "--settings"}}) {
     TResult r = RunTarvs(bad, here, {}, 20);
     EXPECT_EQ(r.status, 2) << bad.back();
     EXPECT_NE(r.err.find("--windowed"), std::string::npos) << "the list is printed";
@@ -260,6 +265,37 @@ TEST(TarvsData, OutsideTheBuildTreeTheBuildsDataIsNotUsed) {
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_EQ(r.err.find(TEST_BINARY_DIR "/data"), std::string::npos) << r.err;
   fs::remove_all(outside);
+}
+
+// A settings file written by hand, with comments and mistakes: the game
+// starts, says what is wrong (file, line, fault) in its log and on stderr,
+// and leaves the file as it was when the window did not change.
+TEST(TarvsSettings, AHandWrittenFileWithMistakesIsReportedLineByLineAndKept) {
+  const std::string file = WorkFolder() + "/hand.ini";
+  const std::string text =
+      "# written by hand\n"
+      "fullscreen = no\n"
+      "window_size = 1280x960  # big\n"
+      "key_fire = Ctrl\n"
+      "volume = loud\n"
+      "key_jump = Hyperspace\n"
+      "teleport = yes\n";
+  ASSERT_TRUE(testutil::WriteFile(file, text));
+  testutil::RemoveFile(TEST_BINARY_DIR "/EngineLog.txt");
+  TResult r =
+      RunTarvs({kTarvs, "--settings", "hand.ini", "--volume", "30"}, WorkFolder(),
+               {"SDL_VIDEODRIVER=offscreen", "ALSOFT_DRIVERS=null", "CORVANE_NO_MESSAGEBOX=1"}, 120,
+               GameInitialised);
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_EQ(r.status, 0);
+  const std::string log = testutil::ReadFile(GameFolder(r.err) + "/EngineLog.txt");
+  for (const char* line :
+       {RU("hand.ini, строка 5"), RU("hand.ini, строка 6"), RU("hand.ini, строка 7")})
+    EXPECT_NE(log.find(line), std::string::npos) << line;
+  EXPECT_EQ(log.find(RU("строка 4")), std::string::npos) << "Ctrl is a key";
+  EXPECT_NE(r.err.find("hand.ini, строка 6"), std::string::npos) << r.err;
+  EXPECT_EQ(testutil::ReadFile(file), text);
+  testutil::RemoveFile(GameFolder(r.err) + "/EngineLog.txt");
 }
 
 TEST(TarvsDisplay, WithoutAnyDisplayItRefusesInsteadOfRunningUnseen) {

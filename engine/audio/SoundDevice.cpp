@@ -22,6 +22,7 @@ void OpenSoundDevice() {
   _dsound = new TSoundDevice;
   _dsound->device = device;
   _dsound->context = context;
+  ApplyMasterVolume();
 }
 
 void CloseSoundDevice() {

@@ -47,6 +47,8 @@ bool g_fullScreen = false;
 bool g_finishAfterSwap = false;  // the driver's swap does not wait for the GL work
 int g_windowWidth = 0;           // windowed size asked for; 0: the logical size
 int g_windowHeight = 0;
+int g_lastWindowWidth = 0;  // the windowed size last seen, to be remembered by the game
+int g_lastWindowHeight = 0;
 bool g_quitPosted = false;
 bool g_shutdownDone = false;
 bool g_running = false;  // between window creation and the end of the loop
@@ -70,30 +72,17 @@ double SecondsSinceBoot() {
 // A key or button that goes down and up between two ticks would never be
 // seen by the game, which reads the globals once per tick. A press is
 // therefore latched: its entry stays set until the next tick has run, and a
-// release that comes before that tick takes effect just after it.
-bool g_keyHeld[256];
-bool g_keyLatched[256];  // pressed since the last tick
+// release that comes before that tick takes effect just after it. Keys and
+// pads go through their bindings in Input.cpp; the mouse buttons are here.
 bool g_buttonHeld[3];
 bool g_buttonLatched[3];
 
-void PressKey(int vk) {
-  _keys[vk] = 1;
-  g_keyHeld[vk] = true;
-  g_keyLatched[vk] = true;
-}
-
-void ReleaseKey(int vk) {
-  g_keyHeld[vk] = false;
-  if (!g_keyLatched[vk]) _keys[vk] = 0;
-}
+void PressKey(int vk) { core::SourceDown(core::KeySource(vk)); }
+void ReleaseKey(int vk) { core::SourceUp(core::KeySource(vk)); }
 
 // After each tick: releases that waited for it take effect.
 void ClearLatches() {
-  for (int vk = 0; vk < 256; ++vk) {
-    if (!g_keyLatched[vk]) continue;
-    g_keyLatched[vk] = false;
-    if (!g_keyHeld[vk]) _keys[vk] = 0;
-  }
+  core::InputAfterTick();
   for (int b = 0; b < 3; ++b) {
     if (!g_buttonLatched[b]) continue;
     g_buttonLatched[b] = false;
@@ -102,7 +91,7 @@ void ClearLatches() {
 }
 
 void ResetInput() {
-  for (int vk = 0; vk < 256; ++vk) g_keyHeld[vk] = g_keyLatched[vk] = false;
+  core::ResetInputState();
   for (int b = 0; b < 3; ++b) g_buttonHeld[b] = g_buttonLatched[b] = false;
 }
 
@@ -265,12 +254,16 @@ void core::DispatchEvent(const SDL_Event& e) {
     case SDL_WINDOWEVENT:
       if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
         core::UpdateDisplay(g_window);
+        core::NoteWindowState(g_window);
+      } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST ||
+                 e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+        core::FocusChanged(e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED);
       } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
         Shutdown();
       }
       break;
     case SDL_QUIT: Shutdown(); break;
-    default: break;
+    default: core::PadEvent(e); break;
   }
 }
 
@@ -291,6 +284,7 @@ namespace {
 // Releases whatever is left once the loop has ended (start-up failures skip
 // the shutdown sequence) so the process, or a later run, starts clean.
 void ReleasePlatform() {
+  core::ClosePads();
   CloseSoundDevice();
   if (cgl::ContextAlive) core::DropScaleBuffer();
   DropContext();
@@ -378,6 +372,7 @@ bool OpenVideo() {
   }
   const char* driver = SDL_GetCurrentVideoDriver();
   g_finishAfterSwap = driver && std::strcmp(driver, "offscreen") == 0;
+  core::OpenPads();
   return true;
 }
 
@@ -425,6 +420,8 @@ bool CreateGameWindow(bool fullScreen, int width, int height, const char* captio
     return false;
   }
   if (fullScreen) SDL_ShowCursor(SDL_DISABLE);
+  core::ApplyWindowIcon(g_window);
+  core::NoteWindowState(g_window);
   return true;
 }
 
@@ -467,6 +464,10 @@ void SetWindowSize(int width, int height) {
   if (width <= 0 || height <= 0) width = height = 0;
   g_windowWidth = width;
   g_windowHeight = height;
+  if (width > 0) {
+    g_lastWindowWidth = width;
+    g_lastWindowHeight = height;
+  }
   if (!g_window || g_fullScreen) return;
   SDL_SetWindowSize(g_window, width > 0 ? width : _Zarn_ScreenWidth,
                     height > 0 ? height : _Zarn_ScreenHeight);
@@ -475,6 +476,36 @@ void SetWindowSize(int width, int height) {
 
 void ChangeWindowCaption(const char* text) {
   if (g_window) SDL_SetWindowTitle(g_window, Utf8FromCp1251(text).c_str());
+}
+
+// ------------------------------------------------------------ window state
+
+// The size a windowed window has now is the one to remember; a full-screen
+// window keeps the last windowed size.
+void core::NoteWindowState(SDL_Window* window) {
+  if (!window) return;
+  g_fullScreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+  if (g_fullScreen) return;
+  SDL_GetWindowSize(window, &g_lastWindowWidth, &g_lastWindowHeight);
+}
+
+void GetWindowSize(int* width, int* height) {
+  if (width) *width = g_lastWindowWidth;
+  if (height) *height = g_lastWindowHeight;
+}
+
+bool IsFullScreen() { return g_fullScreen; }
+
+void SetFullScreen(bool on) {
+  if (!g_window || !g_running || g_shutdownDone || on == g_fullScreen) return;
+  SDL_SetWindowFullscreen(g_window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  g_fullScreen = on;
+  SDL_ShowCursor(on ? SDL_DISABLE : SDL_ENABLE);
+  // Back in a window: the last windowed size, else the logical size.
+  if (!on)
+    SDL_SetWindowSize(g_window, g_lastWindowWidth > 0 ? g_lastWindowWidth : _Zarn_ScreenWidth,
+                      g_lastWindowWidth > 0 ? g_lastWindowHeight : _Zarn_ScreenHeight);
+  core::UpdateDisplay(g_window);
 }
 
 void PauseGame() { _GameOn = false; }

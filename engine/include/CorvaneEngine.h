@@ -767,6 +767,120 @@ CORVANE_API extern int _ActiveMenu;        // index into _MENU, -1 none
 CORVANE_API extern TCMenu _MENU[10];       // the menu slots
 CORVANE_API extern TSoundDevice* _dsound;  // null when no sound device
 
+// ============================================================ Controls: bindings, pads, pause
+// (module: input)
+
+// What the game reads in _keys is a virtual key (the Windows code of the
+// key it names). Input sources - keyboard keys, pad buttons and the
+// directions of pad sticks and triggers - are bound to virtual keys: a
+// bound source held down holds its virtual keys, and a press released
+// before the next tick is still seen by exactly one tick. Each source
+// sets at most four virtual keys. Out of the box every keyboard key sets
+// its own code and pads set nothing. Changing the bindings releases every
+// key (one held across the change must be pressed again). Bindings are
+// kept across StartEngine runs; none of these calls needs a window.
+CORVANE_API void ResetInputBindings();  // keyboard keys set their own code; pads nothing
+CORVANE_API void ClearInputBindings();  // no source sets anything
+// The keyboard key `key` (its own virtual-key code, 1..255) also sets `vk`
+// (1..255). False for a code out of range or a key already bound to four.
+CORVANE_API bool BindKey(int key, int vk);
+
+// Pads (game controllers) through SDL's game-controller layer, which knows
+// most pads; SDL_GAMECONTROLLERCONFIG in the environment or PadAddMappings
+// add mappings for others. Pads are opened as they are plugged in, before
+// or during the run, into slots 0..CORVANE_MAX_PADS-1 (the first free slot;
+// a slot keeps its pad until it is unplugged). Unplugging a pad releases
+// whatever it held. Pads work while the engine runs (StartEngine).
+#define CORVANE_MAX_PADS 16
+// Buttons in the layout of a common pad: A bottom, B right, X left, Y top.
+enum TPadButton {
+  PAD_A,
+  PAD_B,
+  PAD_X,
+  PAD_Y,
+  PAD_BACK,
+  PAD_GUIDE,
+  PAD_START,
+  PAD_LEFT_STICK,
+  PAD_RIGHT_STICK,
+  PAD_LEFT_SHOULDER,
+  PAD_RIGHT_SHOULDER,
+  PAD_DPAD_UP,
+  PAD_DPAD_DOWN,
+  PAD_DPAD_LEFT,
+  PAD_DPAD_RIGHT,
+  PAD_MISC,
+  PAD_PADDLE1,
+  PAD_PADDLE2,
+  PAD_PADDLE3,
+  PAD_PADDLE4,
+  PAD_TOUCHPAD,
+  PAD_BUTTON_COUNT
+};
+// Sticks from -1 (left, up) to 1 (right, down); triggers from 0 to 1.
+enum TPadAxis {
+  PAD_LEFT_X,
+  PAD_LEFT_Y,
+  PAD_RIGHT_X,
+  PAD_RIGHT_Y,
+  PAD_LEFT_TRIGGER,
+  PAD_RIGHT_TRIGGER,
+  PAD_AXIS_COUNT
+};
+CORVANE_API int PadCount();                       // pads connected now
+CORVANE_API bool PadConnected(int pad);           // slot holds a pad
+CORVANE_API const char* PadName(int pad);         // UTF-8 name ("" for an empty slot)
+CORVANE_API bool PadButton(int pad, int button);  // held now (false for an empty slot)
+CORVANE_API float PadAxis(int pad, int axis);     // position now (0 for an empty slot)
+// Rumbles the pad: low- and high-frequency motor strengths 0..1 for `ms`
+// milliseconds (0 stops it). False when the slot is empty or the pad has
+// no motors.
+CORVANE_API bool PadRumble(int pad, float low, float high, int ms);
+// Adds the mappings of a text file in SDL's mapping-database format (one
+// pad per line; at most 1 MiB). False, with a log line, when the file
+// cannot be read. Takes effect for pads plugged in afterwards.
+CORVANE_API bool PadAddMappings(const char* path);
+// Every pad's `button` also sets `vk` (1..255); false out of range or full.
+CORVANE_API bool BindPadButton(int button, int vk);
+// Every pad's `axis` pushed past the dead zone towards `direction` (-1 or
+// 1; triggers only 1) also sets `vk`. False out of range or full.
+CORVANE_API bool BindPadAxis(int axis, int direction, int vk);
+// How far (0..0.9 of the travel) a stick must move before a bound
+// direction counts as held; 0.25 out of the box. Triggers count past half.
+CORVANE_API void SetPadDeadZone(float fraction);
+
+// Pausing. A press of a source bound to the pause key (0: none, out of the
+// box) pauses the game (PauseGame) and another resumes it; it never reaches
+// _keys. While paused no tick runs the process callback, _keys reads all
+// released, and nothing pressed while paused reaches the game after it
+// resumes: a key held then counts only once released and pressed again.
+CORVANE_API void SetPauseKey(int vk);
+// When on (off out of the box), losing the window's focus pauses the game
+// and getting it back resumes it (a pause the player chose stays).
+CORVANE_API void SetPauseOnFocusLoss(bool on);
+
+// ============================================================ Window and sound settings
+// (module: lifecycle, sound)
+
+// The window's last size in windowed mode (what SetWindowSize asked, or
+// the player's resizing since); 0 x 0 before any. Kept after StartEngine
+// returns, so a game can remember it.
+CORVANE_API void GetWindowSize(int* width, int* height);
+// Whether the engine window is (or, after a run, was at its end) full screen.
+CORVANE_API bool IsFullScreen();
+// Switches a running window between full screen and a window (the window
+// takes its last windowed size back); nothing without a running window.
+CORVANE_API void SetFullScreen(bool on);
+// The window's icon from a TGA image (24 or 32 bits, at most 256 x 256).
+// Set at once on a running window, otherwise kept for the next one. False,
+// with one log line, when the file is missing or not such an image.
+CORVANE_API bool SetWindowIcon(const char* path);
+// Master volume: the gain of everything played, 0 (silent) to 1 (full);
+// values outside are clamped. Kept across runs, applied to the sound
+// device when it opens.
+CORVANE_API void SetMasterVolume(float gain);
+CORVANE_API float GetMasterVolume();
+
 // ============================================================ GL start-up and screenshots
 // (module: glinit and screenshot)
 

@@ -73,6 +73,9 @@ TextureUploadCaps QueryTextureUploadCaps();
 // Tests point this at caps of their own to take the other paths; null
 // (the default) asks the context.
 extern const TextureUploadCaps* TextureUploadCapsOverride;
+// While true the reader's errors only set the two texts above, without an
+// error box (for images whose absence the caller reports itself).
+extern bool TgaQuiet;
 
 // 1 where the registry entry of the same index is a colour-keyed texture.
 extern unsigned char TextureAlpha[CORVANE_MAX_TEXTURES];

@@ -42,11 +42,12 @@ const char* TgaLastError = nullptr;
 const char* TgaLastCaption = nullptr;
 const char* TgaLastReason = nullptr;
 char TgaLastReasonText[256];
+bool TgaQuiet = false;
 
 void ImageReaderFail(const char* text, const char* caption) {
   TgaLastError = text;
   TgaLastCaption = caption;
-  PlatformMessageBox(text, caption);
+  if (!TgaQuiet) PlatformMessageBox(text, caption);
 }
 
 namespace {

@@ -13,6 +13,8 @@
 #include "hud/Hud.h"
 #include "shell/UserDirs.h"
 #include "shell/Smoothing.h"
+#include "shell/Controls.h"
+#include "shell/Settings.h"
 #include "world/Level.h"
 
 float CameraHeight = 0.0f;
@@ -20,6 +22,10 @@ float CameraHeight = 0.0f;
 // Once, inside the engine's GL start-up. The level places the monsters and
 // the player, so the monster kinds load before it and the player after it.
 void InitCallback() {
+  // The engine's log is open from here: what the settings file got wrong
+  // goes into it, and the window gets the game's icon.
+  LogSettingsProblems();
+  SetWindowIcon("data/icon.tga");
   // 1.
   Monsters.Init();
   // 2.
@@ -47,8 +53,10 @@ void ProcessCallback() {
   if (_keys[27]) QuiteEngine();
   // 2. Enter: screenshot (the engine lets one through per FPS interval).
   ScreenshotKey(_keys[13]);
-  // 3. Pickups near the player, before it moves.
+  // 3. Pickups near the player, before it moves; then the pad's weapon
+  //    stepping and the full-screen key.
   ProcessLevel();
+  ProcessControls();
   // 4. Keys, movement and the shot of the firing cycle.
   Player.Process();
   // 5.
@@ -98,6 +106,7 @@ void DrawScene() {
   Corps.Draw();
   // 8.
   Effects.Draw();
-  // 9. Last, over the scene.
+  // 9. Last, over the scene; while paused, the line that says so.
   DrawHud();
+  DrawPauseLine();
 }

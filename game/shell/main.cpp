@@ -9,6 +9,8 @@
 #include "CorvaneEngine.h"
 #include "shell/DataDir.h"
 #include "shell/LoopOptions.h"
+#include "Cp1251.h"
+#include "shell/Settings.h"
 #include "shell/Shell.h"
 #include "shell/UserDirs.h"
 
@@ -25,6 +27,9 @@ const char* const kUsage =
     "                display's refresh rate, 60 when unknown)\n"
     "  --no-smooth   draw exact tick states instead of frames between ticks\n"
     "  --version     show the version and exit\n"
+    "  --settings FILE  read (and remember the window in) this settings file instead of\n"
+    "                $XDG_CONFIG_HOME/tarvs/settings.ini (~/.config/tarvs/settings.ini)\n"
+    "  --volume N    master volume 0..100 for this run\n"
     "  --help        show this list and exit\n"
     "Without --data the data/ folder is looked for in the working folder, then\n"
     "beside the executable, then in ../share/tarvs/data relative to it, then (for\n"
@@ -36,6 +41,8 @@ struct TOptions {
   int height = 0;
   const char* data = nullptr;
   TLoopOptions loop;
+  const char* settings = nullptr;
+  int volume = -1;
 };
 
 // "WxH" with both sides 1..16384; false for anything else.
@@ -80,6 +87,16 @@ int ParseOptions(int argc, char** argv, TOptions* options) {
         std::fputs(kUsage, stderr);
         return 2;
       }
+    } else if (std::strcmp(arg, "--settings") == 0 && i + 1 < argc && argv[i + 1][0] != '\0') {
+      options->settings = argv[++i];
+    } else if (std::strcmp(arg, "--volume") == 0 && i + 1 < argc) {
+      char* end = nullptr;
+      const long v = std::strtol(argv[++i], &end, 10);
+      if (end == argv[i] || *end != '\0' || v < 0 || v > 100) {
+        std::fprintf(stderr, "TARVS: bad volume '%s' (expected 0..100)\n%s", argv[i], kUsage);
+        return 2;
+      }
+      options->volume = static_cast<int>(v);
     } else {
       std::fprintf(stderr, "TARVS: unknown option '%s'\n%s", arg, kUsage);
       return 2;
@@ -94,14 +111,27 @@ int main(int argc, char** argv) {
   TOptions options;
   const int status = ParseOptions(argc, argv, &options);
   if (status != 0) return status < 0 ? 0 : status;
+  // The settings file is named before the working folder changes.
+  SettingsPath = SettingsPathFrom(options.settings);
+  LoadSettings(SettingsPath.c_str(), &Settings, &SettingsProblems);
+  for (int i = 0; i < SettingsProblems.count; ++i)
+    std::fprintf(stderr, "TARVS: %s\n", cp1251::ToUtf8(SettingsProblems.lines[i].c_str()).c_str());
+  if (options.volume >= 0) Settings.volume = options.volume;
   TDataPlace data;
   if (!EnterGameData(options.data, &data)) return 1;
   UsePlayerFolders(
       ChoosePlayerFolders(data.root, data.installed, FolderWritable(data.root), ProcessEnv));
-
-  if (options.width > 0) SetWindowSize(options.width, options.height);
+  ApplySettings(Settings);
+  // The command line's loop options override the settings' for this run.
+  if (options.loop.vsync < 0) options.loop.vsync = Settings.vsync ? 1 : 0;
+  if (options.loop.fps < 0) options.loop.fps = Settings.frameCap;
   ApplyLoopOptions(options.loop);
-  const bool fullScreen = !options.windowed && options.width == 0;
+
+  // The command line overrides the settings' window for this run only.
+  int width = options.width > 0 ? options.width : Settings.windowWidth;
+  int height = options.width > 0 ? options.height : Settings.windowHeight;
+  const bool fullScreen = !options.windowed && options.width == 0 && Settings.fullScreen;
+  if (width > 0) SetWindowSize(width, height);
   // The command line is passed on as one string; the engine ignores it.
   std::string cmdLine;
   for (int i = 1; i < argc; ++i) {
@@ -112,5 +142,6 @@ int main(int argc, char** argv) {
   const int started =
       StartEngine(nullptr, nullptr, &cmdLine[0], 0, ProcessCallback, InitCallback, RenderCallback,
                   fullScreen, false, 1024, 768, "Tarvy Arcade Game");
+  if (started) RememberWindow(fullScreen, width > 0 ? width : 1024, width > 0 ? height : 768);
   return started ? 0 : 1;
 }
