@@ -77,6 +77,13 @@ long long NowNs() {
   return static_cast<long long>(ts.tv_sec) * 1000000000ll + ts.tv_nsec;
 }
 
+// ------------------------------------------------------------ fixed step
+// With the fixed step on, each loop turn runs one tick and then draws one
+// frame at once: no tick deadline, no wait for the display's refresh.
+// Timed demos use it to draw exactly one frame per tick as fast as the
+// machine can.
+bool g_fixedStep = false;
+
 // ------------------------------------------------------------ input latches
 // A key or button that goes down and up between two ticks would never be
 // seen by the game, which reads the globals once per tick. A press is
@@ -299,6 +306,7 @@ void DrawAndSwap() {
 // deadline moves on by one period per tick, so short delays are made up;
 // after a stall of a whole period or more the missed ticks are dropped.
 void RunLoop() {
+  if (g_fixedStep) SDL_GL_SetSwapInterval(0);
   SDL_Event e;
   long long deadline = NowNs() + kTickNs;
   bool drawnSinceTick = true;
@@ -309,7 +317,7 @@ void RunLoop() {
       continue;
     }
     const long long now = NowNs();
-    if (g_ticking && drawnSinceTick && now >= deadline) {
+    if (g_ticking && drawnSinceTick && (g_fixedStep || now >= deadline)) {
       Tick();
       drawnSinceTick = false;
       deadline += kTickNs;
@@ -516,3 +524,9 @@ void ChangeWindowCaption(const char* text) {
 void PauseGame() { _GameOn = false; }
 void ResumeGame() { _GameOn = true; }
 void ShowMenu(int index) { _ActiveMenu = index; }
+
+// ------------------------------------------------------------ fixed step
+void SetFixedStep(bool on) {
+  g_fixedStep = on;
+  if (on && g_context) SDL_GL_SetSwapInterval(0);
+}

@@ -696,6 +696,10 @@ CORVANE_API void ChangeWindowCaption(const char* text);
 CORVANE_API void PauseGame();          // _GameOn = false: process callback skipped
 CORVANE_API void ResumeGame();         // _GameOn = true
 CORVANE_API void ShowMenu(int index);  // _ActiveMenu = index (-1: none)
+// On: every loop turn runs exactly one tick and then draws one frame, with
+// no waiting for the tick's deadline or the display (timed demos). Off by
+// default; may be called before StartEngine.
+CORVANE_API void SetFixedStep(bool on);
 
 // Key state indexed by Windows virtual-key code (letters: upper-case ASCII,
 // 13 Enter, 27 Escape, 32 Space, 37..40 arrows); 1 while held.

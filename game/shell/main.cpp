@@ -11,6 +11,7 @@
 #include <string>
 
 #include "CorvaneEngine.h"
+#include "shell/DemoRun.h"
 #include "shell/Shell.h"
 
 namespace {
@@ -21,6 +22,10 @@ const char* const kUsage =
     "  --size WxH    window size in pixels, e.g. 1280x960 (the picture is scaled;\n"
     "                the game itself always sees 1024 x 768)\n"
     "  --data DIR    the game's data folder (named data), or a folder holding data/\n"
+    "  --record FILE record the run as a demo\n"
+    "  --play FILE   replay a demo (--speed X: 0.25 to 8; P pauses, +/- change speed)\n"
+    "  --verify FILE replay a demo headless at full speed and check every state\n"
+    "  --timedemo FILE  replay a demo drawing one frame per tick, and time it\n"
     "  --help        show this list and exit\n"
     "Without --data the data/ folder is looked for in the working folder, then\n"
     "beside the executable, then in the build's data folder.\n";
@@ -65,6 +70,8 @@ int ParseOptions(int argc, char** argv, TOptions* options) {
                      argv[i], kUsage);
         return 2;
       }
+    } else if (demorun::IsOption(arg) && i + 1 < argc) {
+      if (!demorun::SetOption(arg, argv[++i])) return 2;
     } else if (std::strcmp(arg, "--data") == 0 && i + 1 < argc && argv[i + 1][0] != '\0') {
       options->data = argv[++i];
     } else {
@@ -155,7 +162,9 @@ int main(int argc, char** argv) {
   if (!EnterDataFolder(options.data)) return 1;
 
   if (options.width > 0) SetWindowSize(options.width, options.height);
-  const bool fullScreen = !options.windowed && options.width == 0;
+  bool fullScreen = !options.windowed && options.width == 0;
+  demorun::Callbacks game{ProcessCallback, InitCallback, RenderCallback};
+  if (!demorun::Prepare(&game, &fullScreen, 1024, 768)) return 1;
   // The command line is passed on as one string; the engine ignores it.
   std::string cmdLine;
   for (int i = 1; i < argc; ++i) {
@@ -163,8 +172,7 @@ int main(int argc, char** argv) {
     cmdLine += argv[i];
   }
   // 0 means no window could be opened (the engine has said why on stderr).
-  const int started =
-      StartEngine(nullptr, nullptr, &cmdLine[0], 0, ProcessCallback, InitCallback, RenderCallback,
-                  fullScreen, false, 1024, 768, "Tarvy Arcade Game");
-  return started ? 0 : 1;
+  const int started = StartEngine(nullptr, nullptr, &cmdLine[0], 0, game.process, game.init,
+                                  game.render, fullScreen, false, 1024, 768, "Tarvy Arcade Game");
+  return demorun::Finish(started);
 }
