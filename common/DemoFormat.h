@@ -239,8 +239,9 @@ struct ReadResult {
   std::string problem;  // one line without the file's name; empty when kOk
 };
 
-// Parses a demo image. A file cut short keeps every whole record before
-// the cut. Never reads outside [data, data + size).
+// Parses a demo image. A file cut short keeps every whole tick before the
+// cut; a damaged one keeps only its header. Never reads outside
+// [data, data + size).
 inline ReadResult Parse(const unsigned char* data, size_t size, Demo* out) {
   *out = Demo();
   ReadResult r;
@@ -288,7 +289,11 @@ inline ReadResult Parse(const unsigned char* data, size_t size, Demo* out) {
     return r;
   }
 
+  // A damaged demo keeps only its header: none of it is to be played.
   auto damaged = [&](size_t at, const char* what) {
+    out->toggles.clear();
+    out->ticks.clear();
+    out->checkpoints.clear();
     std::snprintf(line, sizeof line, "damaged at byte %zu: %s", at, what);
     r.status = ReadStatus::kDamaged;
     r.problem = line;

@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   demo::Demo d;
   const demo::ReadResult r = demo::Parse(data, size, &d);
   if (r.status != demo::ReadStatus::kOk && r.problem.empty()) __builtin_trap();
-  if (r.status == demo::ReadStatus::kDamaged && !d.ticks.empty() && r.problem.empty())
+  if (r.status == demo::ReadStatus::kDamaged && (!d.ticks.empty() || !d.toggles.empty()))
     __builtin_trap();
   const uint32_t ticks = static_cast<uint32_t>(d.ticks.size());
   uint32_t last = 0;

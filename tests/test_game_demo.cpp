@@ -321,4 +321,26 @@ TEST_F(DemoRun, TimedemoPrintsItsFigures) {
   EXPECT_NE(r.out.find("1% low"), std::string::npos) << r.out;
 }
 
+// A run played with real key presses and taps shorter than a tick on a
+// virtual X display, recorded, verified headless and played back in a
+// window. Needs xvfb-run and xdotool; skipped without them.
+TEST(DemoOnADisplay, ARunPlayedWithKeyTapsVerifiesAndPlaysBack) {
+  const std::string cmd = "/bin/bash " TEST_SOURCE_DIR "/scripts/demo_xvfb.sh " TEST_BINARY_DIR
+                          "/TARVS xvfb.demo > xvfb.out 2>&1";
+  const int st = std::system(cmd.c_str());
+  const std::string out = testutil::ReadFile("xvfb.out");
+  if (out.rfind("skip:", 0) == 0) GTEST_SKIP() << out;
+  EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0) << out;
+  EXPECT_NE(out.find("verify: status=0"), std::string::npos) << out;
+  EXPECT_NE(out.find("every check matched"), std::string::npos) << out;
+  // The taps reached the demo: a jump tap and a fire tap held one tick each.
+  demo::Demo d;
+  ASSERT_EQ(demo::ReadFile("xvfb.demo", &d).status, demo::ReadStatus::kOk);
+  const auto keys = KeysByTick(d);
+  int upTicks = 0;
+  for (const auto& k : keys) upTicks += k[38];
+  EXPECT_GE(upTicks, 1);
+  EXPECT_TRUE(keys.back()[KEY_ESCAPE]);
+}
+
 }  // namespace
