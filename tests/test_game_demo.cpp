@@ -288,6 +288,29 @@ TEST_F(DemoRun, CutDamagedAndForeignDemosAreNamedNotPlayed) {
   EXPECT_EQ(r.status, 2);
 }
 
+// A recording killed outright leaves a demo of the ticks it ran, which
+// replays and is checked up to there.
+TEST_F(DemoRun, AKilledRecordingLeavesAPlayableDemo) {
+  testutil::RemoveFile("killed.demo");
+  const int st = std::system(
+      "SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null CORVANE_NO_MESSAGEBOX=1 " TEST_BINARY_DIR
+      "/TARVS --data " TEST_BINARY_DIR
+      "/data --windowed --record killed.demo 2> record.err & "
+      "pid=$!; sleep 3; kill -KILL $pid; wait");
+  ASSERT_NE(st, -1);
+  const std::string recordErr = testutil::ReadFile("record.err");
+  demo::Demo d;
+  const demo::ReadResult read = demo::ReadFile("killed.demo", &d);
+  ASSERT_EQ(read.status, demo::ReadStatus::kCut) << read.problem << recordErr;
+  ASSERT_GT(d.ticks.size(), 0u) << recordErr;
+  const TarvsRun r = Tarvs("--verify killed.demo");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cut short after tick " + std::to_string(d.ticks.size()) +
+                       " (no end mark): its " + std::to_string(d.ticks.size()) + " ticks match"),
+            std::string::npos)
+      << r.err;
+}
+
 // The first 150 ticks with Escape held in the last: the demo's own input
 // ends the game, as it ended the recorded run.
 demo::Demo ShortDemoEndingWithEscape(demo::Demo d) {
