@@ -4,12 +4,12 @@
 # build-fuzz; the seed corpora in fuzz/corpus are copied into
 # build-fuzz/corpus first, so the repository's seeds stay as they are.
 # Findings are written to build-fuzz/findings/<target>/.
-# Usage: scripts/fuzz.sh [seconds] [target...]   (targets: tga png mdl anim wav shader map userdirs)
+# Usage: scripts/fuzz.sh [seconds] [target...]   (targets: tga png mdl anim wav shader map userdirs demo)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_EACH="${1:-60}"
 shift || true
-TARGETS="${*:-tga png mdl anim wav shader map userdirs}"
+TARGETS="${*:-tga png mdl anim wav shader map userdirs demo}"
 JOBS="${FUZZ_BUILD_JOBS:-2}"
 
 ROOT="$PWD"

@@ -11,6 +11,7 @@
 #include "shell/LoopOptions.h"
 #include "Cp1251.h"
 #include "shell/Settings.h"
+#include "shell/DemoRun.h"
 #include "shell/Shell.h"
 #include "shell/UserDirs.h"
 
@@ -30,6 +31,10 @@ const char* const kUsage =
     "  --settings FILE  read (and remember the window in) this settings file instead of\n"
     "                $XDG_CONFIG_HOME/tarvs/settings.ini (~/.config/tarvs/settings.ini)\n"
     "  --volume N    master volume 0..100 for this run\n"
+    "  --record FILE record the run as a demo\n"
+    "  --play FILE   replay a demo (--speed X: 0.25 to 8; P pauses, +/- change speed)\n"
+    "  --verify FILE replay a demo headless at full speed and check every state\n"
+    "  --timedemo FILE  replay a demo drawing one frame per tick, and time it\n"
     "  --help        show this list and exit\n"
     "Without --data the data/ folder is looked for in the working folder, then\n"
     "beside the executable, then in ../share/tarvs/data relative to it, then (for\n"
@@ -80,6 +85,8 @@ int ParseOptions(int argc, char** argv, TOptions* options) {
                      argv[i], kUsage);
         return 2;
       }
+    } else if (demorun::IsOption(arg) && i + 1 < argc) {
+      if (!demorun::SetOption(arg, argv[++i])) return 2;
     } else if (std::strcmp(arg, "--data") == 0 && i + 1 < argc && argv[i + 1][0] != '\0') {
       options->data = argv[++i];
     } else if (const int loop = ParseLoopOption(argc, argv, &i, &options->loop)) {
@@ -130,8 +137,10 @@ int main(int argc, char** argv) {
   // The command line overrides the settings' window for this run only.
   int width = options.width > 0 ? options.width : Settings.windowWidth;
   int height = options.width > 0 ? options.height : Settings.windowHeight;
-  const bool fullScreen = !options.windowed && options.width == 0 && Settings.fullScreen;
+  bool fullScreen = !options.windowed && options.width == 0 && Settings.fullScreen;
   if (width > 0) SetWindowSize(width, height);
+  demorun::Callbacks game{ProcessCallback, InitCallback, RenderCallback};
+  if (!demorun::Prepare(&game, &fullScreen, 1024, 768)) return 1;
   // The command line is passed on as one string; the engine ignores it.
   std::string cmdLine;
   for (int i = 1; i < argc; ++i) {
@@ -139,9 +148,10 @@ int main(int argc, char** argv) {
     cmdLine += argv[i];
   }
   // 0 means no window could be opened (the engine has said why on stderr).
-  const int started =
-      StartEngine(nullptr, nullptr, &cmdLine[0], 0, ProcessCallback, InitCallback, RenderCallback,
-                  fullScreen, false, 1024, 768, "Tarvy Arcade Game");
-  if (started) RememberWindow(fullScreen, width > 0 ? width : 1024, width > 0 ? height : 768);
-  return started ? 0 : 1;
+  const int started = StartEngine(nullptr, nullptr, &cmdLine[0], 0, game.process, game.init,
+                                  game.render, fullScreen, false, 1024, 768, "Tarvy Arcade Game");
+  // A demo's run (recorded, played, verified or timed) leaves the settings alone.
+  if (started && game.process == ProcessCallback)
+    RememberWindow(fullScreen, width > 0 ? width : 1024, width > 0 ? height : 768);
+  return demorun::Finish(started);
 }

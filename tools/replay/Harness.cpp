@@ -3,10 +3,9 @@
 
 #include <GL/gl.h>
 
-#include <cstdlib>
-
 #include "CorvaneEngine.h"
 #include "Pictures.h"
+#include "shell/Random.h"
 #include "shell/Shell.h"
 
 namespace harness {
@@ -16,7 +15,7 @@ bool StartGame(int windowW, int windowH, int screenW, int screenH, unsigned seed
   _Zarn_ScreenWidth = screenW;
   _Zarn_ScreenHeight = screenH;
   InitGL(screenW, screenH);
-  std::srand(seed);
+  SeedRandom(seed);
   InitCallback();
   return true;
 }

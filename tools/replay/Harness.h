@@ -11,8 +11,8 @@ namespace harness {
 
 // Opens a hidden windowW x windowH OpenGL context, gives the game a
 // screenW x screenH screen, starts the GL state, seeds the C library's
-// generator and runs the game's start. False when no context can be had
-// (SDL_GetError says why); the game is not started then.
+// generator (restarting the count of its draws) and runs the game's start. False when no context
+// can be had (SDL_GetError says why); the game is not started then.
 bool StartGame(int windowW, int windowH, int screenW, int screenH, unsigned seed);
 
 // Draws one frame as the engine's loop does and waits until it is done.

@@ -2,7 +2,7 @@
 // visible window: the real game modules run tick by tick on the shipped
 // level, and frames can be saved as pictures to watch the run.
 //
-//   replay SCRIPT [--shots DIR] [--every N] [--trace] [--size WxH]
+//   replay SCRIPT [--shots DIR] [--every N] [--trace] [--size WxH] [--demo OUT]
 //   replay --record PLAN OUT [--trace]
 //
 // The game reads "data/..." from the working directory; started elsewhere,
@@ -10,6 +10,9 @@
 // tree is), keeping the paths given on its command line as they were. With
 // --shots it renders every N-th tick (default 25) into DIR/frameNNNNN.tga;
 // --trace prints the player's state each tick with the script line.
+// --demo writes the run as a demo that `TARVS --verify` checks (the data
+// tree's digest taken from data/); this is how tests/data/level0.demo is
+// made (scripts/record_demo.sh).
 // --record carries out a plan (see Recorder.h) and writes the keys of every
 // tick as a key script to OUT; it reports pickups, kills, doors and damage
 // as they happen. The last line is the run report; the exit code is 0 when
@@ -34,13 +37,16 @@
 #include "Recorder.h"
 #include "RunCheck.h"
 #include "actors/Player.h"
+#include "shell/Demo.h"
 #include "shell/Shell.h"
+#include "shell/StateDigest.h"
 
 namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: replay SCRIPT [--shots DIR] [--every N] [--trace] [--size WxH]\n"
+               "usage: replay SCRIPT [--shots DIR] [--every N] [--trace] [--size WxH] "
+               "[--demo OUT]\n"
                "       replay --record PLAN OUT [--trace]\n");
   return 2;
 }
@@ -201,7 +207,7 @@ int main(int argc, char** argv) {
     return Record(FromStart(start, argv[2]), FromStart(start, argv[3]), argc == 5);
   }
   std::string scriptPath = FromStart(start, argv[1]);
-  std::string shotsDir;
+  std::string shotsDir, demoPath;
   int every = 25;
   bool trace = false;
   int width = 1024, height = 768;
@@ -214,6 +220,8 @@ int main(int argc, char** argv) {
       if (every < 1) return Usage();
     } else if (a == "--trace") {
       trace = true;
+    } else if (a == "--demo" && i + 1 < argc) {
+      demoPath = FromStart(start, argv[++i]);
     } else if (a == "--size" && i + 1 < argc) {
       if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2 || width < 16 || height < 16 ||
           width > 4096 || height > 4096)
@@ -241,10 +249,25 @@ int main(int argc, char** argv) {
   }
   const int doorsAtStart = runcheck::DoorsLeft();
 
+  static demo::Writer demoOut;
+  if (!demoPath.empty()) {
+    uint64_t digest = 0;
+    uint32_t files = 0;
+    if (!demo::DigestDataTree("data", &digest, &files) ||
+        !demoOut.Open(demoPath.c_str(),
+                      demo::NewHeader(digest, files, script.seed, width, height))) {
+      std::fprintf(stderr, "replay: cannot write the demo %s\n", demoPath.c_str());
+      return 2;
+    }
+    demoOut.Start(DigestGameState());
+  }
+
   keyscript::Replayer keys(script);
   int tick = 0;
   while (keys.Next(_keys, 256)) {
+    if (!demoPath.empty()) demoOut.BeforeTick(_keys);
     ProcessCallback();
+    if (!demoPath.empty()) demoOut.AfterTick(DigestGameState());
     ++tick;
     if (trace)
       std::printf("tick %d line %d x %.2f y %.2f health %d ammo %d/%d/%d weapon %d\n", tick,
@@ -259,6 +282,10 @@ int main(int argc, char** argv) {
     }
   }
 
+  if (!demoPath.empty() && !demoOut.Finish()) {
+    std::fprintf(stderr, "replay: writing the demo %s failed\n", demoPath.c_str());
+    return 2;
+  }
   runcheck::Report report = runcheck::Collect(doorsAtStart, "data/maps/level0.marks");
   std::printf("%d ticks; %s; %s\n", tick, report.Text().c_str(),
               report.Passed() ? "PASSED" : "NOT PASSED");
