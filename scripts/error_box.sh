@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # An error box must never take the game down. On a virtual X display with a
 # window manager (Xvfb + openbox, driven by xdotool), TARVS runs in a folder
-# it cannot write to; Enter asks for a screenshot, which cannot be saved, so
-# the "Can't open ScreenShot File!" box comes up. Then, each run:
+# where the next screenshot's name is a link into a folder that does not
+# exist; Enter asks for a screenshot, which cannot be saved there, so the
+# "Can't open ScreenShot File!" box comes up. (A folder that cannot be
+# written at all is caught before the engine tries: the game says so on its
+# message line instead.) Then, each run:
 #   1. the box is closed with a key, the game is still running, and Escape
 #      ends it with status 0;
 #   2. the box comes up again and SIGTERM ends the game (status 143) and the
@@ -50,12 +53,16 @@ openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
 sleep 1
 
-# The game's folder: the data, read-only. Root writes anywhere, so as root
-# the game runs as nobody.
-mkdir -p "$work/game"
+# The game's folder: the data, and Screen0.tga a link to a file in a folder
+# that is not there, so writing it fails. As root the game runs as nobody,
+# with a home of its own.
+mkdir -p "$work/game" "$work/home"
 cp -r "$root/data" "$work/game/data"
+ln -s "$work/missing/Screen0.tga" "$work/game/Screen0.tga"
 chmod -R a+rX "$work/game"
-chmod a-w "$work/game"
+chmod a+rwx "$work/game" "$work/home"
+export HOME="$work/home"
+unset XDG_CONFIG_HOME XDG_STATE_HOME
 as=()
 if [[ $(id -u) -eq 0 ]]; then as=(setpriv --reuid=65534 --regid=65534 --clear-groups); fi
 

@@ -210,7 +210,9 @@ void PadProcess() {
 
 void PadRender() {
   ++g_frame;
-  if (g_releaseXInFrame) {
+  // Let go once the engine has seen the press: a virtual pad's state is
+  // only read when events are pumped, and a frame may come first.
+  if (g_releaseXInFrame && PadButton(0, PAD_X)) {
     g_pad[0].Button(SDL_CONTROLLER_BUTTON_X, false);
     g_releaseXInFrame = false;
   }
