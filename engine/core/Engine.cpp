@@ -40,7 +40,6 @@ void (*InitCallback)() = nullptr;
 
 namespace {
 
-
 SDL_Window* g_window = nullptr;
 SDL_GLContext g_context = nullptr;
 bool g_fullScreen = false;
