@@ -129,18 +129,15 @@ std::string WritePng(int bits) {
   return path;
 }
 
-void BM_ReadPng(benchmark::State& state) {
-  const int bits = static_cast<int>(state.range(0));
-  const std::string path = WritePng(bits);
-  if (path.empty()) {
-    state.SkipWithError("cannot write the test file");
-    return;
-  }
+// Reads the file at path with read until the benchmark has its time, and
+// reports pixels a second; false when the reader refused the file.
+bool TimeReader(benchmark::State& state, const std::string& path,
+                bool (*read)(SImageTGA*, const char*)) {
   for (auto _ : state) {
     SImageTGA image;
-    if (!ReadImage(&image, path.c_str())) {
+    if (!read(&image, path.c_str())) {
       state.SkipWithError("the reader refused the file");
-      return;
+      return false;
     }
     benchmark::DoNotOptimize(image.data);
     std::free(image.data);
@@ -148,6 +145,17 @@ void BM_ReadPng(benchmark::State& state) {
   const double pixels = static_cast<double>(kSide) * kSide;
   state.counters["pixels/s"] = benchmark::Counter(pixels * static_cast<double>(state.iterations()),
                                                   benchmark::Counter::kIsRate);
+  return true;
+}
+
+void BM_ReadPng(benchmark::State& state) {
+  const int bits = static_cast<int>(state.range(0));
+  const std::string path = WritePng(bits);
+  if (path.empty()) {
+    state.SkipWithError("cannot write the test file");
+    return;
+  }
+  if (!TimeReader(state, path, ReadImage)) return;
   state.SetLabel("PNG " + std::to_string(bits) + " bits");
 }
 BENCHMARK(BM_ReadPng)->Arg(24)->Arg(32)->Unit(benchmark::kMillisecond);
@@ -160,18 +168,7 @@ void BM_ReadTga(benchmark::State& state) {
     state.SkipWithError("cannot write the test file");
     return;
   }
-  for (auto _ : state) {
-    SImageTGA image;
-    if (!ReadTGA(&image, path.c_str())) {
-      state.SkipWithError("the reader refused the file");
-      return;
-    }
-    benchmark::DoNotOptimize(image.data);
-    std::free(image.data);
-  }
-  const double pixels = static_cast<double>(kSide) * kSide;
-  state.counters["pixels/s"] = benchmark::Counter(pixels * static_cast<double>(state.iterations()),
-                                                  benchmark::Counter::kIsRate);
+  if (!TimeReader(state, path, ReadTGA)) return;
   state.SetLabel(std::string(rle ? "run-length " : "uncompressed ") + std::to_string(bits) +
                  " bits");
 }

@@ -71,12 +71,16 @@ set(CPACK_DEBIAN_ENGINE_PACKAGE_CONTROL_EXTRA
 set(CPACK_DEBIAN_ENGINE_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+# What both engine packages say of the engine, before what each one holds.
+set(CORVANE_DEB_ABOUT
+  "CorvaneEngine runs a game's window, its fixed 20 ms tick and its frames on
+SDL2, OpenGL and OpenAL Soft. It reads TGA and PNG textures, keyframe-animated
+models, WAV sounds and bitmap fonts, takes keyboards and gamepads through
+bindings, and offers sprites, a particle system, view-frustum tests, mouse
+picking, simple menus, screenshots and a log.")
 set(CPACK_DEBIAN_ENGINE_DESCRIPTION
   "small OpenGL game engine - shared library
-CorvaneEngine runs a game's window, its fixed 20 ms tick and its frames on
-SDL2, OpenGL and OpenAL Soft. It reads TGA textures, keyframe-animated
-models, WAV sounds and bitmap fonts, and offers sprites, a particle system,
-view-frustum tests, mouse picking, simple menus, screenshots and a log.
+${CORVANE_DEB_ABOUT}
 .
 This package contains the shared library.")
 
@@ -86,10 +90,7 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
   "libcorvaneengine1 (= ${CORVANE_DEB_VERSION}), libgl-dev, libglu1-mesa-dev | libglu-dev")
 set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
   "small OpenGL game engine - development files
-CorvaneEngine runs a game's window, its fixed 20 ms tick and its frames on
-SDL2, OpenGL and OpenAL Soft. It reads TGA textures, keyframe-animated
-models, WAV sounds and bitmap fonts, and offers sprites, a particle system,
-view-frustum tests, mouse picking, simple menus, screenshots and a log.
+${CORVANE_DEB_ABOUT}
 .
 This package contains the header, the CMake package (find_package
 CorvaneEngine, target Corvane::Engine) and the pkg-config file
