@@ -20,6 +20,8 @@ if [[ "${DEMO_XVFB_INSIDE:-}" != 1 ]]; then
   DEMO_XVFB_INSIDE=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$tarvs" "$demo"
 fi
 
+# shellcheck source=scripts/virtual-display.sh
+. "$(dirname "$0")/virtual-display.sh"
 unset SDL_VIDEODRIVER
 export ALSOFT_DRIVERS=null CORVANE_NO_MESSAGEBOX=1
 work=$(mktemp -d)
@@ -30,14 +32,7 @@ cd "$work" || exit 1
 
 "$tarvs" --windowed --record "$demo" 2>"$work/record.txt" &
 pid=$!
-if ! timeout 30 xdotool search --sync --name "Tarvy Arcade Game" >/dev/null; then
-  kill "$pid" 2>/dev/null
-  echo "skip: the game window never appeared"
-  cat "$work/record.txt" >&2
-  exit 0
-fi
-sleep 1.5
-xdotool search --name "Tarvy Arcade Game" windowfocus --sync 2>/dev/null
+await_game_window "$pid" "$work/record.txt" || exit 0
 (sleep 30; kill "$pid" 2>/dev/null) &
 watchdog=$!
 xdotool keydown Right sleep 0.6 keyup Right

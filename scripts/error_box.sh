@@ -27,31 +27,19 @@ done
 
 work=$(mktemp -d)
 chmod 755 "$work"
-display=""
-xvfb=0
-wm=0
+xvfb_pid=0
+wm_pid=0
 cleanup() {
-  [[ $wm -gt 0 ]] && kill "$wm" 2>/dev/null
-  [[ $xvfb -gt 0 ]] && kill "$xvfb" 2>/dev/null
+  [[ $wm_pid -gt 0 ]] && kill "$wm_pid" 2>/dev/null
+  [[ $xvfb_pid -gt 0 ]] && kill "$xvfb_pid" 2>/dev/null
   chmod -R u+w "$work" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-# A free display number.
-for n in $(seq 70 130); do
-  [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-  display=":$n"
-  break
-done
-[[ -n "$display" ]] || { echo "skip: no free X display"; exit 77; }
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -ac >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-sleep 1
+# shellcheck source=scripts/virtual-display.sh
+. "$(dirname "$0")/virtual-display.sh"
+start_display_with_wm 70 130 -ac || { echo "skip: no free X display"; exit 77; }
 
 # The game's folder: the data, and Screen0.tga a link to a file in a folder
 # that is not there, so writing it fails. As root the game runs as nobody,

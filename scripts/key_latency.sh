@@ -18,6 +18,8 @@ if [[ "${KEY_LATENCY_INSIDE:-}" != 1 ]]; then
   KEY_LATENCY_INSIDE=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$tarvs"
 fi
 
+# shellcheck source=scripts/virtual-display.sh
+. "$(dirname "$0")/virtual-display.sh"
 unset SDL_VIDEODRIVER
 export ALSOFT_DRIVERS=${ALSOFT_DRIVERS:-null}
 work=$(mktemp -d)
@@ -26,14 +28,7 @@ cd "$work" || exit 1
 
 "$tarvs" --windowed 2>"$work/err.txt" &
 pid=$!
-if ! timeout 30 xdotool search --sync --name "Tarvy Arcade Game" >/dev/null; then
-  kill "$pid" 2>/dev/null
-  echo "skip: the game window never appeared"
-  cat "$work/err.txt" >&2
-  exit 0
-fi
-sleep 1.5  # past start-up, into steady ticks and frames
-xdotool search --name "Tarvy Arcade Game" windowfocus --sync 2>/dev/null
+await_game_window "$pid" "$work/err.txt" || exit 0
 
 # A watchdog ends a game that ignores the tap; `wait` returns the moment
 # the game's process ends.

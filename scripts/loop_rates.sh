@@ -21,20 +21,10 @@ SDL_VIDEODRIVER=offscreen "$bench" "$seconds"
 for tool in Xvfb openbox xdotool; do
   command -v "$tool" >/dev/null || { echo "skip the X display: $tool not installed"; exit 0; }
 done
-display=""
-for n in $(seq 140 200); do
-  [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-  display=":$n"
-  break
-done
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-trap 'kill $wm $xvfb 2>/dev/null' EXIT
-sleep 1
+# shellcheck source=scripts/virtual-display.sh
+. "$(dirname "$0")/virtual-display.sh"
+start_display_with_wm 140 200 || { echo "skip the X display: no free X display"; exit 0; }
+trap 'kill $wm_pid $xvfb_pid 2>/dev/null' EXIT
 unset SDL_VIDEODRIVER
 
 echo "== Xvfb + openbox"

@@ -16,6 +16,7 @@
 #include "Cp1251.h"
 #include "Internal.h"
 #include "Pictures.h"
+#include "VirtualPad.h"
 #include "testutil.h"
 
 namespace {
@@ -58,49 +59,12 @@ int Rumble(void*, Uint16 low, Uint16 high) {
   return 0;
 }
 
-struct TVirtualPad {
-  SDL_Joystick* joystick = nullptr;
-  SDL_JoystickID id = -1;
-
-  void Plug(const char* name) {
-    SDL_VirtualJoystickDesc d{};
-    d.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    d.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-    d.naxes = SDL_CONTROLLER_AXIS_MAX;
-    d.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-    d.name = name;
-    d.Rumble = Rumble;
-    const int index = SDL_JoystickAttachVirtualEx(&d);
-    joystick = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
-    id = joystick ? SDL_JoystickInstanceID(joystick) : -1;
-  }
-  void Unplug() {
-    if (!joystick) return;
-    for (int i = 0; i < SDL_NumJoysticks(); ++i) {
-      if (SDL_JoystickGetDeviceInstanceID(i) != id) continue;
-      SDL_JoystickClose(joystick);
-      SDL_JoystickDetachVirtual(i);
-      break;
-    }
-    joystick = nullptr;
-  }
-  void Button(int b, bool down) {
-    if (joystick) SDL_JoystickSetVirtualButton(joystick, b, down ? 1 : 0);
-  }
-  void Axis(int a, int value) {
-    if (joystick) SDL_JoystickSetVirtualAxis(joystick, a, static_cast<Sint16>(value));
-  }
-};
+using testutil::TVirtualPad;
 
 TVirtualPad g_pad[3];
 
 // ------------------------------------------------------------ keyboard events
-void PushKey(Uint32 type, SDL_Keycode key) {
-  SDL_Event e{};
-  e.type = type;
-  e.key.keysym.sym = key;
-  SDL_PushEvent(&e);
-}
+using testutil::PushKey;
 
 void PushFocus(bool gained) {
   SDL_Event e{};
@@ -133,7 +97,7 @@ void PadProcess() {
   switch (g_tick) {
     case 1:
       Expect(PadCount() == 0 && !PadConnected(0), "no pad before one is plugged in");
-      p.Plug("pad one");  // plugged in while the game runs
+      p.Plug("pad one", Rumble);  // plugged in while the game runs
       Expect(p.joystick != nullptr, "virtual pad attached");
       break;
     case 3:
@@ -170,8 +134,8 @@ void PadProcess() {
     case 10:
       Expect(_keys[37] == 0, "unplugged mid-press: no stuck key");
       Expect(PadCount() == 0 && !PadConnected(0) && !PadButton(0, PAD_DPAD_LEFT), "pad gone");
-      g_pad[1].Plug("pad two");
-      g_pad[2].Plug("pad three");
+      g_pad[1].Plug("pad two", Rumble);
+      g_pad[2].Plug("pad three", Rumble);
       break;
     case 12:
       Expect(PadCount() == 2 && PadConnected(0) && PadConnected(1), "two pads, slots 0 and 1");

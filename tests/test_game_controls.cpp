@@ -14,6 +14,7 @@
 #include "CorvaneEngine.h"
 #include "Cp1251.h"
 #include "Pictures.h"
+#include "VirtualPad.h"
 #include "actors/Player.h"
 #include "shell/Controls.h"
 #include "shell/Settings.h"
@@ -243,43 +244,9 @@ TEST(SettingsFile, AnUnwritableFolderIsOneClearLineAndNothingElse) {
 }
 
 // ------------------------------------------------------------ the game on a pad
-struct TPad {
-  SDL_Joystick* joystick = nullptr;
-  SDL_JoystickID id = -1;
-} g_pad;
+testutil::TVirtualPad g_pad;
 
-void Plug() {
-  SDL_VirtualJoystickDesc d{};
-  d.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-  d.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-  d.naxes = SDL_CONTROLLER_AXIS_MAX;
-  d.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-  d.name = "test pad";
-  const int index = SDL_JoystickAttachVirtualEx(&d);
-  g_pad.joystick = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
-  g_pad.id = g_pad.joystick ? SDL_JoystickInstanceID(g_pad.joystick) : -1;
-}
-
-void Unplug() {
-  for (int i = 0; i < SDL_NumJoysticks(); ++i) {
-    if (SDL_JoystickGetDeviceInstanceID(i) != g_pad.id) continue;
-    SDL_JoystickClose(g_pad.joystick);
-    SDL_JoystickDetachVirtual(i);
-    break;
-  }
-  g_pad.joystick = nullptr;
-}
-
-void Button(int b, bool down) {
-  if (g_pad.joystick) SDL_JoystickSetVirtualButton(g_pad.joystick, b, down ? 1 : 0);
-}
-
-void PushKey(Uint32 type, SDL_Keycode key) {
-  SDL_Event e{};
-  e.type = type;
-  e.key.keysym.sym = key;
-  SDL_PushEvent(&e);
-}
+using testutil::PushKey;
 
 int g_tick = 0;
 int g_stage = 0;
@@ -304,69 +271,69 @@ void Script() {
   if (g_tick - g_stageTick > 150) Fault("timed out");
   switch (g_stage) {
     case 0:
-      Plug();  // mid-game
+      g_pad.Plug("test pad");  // mid-game
       Player.hasWeapon[1] = Player.hasWeapon[2] = true;
       Next();
       break;
     case 1:
       if (PadCount() == 1) {
         g_startX = Player.x;
-        Button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, true);
+        g_pad.Button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, true);
         Next();
       }
       break;
     case 2:
       if (g_tick - g_stageTick == 10) {
         if (!(Player.x > g_startX)) Fault("D-pad right did not walk");
-        Button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, false);
+        g_pad.Button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, false);
         Next();
       }
       break;
     case 3:
       if (!Jumping && !Firing && g_tick - g_stageTick > 2) {
-        Button(SDL_CONTROLLER_BUTTON_A, true);
+        g_pad.Button(SDL_CONTROLLER_BUTTON_A, true);
         Next();
       }
       break;
     case 4:
       if (g_tick - g_stageTick == 2) {
         if (!Jumping) Fault("A did not jump");
-        Button(SDL_CONTROLLER_BUTTON_A, false);
+        g_pad.Button(SDL_CONTROLLER_BUTTON_A, false);
         Next();
       }
       break;
     case 5:  // landed: fire with X
       if (!Jumping && g_tick - g_stageTick > 2) {
-        Button(SDL_CONTROLLER_BUTTON_X, true);
+        g_pad.Button(SDL_CONTROLLER_BUTTON_X, true);
         Next();
       }
       break;
     case 6:
       if (g_tick - g_stageTick == 2) {
         if (!Firing) Fault("X did not fire");
-        Button(SDL_CONTROLLER_BUTTON_X, false);
+        g_pad.Button(SDL_CONTROLLER_BUTTON_X, false);
         Next();
       }
       break;
     case 7:  // the right shoulder: the next weapon the player owns
       if (!Firing) {
         if (Player.currentWeapon != 0) Fault("weapon changed by itself");
-        Button(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, true);
+        g_pad.Button(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, true);
         Next();
       }
       break;
     case 8:
       if (g_tick - g_stageTick == 3) {
         if (Player.currentWeapon != 1) Fault("right shoulder held: one step to weapon 2");
-        Button(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, false);
-        Button(SDL_CONTROLLER_BUTTON_LEFTSHOULDER, true);
+        g_pad.Button(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, false);
+        g_pad.Button(SDL_CONTROLLER_BUTTON_LEFTSHOULDER, true);
         Next();
       }
       break;
     case 9:
       if (g_tick - g_stageTick == 2) {
         if (Player.currentWeapon != 0) Fault("left shoulder: back to weapon 1");
-        Button(SDL_CONTROLLER_BUTTON_LEFTSHOULDER, false);
+        g_pad.Button(SDL_CONTROLLER_BUTTON_LEFTSHOULDER, false);
         PushKey(SDL_KEYDOWN, SDLK_SPACE);  // fire was rebound to Ctrl
         Next();
       }
@@ -383,14 +350,14 @@ void Script() {
       if (g_tick - g_stageTick == 2) {
         if (!Firing) Fault("Ctrl did not fire");
         PushKey(SDL_KEYUP, SDLK_LCTRL);
-        Button(SDL_CONTROLLER_BUTTON_START, true);  // pause
+        g_pad.Button(SDL_CONTROLLER_BUTTON_START, true);  // pause
         g_pausedFrames = 0;
         Next();
       }
       break;
     case 12:  // the first tick after the pause
       if (g_pausedFrames < 6) Fault("a tick ran while paused");
-      Button(SDL_CONTROLLER_BUTTON_BACK, true);  // quits
+      g_pad.Button(SDL_CONTROLLER_BUTTON_BACK, true);  // quits
       Next();
       break;
     case 13:
@@ -411,7 +378,7 @@ void PlayRender() {
   if (_GameOn || g_stage != 12) return;
   ++g_pausedFrames;
   if (g_pausedFrames == 2) {
-    Button(SDL_CONTROLLER_BUTTON_START, false);
+    g_pad.Button(SDL_CONTROLLER_BUTTON_START, false);
     // The pause line: yellow letters across the middle of the picture.
     const std::vector<unsigned char> frame = testutil::ReadFrame(1024, 768);
     for (int y = 180; y < 260; ++y)
@@ -421,7 +388,7 @@ void PlayRender() {
       }
     testutil::SavePng("paused", 1024, 768);
   }
-  if (g_pausedFrames == 6) Button(SDL_CONTROLLER_BUTTON_START, true);  // resumes
+  if (g_pausedFrames == 6) g_pad.Button(SDL_CONTROLLER_BUTTON_START, true);  // resumes
 }
 
 TEST(GameOnAPad, AVirtualPadWalksJumpsFiresChangesWeaponPausesAndQuits) {
@@ -436,7 +403,7 @@ TEST(GameOnAPad, AVirtualPadWalksJumpsFiresChangesWeaponPausesAndQuits) {
   ASSERT_EQ(StartEngine(nullptr, nullptr, nullptr, 0, PlayProcess, InitCallback, PlayRender, false,
                         false, 1024, 768, caption),
             1);
-  Unplug();
+  g_pad.Unplug();
   for (const std::string& f : g_faults) ADD_FAILURE() << f;
   EXPECT_EQ(g_stage, 13) << "quit by the Back button";
   EXPECT_GT(g_pauseLinePixels, 200) << "the pause line is drawn";

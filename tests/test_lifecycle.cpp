@@ -197,12 +197,7 @@ namespace {
 int g_inputStep = 0;
 bool g_inputOk[8];
 
-void PushKey(Uint32 type, SDL_Keycode key) {
-  SDL_Event e{};
-  e.type = type;
-  e.key.keysym.sym = key;
-  SDL_PushEvent(&e);
-}
+using testutil::PushKey;
 
 void InputProcess() {
   SDL_Event e{};
@@ -336,14 +331,6 @@ void Expect(bool ok, const char* what) {
   if (!ok) g_inputFaults.push_back(std::to_string(g_tick) + ": " + what);
 }
 
-void PushKeyMod(Uint32 type, SDL_Keycode key, Uint16 mod) {
-  SDL_Event e{};
-  e.type = type;
-  e.key.keysym.sym = key;
-  e.key.keysym.mod = mod;
-  SDL_PushEvent(&e);
-}
-
 void PushButton(Uint32 type, Uint8 button) {
   SDL_Event e{};
   e.type = type;
@@ -370,10 +357,10 @@ void LatchProcess() {
       Expect(_MouseButton[0] && _MouseButton[1], "tapped buttons seen by the next tick");
       Expect(_keys[37] == 1 && _MouseButton[2], "held key and button set");
       // System keys: Alt itself, F10, and anything with Alt down.
-      PushKeyMod(SDL_KEYDOWN, SDLK_LALT, KMOD_LALT);
-      PushKeyMod(SDL_KEYDOWN, SDLK_x, KMOD_LALT);
-      PushKeyMod(SDL_KEYDOWN, SDLK_F10, KMOD_NONE);
-      PushKeyMod(SDL_KEYDOWN, SDLK_RETURN, KMOD_RALT);
+      PushKey(SDL_KEYDOWN, SDLK_LALT, KMOD_LALT);
+      PushKey(SDL_KEYDOWN, SDLK_x, KMOD_LALT);
+      PushKey(SDL_KEYDOWN, SDLK_F10, KMOD_NONE);
+      PushKey(SDL_KEYDOWN, SDLK_RETURN, KMOD_RALT);
       break;
     case 3:
       Expect(_keys[32] == 0, "a tap is seen by exactly one tick");
@@ -382,7 +369,7 @@ void LatchProcess() {
       Expect(_keys[18] == 0 && _keys['X'] == 0 && _keys[121] == 0 && _keys[13] == 0,
              "system keys never reach _keys");
       // Released while Alt is down: the key must not stick.
-      PushKeyMod(SDL_KEYUP, SDLK_LEFT, KMOD_LALT);
+      PushKey(SDL_KEYUP, SDLK_LEFT, KMOD_LALT);
       PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT);
       break;
     case 4:

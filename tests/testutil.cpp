@@ -83,6 +83,14 @@ Pixel ReadPixel(int x, int yFromTop, int height) {
   return {p[0], p[1], p[2]};
 }
 
+void PushKey(uint32_t type, int32_t key, uint16_t mod) {
+  SDL_Event e{};
+  e.type = type;
+  e.key.keysym.sym = key;
+  e.key.keysym.mod = mod;
+  SDL_PushEvent(&e);
+}
+
 void LinkDataDir() {
   unlink("data");
   if (symlink(TEST_BINARY_DIR "/data", "data") != 0) perror("symlink data");

@@ -5,6 +5,7 @@
 #ifndef CORVANE_TESTUTIL_H
 #define CORVANE_TESTUTIL_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,10 @@ struct Pixel {
   int r, g, b;
 };
 Pixel ReadPixel(int x, int yFromTop, int height);
+
+// Queues a key event (SDL_KEYDOWN or SDL_KEYUP) for `key` with the
+// modifier state `mod`, as the keyboard would.
+void PushKey(uint32_t type, int32_t key, uint16_t mod = 0);
 
 // Makes "data" in the working directory point at the generated data tree
 // of the build, so game code finds "data/..." as it does when started.

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "AssetIO.h"
+#include "PngChunk.h"
 
 namespace testutil {
 
@@ -48,16 +49,8 @@ int PngChannels(int colourType) {
 
 namespace {
 
-void PutBE32(std::string& s, uint32_t v) {
-  for (int shift = 24; shift >= 0; shift -= 8) s.push_back(static_cast<char>((v >> shift) & 255));
-}
-
-void PngChunk(std::string& out, const char* type, const std::string& body) {
-  PutBE32(out, static_cast<uint32_t>(body.size()));
-  std::string typed = std::string(type, 4) + body;
-  out += typed;
-  PutBE32(out, PngCrc(typed));
-}
+using assets::PngChunk;
+using assets::PutU32BE;
 
 int Paeth(int a, int b, int c) {
   const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
@@ -108,10 +101,7 @@ void PngPass(const PngPicture& p, int x0, int y0, int dx, int dy, std::string* r
 
 }  // namespace
 
-unsigned PngCrc(const std::string& typeAndBody) {
-  return static_cast<unsigned>(
-      crc32(0, reinterpret_cast<const Bytef*>(typeAndBody.data()), typeAndBody.size()));
-}
+unsigned PngCrc(const std::string& typeAndBody) { return assets::PngCrc(typeAndBody); }
 
 std::string PngFile(const PngPicture& p) {
   std::string raw;
@@ -130,8 +120,8 @@ std::string PngFile(const PngPicture& p) {
 
   std::string out("\x89PNG\r\n\x1a\n", 8);
   std::string ihdr;
-  PutBE32(ihdr, static_cast<uint32_t>(p.width));
-  PutBE32(ihdr, static_cast<uint32_t>(p.height));
+  PutU32BE(ihdr, static_cast<uint32_t>(p.width));
+  PutU32BE(ihdr, static_cast<uint32_t>(p.height));
   ihdr += static_cast<char>(p.depth);
   ihdr += static_cast<char>(p.colourType);
   ihdr += std::string(2, '\0');

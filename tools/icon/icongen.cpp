@@ -17,9 +17,12 @@
 #include <vector>
 
 #include "AssetIO.h"
+#include "PngChunk.h"
 
 namespace {
 
+using assets::PngChunk;
+using assets::PutU32BE;
 using assets::PutU8;
 
 struct Rgba {
@@ -177,21 +180,6 @@ std::vector<uint8_t> Render(const std::vector<Shape>& shapes, int size) {
     }
   }
   return out;
-}
-
-void PutU32BE(std::string& o, uint32_t v) {
-  PutU8(o, v >> 24);
-  PutU8(o, v >> 16);
-  PutU8(o, v >> 8);
-  PutU8(o, v);
-}
-
-void PngChunk(std::string& o, const char* type, const std::string& body) {
-  PutU32BE(o, static_cast<uint32_t>(body.size()));
-  const std::string typed = std::string(type, 4) + body;
-  o += typed;
-  PutU32BE(o, static_cast<uint32_t>(
-                  crc32(0, reinterpret_cast<const Bytef*>(typed.data()), typed.size())));
 }
 
 // An 8-bit RGBA PNG, no filtering, deflated at the highest level.
