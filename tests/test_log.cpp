@@ -1,8 +1,13 @@
 // The engine log: time stamps, CR LF, Windows-1251 text, an unwritable
 // log, FileExists and the GL error report.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
 
 #include <GL/gl.h>
 #include <cctype>
@@ -130,6 +135,62 @@ TEST_F(LogTest, ANewLogRemovesOnlyAFileOrALink) {
   EXPECT_NE(lstat("null.log", &info), 0) << "the link itself goes";
   EXPECT_EQ(stat("/dev/null", &info), 0);
   SetLogFile(nullptr);
+}
+
+// The log is held open between entries; each entry must still be in the
+// file the moment AddToLog returns, so a program that dies (no exit
+// handlers, no flushing of streams) loses none of its lines.
+TEST_F(LogTest, EveryEntryIsInTheFileWhenTheProgramDiesRightAfter) {
+  AddToLog("parent before");
+  for (int death = 0; death < 2; death++) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      AddToLog("child %d line 1", death);
+      AddToLog("child %d line 2", death);
+      if (death == 0) _exit(0);
+      const rlimit noCore = {0, 0};
+      setrlimit(RLIMIT_CORE, &noCore);
+      std::abort();
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(death == 0, WIFEXITED(status));
+  }
+  AddToLog("parent after");
+  const std::string log = testutil::ReadFile(kLog);
+  size_t at = 0;
+  for (const char* line : {"parent before\r\n", "child 0 line 1\r\n", "child 0 line 2\r\n",
+                           "child 1 line 1\r\n", "child 1 line 2\r\n", "parent after\r\n"}) {
+    const size_t found = log.find(line, at);
+    ASSERT_NE(found, std::string::npos) << line << " missing or out of order in:\n" << log;
+    at = found;
+  }
+}
+
+// The open log follows its name: deleted or replaced while open, or named
+// relative to a working folder that changed, the next entry goes to the
+// file the name leads to now.
+TEST_F(LogTest, EntriesFollowTheLogsNameWhileItIsHeldOpen) {
+  AddToLog("one");
+  testutil::RemoveFile(kLog);
+  AddToLog("two");
+  EXPECT_EQ(testutil::ReadFile(kLog).substr(9), "two\r\n") << "a deleted log starts again";
+
+  ASSERT_TRUE(testutil::WriteFile(kLog, "kept\r\n"));
+  AddToLog("three");
+  EXPECT_EQ(testutil::ReadFile(kLog).substr(0, 6), "kept\r\n");
+  EXPECT_NE(testutil::ReadFile(kLog).find("three\r\n"), std::string::npos);
+
+  mkdir("elsewhere", 0755);
+  ASSERT_EQ(chdir("elsewhere"), 0);
+  AddToLog("four");
+  const std::string moved = testutil::ReadFile(kLog);
+  ASSERT_EQ(chdir(".."), 0);
+  EXPECT_EQ(moved.substr(9), "four\r\n") << "a relative name is taken in the new working folder";
+  EXPECT_EQ(testutil::ReadFile(kLog).find("four"), std::string::npos);
+  testutil::RemoveFile("elsewhere/EngineLog.txt");
+  rmdir("elsewhere");
 }
 
 TEST_F(LogTest, FileExists) {

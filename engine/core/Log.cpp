@@ -1,8 +1,10 @@
 // Core: the engine log ("EngineLog.txt" in the working directory, or the
 // file the game names with SetLogFile) and the GL error report.
 //
-// Every entry opens the file for appending, writes one line and closes it,
-// so the log is complete on disk even if the program dies right after.
+// The file is opened once, on the first entry after start or after the
+// log's place changes, and kept open; every entry is flushed through to the
+// file as it is written, so the log is complete on disk even if the program
+// dies right after.
 // Lines end in CR LF and every LF inside a message becomes CR LF too, the
 // way a text-mode file on the original platform writes them.
 #include "Internal.h"
@@ -25,6 +27,8 @@ const char* const kDefaultLogName = "EngineLog.txt";
 constexpr size_t kLogPathSize = 4096;
 
 char g_logPath[kLogPathSize] = "EngineLog.txt";
+// The open log (appending), or null until the next entry opens it.
+std::FILE* g_logFile = nullptr;
 // Set once stderr has been told the current log file cannot be written,
 // so a read-only place costs one line, not one per entry.
 bool g_failureReported = false;
@@ -52,11 +56,25 @@ void WriteTextMode(std::FILE* f, const char* text) {
   }
 }
 
-// Appends one line "HH:MM:SS <message>" to the log. When the file cannot
-// be opened the entry is dropped; the first such failure for this log file
-// is reported on stderr.
+void CloseLogFile() {
+  if (g_logFile) std::fclose(g_logFile);
+  g_logFile = nullptr;
+}
+
+// Appends one line "HH:MM:SS <message>" to the log and flushes it. When the
+// file cannot be opened the entry is dropped (the next entry tries again);
+// the first such failure for this log file is reported on stderr.
 void AppendEntry(const TClock& t, const char* message) {
-  std::FILE* f = std::fopen(g_logPath, "ab");
+  // The open file must still be the one the log's name leads to: a log
+  // deleted or replaced while open (by the player, a new run's clean-up) or
+  // a relative name after the working folder changed is opened again by
+  // name rather than written into the file no longer there.
+  struct stat named, open;
+  if (g_logFile && (stat(g_logPath, &named) != 0 || fstat(fileno(g_logFile), &open) != 0 ||
+                    named.st_dev != open.st_dev || named.st_ino != open.st_ino))
+    CloseLogFile();
+  if (!g_logFile) g_logFile = std::fopen(g_logPath, "ab");
+  std::FILE* f = g_logFile;
   if (!f) {
     if (!g_failureReported) {
       g_failureReported = true;
@@ -68,7 +86,9 @@ void AppendEntry(const TClock& t, const char* message) {
   std::fprintf(f, "%02d:%02d:%02d ", t.hour, t.minute, t.second);
   WriteTextMode(f, message);
   WriteTextMode(f, "\n");
-  std::fclose(f);
+  // A failed write (a full disk) drops the handle: the next entry opens
+  // the file again rather than writing into a stream in error.
+  if (std::fflush(f) != 0 || std::ferror(f)) CloseLogFile();
 }
 
 // True when an entry could be appended to `path`: the file exists as a
@@ -133,6 +153,7 @@ namespace core {
 const char* LogPath() { return g_logPath; }
 
 void StartNewLog() {
+  CloseLogFile();
   struct stat info;
   if (lstat(g_logPath, &info) == 0 && (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)))
     std::remove(g_logPath);
@@ -143,6 +164,7 @@ bool SetLogFile(const char* path) {
   if (!path || !*path) path = kDefaultLogName;
   const size_t length = std::strlen(path);
   if (length >= kLogPathSize) return false;
+  CloseLogFile();
   std::memcpy(g_logPath, path, length + 1);
   // A false result is the caller's to report; the entries then do not
   // repeat it.
