@@ -150,7 +150,8 @@ bool SightLine(int i, float x, float y, float step) {
 }  // namespace
 
 void TMonsters::Init() {
-  for (int i = 0; i < MONSTER_SLOTS; i++) monsters[i].health = 0;
+  // Slots never reached are free already.
+  for (SMonsters& m : monsters) m.health = 0;
 
   for (int k = 0; k < MONSTER_KINDS_LOADED; k++) {
     const SKindInfo& info = kKinds[k];

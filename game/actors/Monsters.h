@@ -5,6 +5,7 @@
 #define TARVS_MONSTERS_H
 
 #include "CorvaneEngine.h"
+#include "actors/LazySlots.h"
 
 // Number of monster slots and of kind templates.
 const int MONSTER_SLOTS = 2048;
@@ -33,7 +34,9 @@ struct SMonsters {
 
 class TMonsters {
 public:
-  SMonsters monsters[MONSTER_SLOTS];
+  // Built as they are first reached: a level's few monsters cost their
+  // slots, not the table's 19 MB (see LazySlots.h).
+  TLazySlots<SMonsters, MONSTER_SLOTS> monsters;
   TModel kindModels[MONSTER_KIND_SLOTS];
   TParticlesSystem blood;
   TSoundBuffer* attackSounds[MONSTER_KIND_SLOTS];
