@@ -21,8 +21,14 @@ struct TSoundDevice {
 };
 
 // Opens the default device and makes its context current; without one the
-// game runs silent (_dsound stays null) after one log line.
+// game runs silent (_dsound stays null) after one log line. Nothing when a
+// device is open already.
 void OpenSoundDevice();
+// Starts opening the default device on a thread of its own and returns at
+// once; AwaitSoundDevice waits for it and sets `_dsound` (or logs that
+// there is none). Every call below that needs the device waits first.
+void StartSoundDeviceOpen();
+void AwaitSoundDevice();
 // Releases every sound buffer, then the context and the device; nothing
 // when no device is open.
 void CloseSoundDevice();

@@ -446,3 +446,54 @@ TEST_F(Sound, ReleaseEmptiesEveryBuffer) {
 }
 
 }  // namespace
+
+// ------------------------------------------------------------ the device opened on a thread
+// StartEngine opens the device beside the window; whatever asks for it
+// before the open is done waits for it, so no sound is lost, and a device
+// still opening when the engine stops is closed like any other.
+TEST(SoundDeviceOpening, SoundsAskedForWhileTheDeviceOpensAreLoadedAndPlay) {
+  setenv("ALSOFT_DRIVERS", "null", 0);
+  ASSERT_EQ(_dsound, nullptr);
+  SetMasterVolume(0.5f);
+  StartSoundDeviceOpen();
+  StartSoundDeviceOpen();  // a second start while one is under way changes nothing
+  ASSERT_TRUE(
+      testutil::WriteFile("late.wav", Riff(Fmt(1, 1, 22050, 16) + Chunk("data", Samples(22050)))));
+  TSoundBuffer* b = nullptr;
+  LoadDirectSound(&b, "late.wav");
+  ASSERT_NE(_dsound, nullptr) << "the load waited for the device";
+  ASSERT_NE(b, nullptr);
+  EXPECT_FALSE(b->IsEmpty());
+  b->SetCurrentPosition(0);
+  b->Play(0, 0, 0);
+  EXPECT_TRUE(b->IsPlaying());
+  float gain = -1.0f;
+  alGetListenerf(AL_GAIN, &gain);
+  EXPECT_FLOAT_EQ(gain, 0.5f) << "the volume set while opening is applied";
+
+  TSoundDevice* const first = _dsound;
+  StartSoundDeviceOpen();
+  AwaitSoundDevice();
+  EXPECT_EQ(_dsound, first) << "an open device is kept, not opened twice";
+
+  CloseSoundDevice();
+  EXPECT_EQ(_dsound, nullptr);
+  b->Play(0, 0, 0);
+  EXPECT_FALSE(b->IsPlaying()) << "after the device is gone a play does nothing";
+  ReleaseSoundBuffer(&b);
+  SetMasterVolume(1.0f);
+}
+
+TEST(SoundDeviceOpening, ADeviceStillOpeningWhenTheEngineStopsIsClosedCleanly) {
+  setenv("ALSOFT_DRIVERS", "null", 0);
+  for (int i = 0; i < 3; i++) {
+    StartSoundDeviceOpen();
+    CloseSoundDevice();
+    EXPECT_EQ(_dsound, nullptr);
+  }
+  AwaitSoundDevice();  // nothing under way: returns at once
+  OpenSoundDevice();
+  EXPECT_NE(_dsound, nullptr) << "a later open still works";
+  CloseSoundDevice();
+  EXPECT_EQ(_dsound, nullptr);
+}

@@ -370,6 +370,8 @@ void LoadDirectSound(TSoundBuffer** buffer, const char* path) {
     AddToLog(RU("Ошибка. Файл звука %s не найден."), path);
     return;
   }
+  // A device still being opened is waited for: the sound is never lost.
+  AwaitSoundDevice();
   TSoundBuffer* sb = new TSoundBuffer();
   *buffer = sb;
   if (!_dsound || !_dsound->device) {

@@ -1,5 +1,5 @@
 // Core: the engine's frame. StartEngine, the window with its GL context
-// (the sound device is opened beside it), the steps of a loop turn (a 20 ms
+// (the sound device is opened beside it, on a thread of its own), the steps of a loop turn (a 20 ms
 // game tick, event dispatch, a frame), the input globals and the shutdown
 // sequence. When ticks and frames run is decided in Loop.cpp.
 //
@@ -151,9 +151,9 @@ void CreateStep() {
     return;
   }
 
-  OpenSoundDevice();
-
-  // The game sees its logical size whatever the window is.
+  // The game sees its logical size whatever the window is. (The sound
+  // device, opening since StartEngine began, is waited for just before the
+  // game's init callback.)
   InitGL(_Zarn_ScreenWidth, _Zarn_ScreenHeight);
 }
 
@@ -440,10 +440,18 @@ int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int n
   _Zarn_ScreenHeight = height;
   AddToLog(RU("Старт движка"));
   ResetRunState(process, init, render);
+  // Opening the sound device takes a while; it goes on beside the window's.
+  StartSoundDeviceOpen();
 
-  if (!OpenVideo()) return 0;
-  RequestContextFormat();
-  if (!CreateGameWindow(fullScreen, width, height, caption)) return 0;
+  bool windowMade = OpenVideo();
+  if (windowMade) {
+    RequestContextFormat();
+    windowMade = CreateGameWindow(fullScreen, width, height, caption);
+  }
+  if (!windowMade) {
+    CloseSoundDevice();
+    return 0;
+  }
   g_running = true;
 
   CreateStep();

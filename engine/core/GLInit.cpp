@@ -67,6 +67,8 @@ void InitGL(int width, int height) {
   Init3DPrimitives();
   AddToLog(RU("Инициализация примитивов завершена."));
 
+  // The game finds the sound device ready (or known to be missing).
+  AwaitSoundDevice();
   AddToLog(RU("Вызов пользовательской функция инициализации"));
   if (core::InitCallback) core::InitCallback();
   AddToLog(RU("Пользовательская функция инициализации завершена."));
