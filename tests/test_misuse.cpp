@@ -48,6 +48,7 @@ std::vector<Case> GlCalls(bool afterRun) {
       {"LoadTexture", [] { return LoadTexture("t.tga") == 0; }},
       {"LoadTexture", [] { return LoadTexture("t.tga", kKey) == 0; }},
       {"LoadTextureWithAlpha", [] { return LoadTextureWithAlpha("t.tga") == 0; }},
+      {"LoadTextureNoMipmaps", [] { return LoadTextureNoMipmaps("t.tga") == 0; }},
       {"CreateMaskTexture", [] { return CreateMaskTexture("t.tga", kKey) == 0; }},
       {"SetTexture", none([] { SetTexture(1); })},
       {"Begin2D", none(Begin2D)},
@@ -171,6 +172,7 @@ TEST(Misuse, NullArgumentsAreRefusedWithALine) {
       {"LoadTexture", [] { return LoadTexture(nullptr) == 0; }},
       {"LoadTexture", [] { return LoadTexture(nullptr, kKey) == 0; }},
       {"LoadTextureWithAlpha", [] { return LoadTextureWithAlpha(nullptr) == 0; }},
+      {"LoadTextureNoMipmaps", [] { return LoadTextureNoMipmaps(nullptr) == 0; }},
       {"CreateMaskTexture", [] { return CreateMaskTexture(nullptr, kKey) == 0; }},
       {"LoadDirectSound",
        [] {

@@ -220,6 +220,38 @@ TEST_F(Textures, TexturesKeepTheirOwnSizeWithMipmaps) {
   EXPECT_NE(w, 5);
 }
 
+// A picture drawn at its own size needs no smaller levels: one level at the
+// picture's own size, linear filters, so the texture is complete without
+// mipmaps. A context that cannot take the size falls back to the
+// mipmapped, resampled path rather than to an incomplete texture.
+TEST_F(Textures, TexturesWithoutMipmapsKeepOneLevelAtTheirOwnSize) {
+  std::vector<unsigned char> rgb;
+  testutil::WriteFile("flat.tga", Tga(2, 5, 3, 24, Npot(&rgb)));
+  const int before = _MaxFreeTextures;
+  ASSERT_NE(LoadTextureNoMipmaps("flat.tga"), 0u);
+  EXPECT_EQ(_MaxFreeTextures, before + 1);
+  GLint w = 0, h = 0, minFilter = 0;
+  LevelSize(0, &w, &h);
+  EXPECT_EQ(w, 5);
+  EXPECT_EQ(h, 3);
+  EXPECT_EQ(TexImage(GL_RGB, 3), rgb);
+  LevelSize(1, &w, &h);
+  EXPECT_EQ(w, 0) << "no second level";
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+  EXPECT_EQ(minFilter, GL_LINEAR);
+
+  const TextureUploadCaps none = {false, false, false};
+  TextureUploadCapsOverride = &none;
+  LoadTextureNoMipmaps("flat.tga");
+  TextureUploadCapsOverride = nullptr;
+  LevelSize(0, &w, &h);
+  EXPECT_EQ(w & (w - 1), 0) << w;
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+  EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_NEAREST);
+
+  EXPECT_EQ(LoadTextureNoMipmaps("missing.tga"), 0u);
+}
+
 TEST_F(Textures, PowerOfTwoTexturesKeepEveryLevelAsGluBuildsIt) {
   std::vector<int> bgr;
   for (int i = 0; i < 8 * 4 * 3; ++i) bgr.push_back((i * 97 + 13) & 255);

@@ -311,6 +311,10 @@ extern CORVANE_API int _TextureMode;
 // failed load still takes a registry entry; a refused call - no context,
 // null path - takes none).
 CORVANE_API unsigned int LoadTexture(const char* path);
+// As LoadTexture, but one level with linear filters and no mipmaps: for a
+// picture drawn at about its own size (a background), which never samples
+// smaller levels; quicker to load.
+CORVANE_API unsigned int LoadTextureNoMipmaps(const char* path);
 // TGA or PNG to an RGBA texture with mipmaps that keeps the file's own
 // alpha (32-bit TGA, PNG with alpha); 255 where the file has none.
 // SetTexture switches on alpha blending for it. Returns 0 as LoadTexture.

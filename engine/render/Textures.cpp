@@ -382,6 +382,30 @@ void BuildMipmapped(GLint components, const SImageTGA& img, GLenum format, const
   UploadMipmapped(components, img.width, img.height, format, pixels);
 }
 
+// One level, linear filters: a picture drawn at about its own size never
+// samples smaller levels, so none are made. A context that cannot take the
+// picture's size as it is (non-power-of-two sides before GL 2.0, or larger
+// than the GL's limit) gets the mipmapped path, which resamples it.
+void BuildSingleLevel(GLint components, const SImageTGA& img, GLenum format, const void* pixels) {
+  const TextureUploadCaps caps =
+      TextureUploadCapsOverride ? *TextureUploadCapsOverride : QueryTextureUploadCaps();
+  GLint maxSize = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+  const bool powerOfTwo =
+      (img.width & (img.width - 1)) == 0 && (img.height & (img.height - 1)) == 0;
+  const bool fits = maxSize > 0 && img.width <= static_cast<unsigned>(maxSize) &&
+                    img.height <= static_cast<unsigned>(maxSize);
+  if (!fits || (!powerOfTwo && !caps.anySize)) {
+    BuildMipmapped(components, img, format, pixels);
+    return;
+  }
+  PackedRows packed;
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexImage2D(GL_TEXTURE_2D, 0, components, static_cast<GLsizei>(img.width),
+               static_cast<GLsizei>(img.height), 0, format, GL_UNSIGNED_BYTE, pixels);
+}
+
 // No key given: no pixel matches.
 bool KeyMatches(const unsigned char* p, const int* key) {
   return key && p[0] == key[0] && p[1] == key[1] && p[2] == key[2];
@@ -408,17 +432,22 @@ unsigned char* ReadConverted(const char* path, SImageTGA* img, size_t channels, 
   return out;
 }
 
-// The plain and the alpha maker: the image as it is, mipmapped, into a
-// texture of `components` (3: RGB, a 32-bit image's alpha dropped; 4: RGBA,
-// alpha 255 where the image has none), recorded with the alpha flag given.
-unsigned int LoadMipmapped(const char* path, GLint components, unsigned char alphaFlag) {
+// The plain and the alpha maker: the image as it is, mipmapped (or in one
+// level), into a texture of `components` (3: RGB, a 32-bit image's alpha
+// dropped; 4: RGBA, alpha 255 where the image has none), recorded with the
+// alpha flag given.
+unsigned int LoadMipmapped(const char* path, GLint components, unsigned char alphaFlag,
+                           bool mipmaps = true) {
   SImageTGA img;
   unsigned int name = 0;
   if (!ReadImage(&img, path)) {
     AddToLog(RU("Ошибка загрузки текстуры %s"), path);
   } else {
     name = CreateBoundTexture();
-    BuildMipmapped(components, img, img.format, img.data);
+    if (mipmaps)
+      BuildMipmapped(components, img, img.format, img.data);
+    else
+      BuildSingleLevel(components, img, img.format, img.data);
     AddToLog(RU("Успешно загружена текстура %s размера %dx%d"), path, (int)img.width,
              (int)img.height);
     Release(&img);
@@ -432,6 +461,12 @@ unsigned int LoadMipmapped(const char* path, GLint components, unsigned char alp
 unsigned int LoadTexture(const char* path) {
   if (!RequireGL("LoadTexture") || !RequireArg(path, "LoadTexture", "path")) return 0;
   return LoadMipmapped(path, 3, 0);
+}
+
+unsigned int LoadTextureNoMipmaps(const char* path) {
+  if (!RequireGL("LoadTextureNoMipmaps") || !RequireArg(path, "LoadTextureNoMipmaps", "path"))
+    return 0;
+  return LoadMipmapped(path, 3, 0, false);
 }
 
 unsigned int LoadTextureWithAlpha(const char* path) {

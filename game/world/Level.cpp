@@ -160,7 +160,8 @@ void LoadLevel(const char* path) {
   ReadLevelCells(path);
   RebuildWorldIndex();
 
-  BackTexture = LoadTexture("data/textures/BACK.tga");
+  // Drawn pixel for pixel on the logical screen: no mipmaps to make.
+  BackTexture = LoadTextureNoMipmaps("data/textures/BACK.tga");
   char name[64];
   for (int i = 0; i < 9; i++) {
     std::snprintf(name, sizeof(name), "data/textures/%d.tga", i);
