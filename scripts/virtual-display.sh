@@ -5,7 +5,7 @@
 # Starts Xvfb on the first free display number in FIRST..LAST (further
 # arguments go to Xvfb), waits until it answers, then starts openbox on it
 # and gives it a second to come up. Exports DISPLAY and sets xvfb_pid and
-# wm_pid. Returns 1, starting nothing, when no number in the range is free.
+# wm_pid. The screen is 1280x1024x24 unless VIRTUAL_SCREEN names another. Returns 1, starting nothing, when no number in the range is free.
 start_display_with_wm() {
   local first=$1 last=$2 n display=""
   shift 2
@@ -15,7 +15,7 @@ start_display_with_wm() {
     break
   done
   [[ -n "$display" ]] || return 1
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp "$@" >/dev/null 2>&1 &
+  Xvfb "$display" -screen 0 "${VIRTUAL_SCREEN:-1280x1024x24}" -nolisten tcp "$@" >/dev/null 2>&1 &
   # shellcheck disable=SC2034  # read by the caller
   xvfb_pid=$!
   export DISPLAY=$display
