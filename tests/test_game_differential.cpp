@@ -97,7 +97,9 @@ struct SWorld {
     CopyBytes(save, cells, MapCells, MAX_MAP_CELLS);
     Value(save, monsterCount, MonsterCount);
     const int live = MonsterCount < MONSTER_SLOTS ? MonsterCount : MONSTER_SLOTS;
-    CopyBytes(save, monsters, Monsters.monsters, live > 0 ? live : 0);
+    // Reaching the last live slot builds every slot up to it.
+    SMonsters* slots = live > 0 ? &Monsters.monsters[live - 1] - (live - 1) : nullptr;
+    CopyBytes(save, monsters, slots, live > 0 ? live : 0);
     CopyBytes(save, bullets, Bullets.bullets, 4096);
     sparks.Transfer(save, Bullets.sparks);
     plasma.Transfer(save, Bullets.plasma);
