@@ -6,6 +6,9 @@
 
 #include <GL/glu.h>
 
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
+
 namespace {
 
 const char* GlText(GLenum name) {

@@ -13,6 +13,9 @@
 #include <unordered_map>
 #include <vector>
 
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
+
 using namespace cgl;
 
 namespace {

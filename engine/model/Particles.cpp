@@ -9,6 +9,9 @@
 #include "Internal.h"
 #include "Cp1251.h"
 
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
+
 using namespace cgl;
 
 namespace {

@@ -13,6 +13,9 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
+
 using namespace cgl;
 
 unsigned int PlaneVertexBuffer = 0;

@@ -9,6 +9,9 @@
 #include <cstdio>
 #include <cstring>
 
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
+
 void TSprite::Load(const char* path) { texture = LoadTexture(path); }
 
 void TSprite::Load(const char* path, const int* key) { texture = LoadTexture(path, key); }

@@ -27,6 +27,9 @@
 #include <cstring>
 #include <vector>
 
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
+
 unsigned int _FreeTextures[CORVANE_MAX_TEXTURES];
 int _MaxFreeTextures = -1;
 int _TextureMode = 1;
