@@ -54,10 +54,10 @@ struct Worst {
   }
   void Print(const char* what) const {
     const double n = frames > 0 ? frames : 1;
-    std::printf("%s: %d frames; draws max %llu mean %.1f; texture binds max %llu mean %.1f; "
-                "GL calls max %llu mean %.1f\n",
-                what, frames, max.draws, sum.draws / n, max.binds, sum.binds / n, max.calls,
-                sum.calls / n);
+    std::printf(
+        "%s: %d frames; draws max %llu mean %.1f; texture binds max %llu mean %.1f; "
+        "GL calls max %llu mean %.1f\n",
+        what, frames, max.draws, sum.draws / n, max.binds, sum.binds / n, max.calls, sum.calls / n);
   }
 };
 
@@ -134,8 +134,8 @@ std::vector<std::string> EngineSources() {
     if (!d) continue;
     while (dirent* e = readdir(d)) {
       const std::string name = e->d_name;
-      if (name.size() > 4 && (name.substr(name.size() - 4) == ".cpp" ||
-                              name.substr(name.size() - 2) == ".h"))
+      if (name.size() > 4 &&
+          (name.substr(name.size() - 4) == ".cpp" || name.substr(name.size() - 2) == ".h"))
         files.push_back(dir + "/" + name);
     }
     closedir(d);

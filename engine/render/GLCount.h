@@ -64,8 +64,7 @@ extern GLCallCounts GLCalls;
 #define glDisableClientState(...) CORVANE_GL_CALL(glDisableClientState(__VA_ARGS__))
 #define glEnable(...) CORVANE_GL_CALL(glEnable(__VA_ARGS__))
 #define glEnableClientState(...) CORVANE_GL_CALL(glEnableClientState(__VA_ARGS__))
-#define glEnableVertexAttribArrayARB(...) \
-  CORVANE_GL_CALL(glEnableVertexAttribArrayARB(__VA_ARGS__))
+#define glEnableVertexAttribArrayARB(...) CORVANE_GL_CALL(glEnableVertexAttribArrayARB(__VA_ARGS__))
 #define glEnd(...) CORVANE_GL_CALL(glEnd(__VA_ARGS__))
 #define glFinish(...) CORVANE_GL_CALL(glFinish(__VA_ARGS__))
 #define glGenBuffersARB(...) CORVANE_GL_CALL(glGenBuffersARB(__VA_ARGS__))
