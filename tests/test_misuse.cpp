@@ -283,6 +283,7 @@ TEST(Misuse, StateCallsWorkBeforeStart) {
   SetSmoothing(true);
   SetFixedStep(true);
   SetFixedStep(false);
+  ForgetGLState();  // nothing held, nothing bound: no GL call made
   EXPECT_EQ(GetTickFraction(), 0.0f);
   TCObjectUI widget;
   widget.Create(0, 0, 0, 10, 10);

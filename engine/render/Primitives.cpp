@@ -39,7 +39,7 @@ void Begin2D() {
   glPushMatrix();
   glLoadIdentity();
   glDisable(GL_DEPTH_TEST);
-  BindTexture2D(0);
+  UnbindTexture2D();
   batch2d::Depth++;
 }
 
@@ -56,13 +56,13 @@ void End2D() {
 
 void Begin3D() {
   if (!RequireGL("Begin3D")) return;
-  BindTexture2D(0);
+  UnbindTexture2D();
   glPushMatrix();
 }
 
 void End3D() {
   if (!RequireGL("End3D")) return;
-  BindTexture2D(0);
+  UnbindTexture2D();
   SetColor(1, 1, 1, 1);
   glDisable(GL_BLEND);
   glPopMatrix();

@@ -89,6 +89,10 @@ extern float Frustum[6][4];
 // whatever it names (a new context, or a bind the engine did not make).
 void BindTexture2D(unsigned int name);
 void ForgetBoundTexture();
+// Binds texture 0 whatever is remembered: the brackets that promise an
+// unbound texture (Begin2D, Begin3D, End3D) keep that promise even after a
+// bind the engine did not make.
+void UnbindTexture2D();
 // The remembered binding; false when nothing is remembered.
 bool BoundTexture2D(unsigned int* name);
 // True where the texture name is registered as colour-keyed or with alpha.

@@ -509,6 +509,11 @@ void BindTexture2D(unsigned int name) {
 
 void ForgetBoundTexture() { g_boundKnown = false; }
 
+void UnbindTexture2D() {
+  ForgetBoundTexture();
+  BindTexture2D(0);
+}
+
 bool BoundTexture2D(unsigned int* name) {
   if (g_boundKnown && name) *name = g_boundTexture;
   return g_boundKnown;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "BoundedReader.h"
@@ -285,11 +286,13 @@ void BuildWalls() {
     WallCorner[i] = -1;
     if (HasWall(MapCells[i])) WallOrder[n++] = i;
   }
-  std::stable_sort(WallOrder, WallOrder + n, [](int a, int b) {
+  // A cell placed by hand may hold any float; the order must stay strict.
+  auto sortX = [](float x) { return std::isfinite(x) ? x : 0.0f; };
+  std::stable_sort(WallOrder, WallOrder + n, [&sortX](int a, int b) {
     const SMapCell& ca = MapCells[a];
     const SMapCell& cb = MapCells[b];
     if (ca.textureIndex != cb.textureIndex) return ca.textureIndex < cb.textureIndex;
-    return ca.x < cb.x;
+    return sortX(ca.x) < sortX(cb.x);
   });
   std::vector<float> xyz(static_cast<size_t>(n) * kPieceCorners * 3);
   std::vector<float> st(static_cast<size_t>(n) * kPieceCorners * 2);
@@ -325,9 +328,13 @@ void SyncWalls() {
   for (int i = 0; i < MapCellCount; i++) {
     const SMapCell& c = MapCells[i];
     SWallCell& b = BuiltCells[i];
-    if (c.x == b.x && c.y == b.y && c.wallType == b.wall && c.textureIndex == b.texture) continue;
-    const bool opened = b.wall >= WALL_DOOR_BLUE && c.wallType == WALL_NONE && c.x == b.x &&
-                        c.y == b.y && c.textureIndex == b.texture && WallCorner[i] >= 0;
+    // Positions compared bit for bit, so that a NaN placed by hand does
+    // not count as a change every frame.
+    const bool samePlace =
+        std::memcmp(&c.x, &b.x, sizeof(float)) == 0 && std::memcmp(&c.y, &b.y, sizeof(float)) == 0;
+    if (samePlace && c.wallType == b.wall && c.textureIndex == b.texture) continue;
+    const bool opened = samePlace && b.wall >= WALL_DOOR_BLUE && c.wallType == WALL_NONE &&
+                        c.textureIndex == b.texture && WallCorner[i] >= 0;
     if (!opened ||
         !UpdateQuadBuffer(WallBuffer, WallCorner[i], kNoCorners, kNoTex, kPieceCorners)) {
       BuildWalls();
