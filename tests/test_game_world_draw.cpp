@@ -140,6 +140,18 @@ TEST_F(LevelDraw, WallPiecesStandAtTheirCells) {
   DrawLevel();
   ASSERT_TRUE(Project(3, -0.5 + 1.2, 1.5, &sx, &sy));
   EXPECT_LT(ReadPixel(sx, sy).g, 40);
+
+  // A wall moved or given another texture by hand is drawn where and as it
+  // now is (the level's wall buffer follows the cells).
+  MapCells[0].x = -5;
+  MapCells[0].textureIndex = 2;
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  Camera();
+  DrawLevel();
+  ASSERT_TRUE(Project(-3, -0.6, 1.5, &sx, &sy));
+  EXPECT_LT(ReadPixel(sx, sy).r, 40);
+  ASSERT_TRUE(Project(-5, -0.6, 1.5, &sx, &sy));
+  EXPECT_GT(ReadPixel(sx, sy).g, 200);
 }
 
 TEST_F(LevelDraw, CellsOutsideTheViewDrawNothingAtAll) {

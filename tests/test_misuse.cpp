@@ -71,6 +71,10 @@ std::vector<Case> GlCalls(bool afterRun) {
       {"PutPoint2D", none([] { PutPoint2D(1, 1); })},
       {"DrawCube", none(DrawCube)},
       {"DrawQuads", none([] { DrawQuads(kCorners, kCornerST, 4); })},
+      {"CreateQuadBuffer", [] { return CreateQuadBuffer(kCorners, kCornerST, 4) == 0; }},
+      {"UpdateQuadBuffer", [] { return !UpdateQuadBuffer(1, 0, kCorners, kCornerST, 4); }},
+      {"DrawQuadBuffer", [] { return !DrawQuadBuffer(1, 0, 4); }},
+      {"DeleteQuadBuffer", none([] { DeleteQuadBuffer(1); })},
       {"CalculateFrustum", none(CalculateFrustum)},
       {"GetMouse3DPos", none(GetMouse3DPos)},
       {"InitGL", none([] { InitGL(64, 64); })},
@@ -281,6 +285,7 @@ TEST(Misuse, StateCallsWorkBeforeStart) {
   SetSmoothing(true);
   SetFixedStep(true);
   SetFixedStep(false);
+  ForgetGLState();  // nothing held, nothing bound: no GL call made
   EXPECT_EQ(GetTickFraction(), 0.0f);
   TCObjectUI widget;
   widget.Create(0, 0, 0, 10, 10);

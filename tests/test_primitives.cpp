@@ -220,8 +220,10 @@ TEST_F(Primitives, CutOutsShowTheirCellUprightAndSwitchBlendingOff) {
   // Whole picture: v[1] (top edge) = 1 is the top row.
   const double uu[2] = {0, 1}, vv[2] = {0, 1};
   DrawSpriteCut(0, tex, 60, 10, 40, 40, uu, vv, white);
-  // Additive cut-out over a grey square keeps the current colour.
+  // Additive cut-out over a grey square keeps the current colour. The
+  // engine is told of the bind it did not make, so it binds tex again.
   glBindTexture(GL_TEXTURE_2D, 0);
+  ForgetGLState();
   glDisable(GL_TEXTURE_2D);
   SetColor(0.5f, 0.5f, 0.5f, 1);
   DrawRectangle(110, 10, 40, 40);

@@ -23,6 +23,9 @@
 #include <cstring>
 #include <string>
 
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
+
 // ------------------------------------------------------------ exported state
 int _keys[256];
 int _MousePosX = 0;
@@ -168,7 +171,8 @@ void Shutdown() {
   AddToLog(RU("Освобождение шейдеров."));
   if (cgl::ContextAlive && cgl::glDeleteObjectARB) {
     const int last = _MaxFreeShaders < 2047 ? _MaxFreeShaders : 2047;
-    for (int i = 0; i <= last; ++i) cgl::glDeleteObjectARB(_FreeShaders[i]);
+    // In parentheses: the counting layer wraps only unqualified names.
+    for (int i = 0; i <= last; ++i) (cgl::glDeleteObjectARB)(_FreeShaders[i]);
   }
   if (g_fullScreen && g_window) {
     SDL_SetWindowFullscreen(g_window, 0);

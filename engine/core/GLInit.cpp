@@ -2,9 +2,13 @@
 // entry points, then the engine's shaders and primitives and the game's
 // own initialisation, each step announced in the log.
 #include "Internal.h"
+#include "render/Render.h"
 #include "Cp1251.h"
 
 #include <GL/glu.h>
+
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
 
 namespace {
 
@@ -34,6 +38,10 @@ void InitGL(int width, int height) {
   if (!RequireGL("InitGL")) return;
   if (height == 0) height = 1;
   AddToLog(RU("Инициализация OpenGL"));
+  // A new context: nothing bound, no glyph held back, no quad buffer yet.
+  ForgetBoundTexture();
+  batch2d::Reset();
+  ResetQuadBuffers();
 
   glEnable(GL_TEXTURE_2D);
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);

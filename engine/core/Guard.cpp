@@ -2,7 +2,9 @@
 // StartEngine, after the window is gone, or with a null pointer where
 // something must be given, logs one line naming itself and returns its
 // failure value instead of crashing inside the driver or on the pointer.
+// A call that goes ahead first draws the glyphs the 2D pass holds back.
 #include "Internal.h"
+#include "render/Render.h"
 #include "Cp1251.h"
 
 #include <SDL2/SDL.h>
@@ -20,7 +22,12 @@ bool EntryPointsBound() {
 }  // namespace
 
 bool RequireGL(const char* call) {
-  if (SDL_GL_GetCurrentContext()) return true;
+  if (SDL_GL_GetCurrentContext()) {
+    // Whatever the call does with the context comes after the glyphs the
+    // 2D pass holds back, as it would had they been drawn one by one.
+    if (batch2d::Pending) batch2d::Flush();
+    return true;
+  }
   AddToLog(RU("Ошибка. %s: нет контекста OpenGL, вызов пропущен."), call);
   return false;
 }

@@ -20,6 +20,9 @@
 #include <cstring>
 #include <ctime>
 
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
+
 namespace {
 
 const char* const kDefaultLogName = "EngineLog.txt";

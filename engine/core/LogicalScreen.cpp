@@ -12,6 +12,9 @@
 #include <algorithm>
 #include <cmath>
 
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
+
 namespace {
 
 // When the drawable is not the logical size, the frame is drawn into this

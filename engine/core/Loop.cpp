@@ -13,6 +13,9 @@
 #include <cstring>
 #include <ctime>
 
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
+
 namespace {
 
 const int kUnknownRefreshHz = 60;

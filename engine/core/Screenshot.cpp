@@ -10,6 +10,9 @@
 #include <cstring>
 #include <new>
 
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
+
 namespace {
 
 // Longest folder kept, terminator included: the folder, "/Screen", ten

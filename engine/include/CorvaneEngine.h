@@ -272,6 +272,19 @@ CORVANE_API void DrawCube();
 // coordinate of corner i. A count that is not a multiple of four draws the
 // whole quads only; null arrays are refused.
 CORVANE_API void DrawQuads(const float (*xyz)[3], const float (*st)[2], int count);
+// [GL] Static quads: corners as DrawQuads takes them, uploaded once into a
+// GL buffer and drawn in ranges, one draw call per range, in the current
+// matrix, texture and colour. Create returns a handle (0: refused, more
+// than 4 M corners, or all 64 in use); a handle lives until Delete or the
+// next context. Update replaces corners [first, first + count) (false when
+// the range is not inside the buffer or the handle is not live). Draw draws
+// the whole quads among corners [first, first + count); false when the
+// handle is not live (nothing drawn).
+CORVANE_API unsigned int CreateQuadBuffer(const float (*xyz)[3], const float (*st)[2], int count);
+CORVANE_API bool UpdateQuadBuffer(unsigned int buffer, int first, const float (*xyz)[3],
+                                  const float (*st)[2], int count);
+CORVANE_API bool DrawQuadBuffer(unsigned int buffer, int first, int count);
+CORVANE_API void DeleteQuadBuffer(unsigned int buffer);
 
 // ============================================================ Textures
 // (module: textures)
@@ -331,6 +344,12 @@ CORVANE_API unsigned int CreateMaskTexture(const char* path, const int* key);
 // switches on alpha blending (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA). Never
 // turns it off.
 CORVANE_API void SetTexture(unsigned int name);
+// The engine binds a texture only when it differs from the one it bound
+// last, and draws the bitmap-font text of a Begin2D/End2D pair together at
+// its next call that needs the context. Code that calls OpenGL itself in
+// between calls this before its own calls (the held text is drawn) and
+// after them (the next bind happens whatever it names).
+CORVANE_API void ForgetGLState();
 
 // ============================================================ Sprites and fonts
 // (module: sprites and fonts)

@@ -2,6 +2,7 @@
 // between two keyframes on the GPU through ModelShader, blended on the processor
 // when shaders are off, or a single keyframe without a program.
 #include "Internal.h"
+#include "render/Render.h"
 
 #include "BoundedReader.h"
 #include "Cp1251.h"
@@ -12,6 +13,9 @@
 #include <cstring>
 #include <unordered_map>
 #include <vector>
+
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
 
 using namespace cgl;
 
@@ -294,7 +298,7 @@ void DrawTriangles(const TModel& m) {
 // One keyframe straight from the buffer with no program change: the
 // static draw, and the fallback when no keyframes are kept in memory.
 void DrawKeyframe(const TModel& m, int key) {
-  glBindTexture(GL_TEXTURE_2D, m.texture);
+  BindTexture2D(m.texture);
   glEnableClientState(GL_NORMAL_ARRAY);
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
   glEnableClientState(GL_VERTEX_ARRAY);
@@ -312,7 +316,7 @@ void DrawKeyframe(const TModel& m, int key) {
 void DrawBlendedOnGpu(const TModel& m, int key, int next, float t) {
   ModelShader.Enable();
   ModelShader.SetUniform(IcLocation, t);
-  glBindTexture(GL_TEXTURE_2D, m.texture);
+  BindTexture2D(m.texture);
   glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, m.indexBuffer);
   glBindBufferARB(GL_ARRAY_BUFFER_ARB, m.vertexBuffer);
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -343,7 +347,7 @@ void DrawBlendedOnCpu(const TModel& m, int key, float t) {
   const float* b = m.frames + static_cast<size_t>(next) * m.vertexCount * 3;
   for (int i = 0; i < m.vertexCount * 3; i++) m.blendedVertices[i] = a[i] + (b[i] - a[i]) * t;
 
-  glBindTexture(GL_TEXTURE_2D, m.texture);
+  BindTexture2D(m.texture);
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
   glEnableClientState(GL_NORMAL_ARRAY);
   glEnableClientState(GL_VERTEX_ARRAY);

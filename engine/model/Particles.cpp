@@ -7,7 +7,11 @@
 // arrays, so one draw call covers 30 particles with no per-frame vertex
 // upload: only 8 floats per particle travel as uniforms.
 #include "Internal.h"
+#include "render/Render.h"
 #include "Cp1251.h"
+
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
 
 using namespace cgl;
 
@@ -156,7 +160,7 @@ void DrawBatch(TParticlesSystem& ps, int count) {
   ParticleShader.Enable();
   glUniform1fvARB(NewPosLocation, count * 4, ps.batchPos);
   glUniform1fvARB(NewColorLocation, count * 4, ps.batchColor);
-  glBindTexture(GL_TEXTURE_2D, ps.texture);
+  BindTexture2D(ps.texture);
   glBindBufferARB(GL_ARRAY_BUFFER_ARB, ps.quadBuffer);
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
   glEnableClientState(GL_VERTEX_ARRAY);
@@ -207,7 +211,7 @@ void DrawAsPlanes(TParticlesSystem& ps) {
     RotateY(p.angle[1]);
     RotateZ(p.angle[2]);
     glScalef(p.size, p.size, 1.0f);
-    glBindTexture(GL_TEXTURE_2D, ps.texture);
+    BindTexture2D(ps.texture);
     DrawSimplePlane();
     End3D();
   }

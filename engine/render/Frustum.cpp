@@ -8,6 +8,9 @@
 
 #include <cmath>
 
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
+
 float Frustum[6][4];
 float _MousePos3D[3] = {0, 0, 0};
 

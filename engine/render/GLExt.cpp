@@ -1,6 +1,7 @@
 // Render: the OpenGL extension entry points, looked up by name once a
 // context is current.
 #include "render/GLExt.h"
+#include "render/GLCount.h"
 
 #include <SDL2/SDL.h>
 
@@ -24,4 +25,8 @@ const char* LoadEntryPoints() {
 #undef CORVANE_FETCH_ENTRY
   return missing;
 }
+}  // namespace cgl
+
+namespace cgl {
+GLCallCounts GLCalls;
 }  // namespace cgl

@@ -13,6 +13,9 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
+
 using namespace cgl;
 
 unsigned int PlaneVertexBuffer = 0;
@@ -36,11 +39,13 @@ void Begin2D() {
   glPushMatrix();
   glLoadIdentity();
   glDisable(GL_DEPTH_TEST);
-  glBindTexture(GL_TEXTURE_2D, 0);
+  UnbindTexture2D();
+  batch2d::Depth++;
 }
 
 void End2D() {
   if (!RequireGL("End2D")) return;
+  if (batch2d::Depth > 0) batch2d::Depth--;
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
@@ -51,13 +56,13 @@ void End2D() {
 
 void Begin3D() {
   if (!RequireGL("Begin3D")) return;
-  glBindTexture(GL_TEXTURE_2D, 0);
+  UnbindTexture2D();
   glPushMatrix();
 }
 
 void End3D() {
   if (!RequireGL("End3D")) return;
-  glBindTexture(GL_TEXTURE_2D, 0);
+  UnbindTexture2D();
   SetColor(1, 1, 1, 1);
   glDisable(GL_BLEND);
   glPopMatrix();
@@ -180,7 +185,7 @@ void DrawTextureCut(unsigned int tex, double x, double y, double w, double h, co
   glTranslated(x + w / 2, y + h / 2, 0);
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE);
-  glBindTexture(GL_TEXTURE_2D, tex);
+  BindTexture2D(tex);
   CutStrip(w, h, u, v);
   glPopMatrix();
   glDisable(GL_BLEND);

@@ -83,6 +83,46 @@ extern unsigned char TextureAlpha[CORVANE_MAX_TEXTURES];
 // The six view planes (a, b, c, d): right, left, bottom, top, far, near.
 extern float Frustum[6][4];
 
+// The texture binding the engine remembers, so that binding the texture
+// already bound costs no GL call. Every engine bind of GL_TEXTURE_2D goes
+// through BindTexture2D; ForgetBoundTexture makes the next bind happen
+// whatever it names (a new context, or a bind the engine did not make).
+void BindTexture2D(unsigned int name);
+void ForgetBoundTexture();
+// Binds texture 0 whatever is remembered: the brackets that promise an
+// unbound texture (Begin2D, Begin3D, End3D) keep that promise even after a
+// bind the engine did not make.
+void UnbindTexture2D();
+// The remembered binding; false when nothing is remembered.
+bool BoundTexture2D(unsigned int* name);
+// True where the texture name is registered as colour-keyed or with alpha.
+bool TextureHasAlpha(unsigned int name);
+
+// The 2D pass (Begin2D .. End2D) collects bitmap-font glyphs whose blending
+// does not depend on earlier state and draws them together: one draw call
+// per run of glyphs that share a texture and blend function. Anything else
+// the engine does with the context draws them first (RequireGL), as does
+// End2D; GL state afterwards is what drawing them one by one leaves.
+namespace batch2d {
+// Nesting depth of Begin2D/End2D (0 outside a 2D pass).
+extern int Depth;
+// Glyphs waiting to be drawn (0 when none).
+extern int Pending;
+// Adds one glyph quad: the rectangle (x0, y0)-(x1, y1) of the current 2D
+// matrix, texture coordinates u0..u1 left to right, vTop..vBottom top to
+// bottom, tinted by rgba and blended with (src, dst).
+void AddQuad(unsigned int texture, unsigned int src, unsigned int dst, float x0, float y0, float x1,
+             float y1, float u0, float u1, float vTop, float vBottom, const float* rgba);
+// Draws the waiting glyphs (nothing when none).
+void Flush();
+// Drops anything waiting without drawing (the context is gone).
+void Reset();
+}  // namespace batch2d
+
+// The pool of static quad buffers (CreateQuadBuffer); a new context
+// forgets every buffer of the old one.
+void ResetQuadBuffers();
+
 // Names of the unit-plane buffers (0 until Init3DPrimitives has run).
 extern unsigned int PlaneVertexBuffer;
 extern unsigned int PlaneTexCoordBuffer;

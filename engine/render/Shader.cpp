@@ -10,6 +10,9 @@
 #include <cstring>
 #include <vector>
 
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
+
 using namespace cgl;
 
 unsigned int _FreeShaders[2048];

@@ -4,10 +4,14 @@
 #include "Internal.h"
 
 #include <GL/gl.h>
+#include <SDL2/SDL.h>
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
 
 void TSprite::Load(const char* path) { texture = LoadTexture(path); }
 
@@ -59,7 +63,13 @@ void TFonts::SetColor(float r, float g, float b, float a) {
 }
 
 void TFonts::Print(int x, int y, const char* format, ...) {
-  if (!RequireGL("TFonts::Print")) return;
+  // Inside a 2D pass the glyphs are collected and drawn together (see
+  // batch2d); anything waiting is drawn only by the next call that needs
+  // the context, so this check must not draw it.
+  if (!SDL_GL_GetCurrentContext()) {
+    RequireGL("TFonts::Print");
+    return;
+  }
   // Longer text is cut to what the buffer holds.
   char text[256];
   va_list args;
@@ -67,6 +77,15 @@ void TFonts::Print(int x, int y, const char* format, ...) {
   int n = format ? vsnprintf(text, sizeof(text), format, args) : 0;
   va_end(args);
   if (n <= 0) return;
+  // Each glyph is drawn as DrawSpriteCut draws it: tinted by SetColor, then
+  // SetTexture, which for a colour-keyed font blends by alpha whatever the
+  // tint. Collected, the glyph keeps that blending: by alpha for such a
+  // font, else additive by alpha for a translucent tint. A glyph whose
+  // blending would depend on earlier state is drawn on its own.
+  const bool alphaTexture = TextureHasAlpha(texture);
+  const bool collect = batch2d::Depth > 0 && (alphaTexture || color[3] != 1.0f);
+  const unsigned int src = GL_SRC_ALPHA;
+  const unsigned int dst = alphaTexture ? GL_ONE_MINUS_SRC_ALPHA : GL_ONE;
   const size_t len = strlen(text);
   for (size_t i = 0; i < len; ++i) {
     // Byte b is drawn from cell b - 1 of the 16 x 16 grid, top row first.
@@ -75,7 +94,16 @@ void TFonts::Print(int x, int y, const char* format, ...) {
     const int r = g / 16;
     const double u[2] = {c / 16.0, (c + 1) / 16.0};
     const double v[2] = {(15 - r) / 16.0, (16 - r) / 16.0};
-    DrawSpriteCut(texture, texture, x + (size * static_cast<int>(i)) / 2, y, size, size, u, v,
-                  color);
+    const int left = x + (size * static_cast<int>(i)) / 2;
+    if (collect) {
+      // The corners DrawSpriteCut computes: centre plus or minus half size.
+      const double cx = left + size / 2.0, cy = y + size / 2.0, half = size / 2.0;
+      batch2d::AddQuad(
+          texture, src, dst, static_cast<float>(cx - half), static_cast<float>(cy - half),
+          static_cast<float>(cx + half), static_cast<float>(cy + half), static_cast<float>(u[0]),
+          static_cast<float>(u[1]), static_cast<float>(v[1]), static_cast<float>(v[0]), color);
+    } else {
+      DrawSpriteCut(texture, texture, left, y, size, size, u, v, color);
+    }
   }
 }

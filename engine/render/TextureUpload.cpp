@@ -18,6 +18,9 @@
 
 #include <cstdio>
 
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
+
 const TextureUploadCaps* TextureUploadCapsOverride = nullptr;
 
 namespace {

@@ -27,6 +27,9 @@
 #include <cstring>
 #include <vector>
 
+// Last: wraps the GL calls below in the engine's call counters.
+#include "render/GLCount.h"
+
 unsigned int _FreeTextures[CORVANE_MAX_TEXTURES];
 int _MaxFreeTextures = -1;
 int _TextureMode = 1;
@@ -359,7 +362,7 @@ unsigned int CreateBoundTexture() {
   GLuint name = 0;
   glGenTextures(1, &name);
   GlError(RU("создание текстуры"));
-  glBindTexture(GL_TEXTURE_2D, name);
+  BindTexture2D(name);
   GlError(RU("бинд текстуры"));
   return name;
 }
@@ -526,10 +529,33 @@ unsigned int LoadTexture(const char* path, const int* key) {
   return name;
 }
 
-void SetTexture(unsigned int name) {
-  if (!RequireGL("SetTexture")) return;
+namespace {
+// The name bound to GL_TEXTURE_2D as far as the engine knows.
+unsigned int g_boundTexture = 0;
+bool g_boundKnown = false;
+}  // namespace
+
+void BindTexture2D(unsigned int name) {
+  if (g_boundKnown && g_boundTexture == name) return;
   glBindTexture(GL_TEXTURE_2D, name);
-  if (name == 0) return;
+  g_boundTexture = name;
+  g_boundKnown = true;
+}
+
+void ForgetBoundTexture() { g_boundKnown = false; }
+
+void UnbindTexture2D() {
+  ForgetBoundTexture();
+  BindTexture2D(0);
+}
+
+bool BoundTexture2D(unsigned int* name) {
+  if (g_boundKnown && name) *name = g_boundTexture;
+  return g_boundKnown;
+}
+
+bool TextureHasAlpha(unsigned int name) {
+  if (name == 0) return false;
   // The flag belongs to the registry entry holding this name. Names are
   // usually issued 1, 2, 3, ... so entry name - 1 is tried first.
   int index = -1;
@@ -544,7 +570,13 @@ void SetTexture(unsigned int name) {
       }
     }
   }
-  if (index >= 0 && TextureAlpha[index]) {
+  return index >= 0 && TextureAlpha[index];
+}
+
+void SetTexture(unsigned int name) {
+  if (!RequireGL("SetTexture")) return;
+  BindTexture2D(name);
+  if (TextureHasAlpha(name)) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
   }

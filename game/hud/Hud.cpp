@@ -31,19 +31,18 @@ int HudMessageX(int length) { return (1024 - (length * HudFont.size) / 2) / 2; }
 void DrawHud() {
   const int H = _Zarn_ScreenHeight;
 
+  // One 2D pass for the panel, the health bar and the ammunition line; the
+  // font's glyphs of the pass are drawn together.
   Begin2D();
   SetTexture(StatusTexture);
   DrawRectangle(0, H - 96, 384, 96);
-  End2D();
 
   // Health bar, green at full health through yellow to red, no texture.
-  Begin2D();
+  SetTexture(0);
   const float f = Player.health * 0.01f;
   SetColor(1 - f, f, 0, 1);
   DrawRectangle(20, H - 80, 300 * f, 20);
-  End2D();
 
-  Begin2D();
   HudFont2.SetColor(1, 1, 1, 1);
   int ammo = 0;
   const int weapon = Player.currentWeapon;
@@ -65,17 +64,15 @@ void DrawHud() {
   for (int k = 0; k < 3; k++)
     if (Player.keys[k]) KeySprites[k].Draw();
 
+  // The frame rate and the message share a font and a pass.
   Begin2D();
   HudFont.Print(1, 1, "FPS:%.0f", static_cast<double>(_FPS));
-  End2D();
-
   if (HudMessageTimer > 0) {
-    Begin2D();
     HudFont.SetColor(1, 0, 0, HudMessageTimer * 0.01f);
     HudFont.Print(HudMessageX(static_cast<int>(std::strlen(HudMessage))), 1, "%s", HudMessage);
     HudFont.SetColor(1, 1, 1, 1);
-    End2D();
   }
+  End2D();
 }
 
 void ShowMessage(const char* text) {

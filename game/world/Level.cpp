@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "BoundedReader.h"
@@ -156,6 +157,10 @@ void ComputeBackScroll() {
   if (span != 0) BackScrollFactor = 512.0f / static_cast<float>(span);
 }
 
+namespace {
+void BuildWalls();
+}  // namespace
+
 void LoadLevel(const char* path) {
   ReadLevelCells(path);
   RebuildWorldIndex();
@@ -177,6 +182,7 @@ void LoadLevel(const char* path) {
   LoadDirectSound(&NoWaySound, "data/sounds/dsnoway.wav");
 
   ComputeBackScroll();
+  BuildWalls();
 }
 
 // ---------------------------------------------------------------- drawing
@@ -222,6 +228,160 @@ void DrawBlock() { DrawPiece(1, 3, 1, kBlockTex); }
 void DrawPlatform() { DrawPiece(1, 3, 0.2, kPlatformTex); }
 void DrawDoor() { DrawPiece(0.3, 3, 2.8, kDoorTex); }
 
+namespace {
+
+// The walls as static quads, built when the level loads: every wall piece
+// in world coordinates, the cells ordered by texture and then by x, so that
+// the visible walls of one texture are one range and one draw call. What
+// the buffer was built from is kept, so that a door that opens is taken
+// out of its range and any other change to the cells (a level made by
+// hand, a new context) builds it anew.
+struct SWallCell {
+  float x, y;
+  int16_t wall, texture;
+};
+SWallCell BuiltCells[MAX_MAP_CELLS];
+int BuiltCellCount = -1;
+// Per cell, the first of its 28 corners in the buffer; -1 without a wall.
+int WallCorner[MAX_MAP_CELLS];
+// Cells with a wall in buffer order, and where each texture's run starts.
+int WallOrder[MAX_MAP_CELLS];
+int TextureRunStart[MAP_TEXTURES + 1];
+unsigned int WallBuffer = 0;
+constexpr int kPieceCorners = 28;
+
+bool HasWall(const SMapCell& cell) {
+  return cell.wallType != WALL_NONE && cell.textureIndex >= 0 && cell.textureIndex < MAP_TEXTURES;
+}
+
+// The 28 corners of a cell's wall piece in world coordinates: what the
+// drawing matrix of the piece (the cell's place, RotateX(90), the piece's
+// scale, then one half) makes of them. Local y becomes the depth (-z),
+// local z the height.
+void PieceCorners(const SMapCell& cell, float (*xyz)[3], float (*st)[2]) {
+  double sx = 1, sy = 3, sz = 1;
+  const float(*tex)[2] = kBlockTex;
+  if (cell.wallType == WALL_PLATFORM) {
+    sz = 0.2;
+    tex = kPlatformTex;
+  } else if (cell.wallType != WALL_BLOCK) {
+    sx = 0.3;
+    sz = 2.8;
+    tex = kDoorTex;
+  }
+  for (int i = 0; i < kPieceCorners; i++) {
+    const float* v = kQuadVertices[i];
+    xyz[i][0] = static_cast<float>(cell.x + 0.5 * sx * v[0]);
+    xyz[i][1] = static_cast<float>(cell.y + 0.5 * sz * v[2]);
+    xyz[i][2] = static_cast<float>(-0.5 * sy * v[1]);
+    st[i][0] = tex[i][0];
+    st[i][1] = tex[i][1];
+  }
+}
+
+void BuildWalls() {
+  if (WallBuffer) DeleteQuadBuffer(WallBuffer);
+  WallBuffer = 0;
+  int n = 0;
+  for (int i = 0; i < MapCellCount; i++) {
+    WallCorner[i] = -1;
+    if (HasWall(MapCells[i])) WallOrder[n++] = i;
+  }
+  // A cell placed by hand may hold any float; the order must stay strict.
+  auto sortX = [](float x) { return std::isfinite(x) ? x : 0.0f; };
+  std::stable_sort(WallOrder, WallOrder + n, [&sortX](int a, int b) {
+    const SMapCell& ca = MapCells[a];
+    const SMapCell& cb = MapCells[b];
+    if (ca.textureIndex != cb.textureIndex) return ca.textureIndex < cb.textureIndex;
+    return sortX(ca.x) < sortX(cb.x);
+  });
+  std::vector<float> xyz(static_cast<size_t>(n) * kPieceCorners * 3);
+  std::vector<float> st(static_cast<size_t>(n) * kPieceCorners * 2);
+  int run = 0;
+  for (int k = 0; k < n; k++) {
+    const SMapCell& cell = MapCells[WallOrder[k]];
+    while (run <= cell.textureIndex) TextureRunStart[run++] = k;
+    WallCorner[WallOrder[k]] = k * kPieceCorners;
+    PieceCorners(cell, reinterpret_cast<float(*)[3]>(&xyz[k * kPieceCorners * 3]),
+                 reinterpret_cast<float(*)[2]>(&st[k * kPieceCorners * 2]));
+  }
+  while (run <= MAP_TEXTURES) TextureRunStart[run++] = n;
+  if (n > 0)
+    WallBuffer =
+        CreateQuadBuffer(reinterpret_cast<const float(*)[3]>(xyz.data()),
+                         reinterpret_cast<const float(*)[2]>(st.data()), n * kPieceCorners);
+  for (int i = 0; i < MapCellCount; i++) {
+    const SMapCell& c = MapCells[i];
+    BuiltCells[i] = SWallCell{c.x, c.y, c.wallType, c.textureIndex};
+  }
+  BuiltCellCount = MapCellCount;
+}
+
+// Brings the buffer in line with the cells: an opened door's corners are
+// made into nothing (zero-area quads); any other change builds it anew.
+void SyncWalls() {
+  if (BuiltCellCount != MapCellCount) {
+    BuildWalls();
+    return;
+  }
+  static const float kNoCorners[kPieceCorners][3] = {};
+  static const float kNoTex[kPieceCorners][2] = {};
+  for (int i = 0; i < MapCellCount; i++) {
+    const SMapCell& c = MapCells[i];
+    SWallCell& b = BuiltCells[i];
+    // Positions compared bit for bit, so that a NaN placed by hand does
+    // not count as a change every frame.
+    const bool samePlace =
+        std::memcmp(&c.x, &b.x, sizeof(float)) == 0 && std::memcmp(&c.y, &b.y, sizeof(float)) == 0;
+    if (samePlace && c.wallType == b.wall && c.textureIndex == b.texture) continue;
+    const bool opened = samePlace && b.wall >= WALL_DOOR_BLUE && c.wallType == WALL_NONE &&
+                        c.textureIndex == b.texture && WallCorner[i] >= 0;
+    if (!opened ||
+        !UpdateQuadBuffer(WallBuffer, WallCorner[i], kNoCorners, kNoTex, kPieceCorners)) {
+      BuildWalls();
+      return;
+    }
+    b.wall = c.wallType;
+  }
+}
+
+// Each texture's visible walls in one draw: from the first to the last cell
+// of its run that the view can see (the cells between are clipped by GL
+// where they are out of view).
+bool DrawWallRuns() {
+  for (int t = 0; t < MAP_TEXTURES; t++) {
+    int first = -1, last = -1;
+    for (int k = TextureRunStart[t]; k < TextureRunStart[t + 1]; k++) {
+      const SMapCell& cell = MapCells[WallOrder[k]];
+      if (cell.wallType == WALL_NONE || !SphereInFrustum(cell.x, cell.y, 0, 2.0f)) continue;
+      if (first < 0) first = k;
+      last = k;
+    }
+    if (first < 0) continue;
+    SetTexture(WallTextures[t]);
+    const int from = WallCorner[WallOrder[first]];
+    const int to = WallCorner[WallOrder[last]] + kPieceCorners;
+    if (!DrawQuadBuffer(WallBuffer, from, to - from)) return false;
+  }
+  return true;
+}
+
+void DrawWalls() {
+  SyncWalls();
+  // Walls are opaque and white whatever was drawn before.
+  Begin3D();
+  End3D();
+  Begin3D();
+  // A buffer of an earlier context is built anew once.
+  if (!DrawWallRuns()) {
+    BuildWalls();
+    DrawWallRuns();
+  }
+  End3D();
+}
+
+}  // namespace
+
 void DrawLevel() {
   // The background is 1536 pixels wide and scrolls with the player.
   Begin2D();
@@ -229,22 +389,11 @@ void DrawLevel() {
   DrawRectangle(-(Player.x * BackScrollFactor), 0, 1536, 768);
   End2D();
 
+  DrawWalls();
   for (int i = 0; i < MapCellCount; i++) {
     SMapCell& cell = MapCells[i];
+    if (cell.itemKind == ITEM_NONE && cell.boxModel < 0) continue;
     if (!SphereInFrustum(cell.x, cell.y, 0, 2.0f)) continue;
-    if (cell.wallType != WALL_NONE && cell.textureIndex >= 0 && cell.textureIndex < MAP_TEXTURES) {
-      Begin3D();
-      SetTexture(WallTextures[cell.textureIndex]);
-      SetPos3D(cell.x, cell.y, 0);
-      RotateX(90);
-      if (cell.wallType == WALL_BLOCK)
-        DrawBlock();
-      else if (cell.wallType == WALL_PLATFORM)
-        DrawPlatform();
-      else
-        DrawDoor();
-      End3D();
-    }
     if (cell.itemKind != ITEM_NONE) {
       Items.DrawItem(cell.x, cell.y + 0.2f, cell.itemKind);
       if (cell.itemKind == ITEM_SHELLS) Items.DrawItem(cell.x, cell.y + 0.2f, ITEM_SHELLS_SLOT);
