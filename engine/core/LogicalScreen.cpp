@@ -19,8 +19,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <new>
-#include <vector>
 
 namespace {
 
@@ -252,9 +252,10 @@ void TakePendingShot() {
   s.shotPending = false;
   if (!cgl::ContextAlive || core::QuitPosted()) return;
   const int lw = s.logicalWidth, lh = s.logicalHeight;
-  std::vector<unsigned char> pixels;
+  std::unique_ptr<unsigned char[]> pixels(
+      new (std::nothrow) unsigned char[static_cast<size_t>(lw) * lh * 3]);
+  if (!pixels) return;
   if (MakeShotBuffer(lw, lh)) {
-    pixels.resize(static_cast<size_t>(lw) * lh * 3);
     s.bindFramebuffer(GL_FRAMEBUFFER, s.framebuffer);
     glViewport(0, 0, lw, lh);
     glDisable(GL_SCISSOR_TEST);
@@ -262,21 +263,27 @@ void TakePendingShot() {
     glPointSize(1.0f);
     s.drawingShot = true;
     core::DrawScene();
-    core::ActiveMenuDraw();
     s.drawingShot = false;
-    ReadRgb(0, 0, lw, lh, pixels.data());
+    if (!cgl::ContextAlive) return;  // the render callback quit: nothing is left
+    const bool quit = core::QuitPosted();
+    if (!quit) {
+      core::ActiveMenuDraw();
+      ReadRgb(0, 0, lw, lh, pixels.get());
+    }
     s.bindFramebuffer(GL_FRAMEBUFFER, 0);
     ApplyBox(false);
+    if (quit) return;
   } else {
-    std::vector<unsigned char> box(static_cast<size_t>(s.viewWidth) * s.viewHeight * 3);
-    pixels.resize(static_cast<size_t>(lw) * lh * 3);
+    std::unique_ptr<unsigned char[]> box(
+        new (std::nothrow) unsigned char[static_cast<size_t>(s.viewWidth) * s.viewHeight * 3]);
+    if (!box) return;
     core::DrawScene();
+    if (core::QuitPosted() || !cgl::ContextAlive) return;
     core::ActiveMenuDraw();
-    ReadRgb(s.viewX, s.viewY, s.viewWidth, s.viewHeight, box.data());
-    ScaleRgb(box.data(), s.viewWidth, s.viewHeight, pixels.data(), lw, lh);
+    ReadRgb(s.viewX, s.viewY, s.viewWidth, s.viewHeight, box.get());
+    ScaleRgb(box.get(), s.viewWidth, s.viewHeight, pixels.get(), lw, lh);
   }
-  if (!cgl::ContextAlive) return;  // the render callback quit
-  WriteShot(pixels.data(), lw, lh);
+  WriteShot(pixels.get(), lw, lh);
 }
 
 // Each destination pixel is the mean of the source pixels it covers (the
