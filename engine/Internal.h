@@ -149,8 +149,13 @@ void StartNewLog();
 // Asks the loop to end at its next turn (nothing further is dispatched).
 void PostQuit();
 bool QuitPosted();
-// One frame: clear, identity model-view, render callback, FPS count.
+// One frame: DrawScene, then the FPS count. DrawScene: clear, identity
+// model-view, render callback.
 void DrawFrame();
+void DrawScene();
+// Writes w x h packed RGB rows, bottom row first, as the next
+// "Screen<N>.tga" (Screenshot.cpp); the rows are turned to BGR in place.
+void WriteShot(unsigned char* rgb, int w, int h);
 // Counts a frame; about once a second copies the count into _FPS and
 // opens the screenshot gate.
 void UpdateFPS();
@@ -160,19 +165,26 @@ void ResizeScene(int width, int height);
 // Keys with no Latin symbol fall back to their scancode's place; keypad
 // keys give digits with NumLock on and navigation codes with it off.
 int VirtualKeyFromSdl(int sdlKey, int scancode = 0, bool numLock = true);
-// The logical screen inside the window. UpdateDisplay reads the window's
-// drawable size and places the logical picture in it (as large as fits,
-// aspect kept, centred), drawing into an off-screen buffer of the logical
-// size when the sizes differ. PresentScaled scales the finished frame into
-// the window with black bars; RebindScaleBuffer binds the off-screen buffer
-// again for the next frame. DropScaleBuffer deletes the buffer (a context
-// must be current); ResetScaler forgets everything once the context is
-// gone. MouseToLogical maps window coordinates to logical pixels.
+// The logical screen inside the window (LogicalScreen.cpp). UpdateDisplay
+// reads the window's drawable size and places the logical picture in it (as
+// large as fits, aspect kept, centred); when the sizes differ frames are
+// drawn straight into that box at the drawable's resolution. ClearFrame
+// clears a frame (the bars black, the box in the clear colour). DeferShot
+// is true when a screenshot must wait for TakePendingShot, which draws that
+// frame at the logical size after the tick and writes it. ScaleRgb scales
+// packed RGB rows (mean of the covered pixels). DropShotBuffer deletes the
+// shot buffer (a context must be current); ResetDisplay forgets everything
+// once the context is gone; SetShotBufferAllowed(false) makes shots take
+// the path of a driver without off-screen buffers (tests). MouseToLogical
+// maps window coordinates to logical pixels.
 void UpdateDisplay(SDL_Window* window);
-void PresentScaled();
-void RebindScaleBuffer();
-void DropScaleBuffer();
-void ResetScaler();
+void ClearFrame();
+bool DeferShot();
+void TakePendingShot();
+void ScaleRgb(const unsigned char* src, int sw, int sh, unsigned char* dst, int dw, int dh);
+void DropShotBuffer();
+void ResetDisplay();
+void SetShotBufferAllowed(bool allowed);
 void MouseToLogical(SDL_Window* window, int x, int y, int* lx, int* ly);
 // Calls Draw / Process / Click on the active menu when one is shown.
 void ActiveMenuDraw();

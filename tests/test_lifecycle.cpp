@@ -445,8 +445,8 @@ TEST(VirtualKeys, KeypadPunctuationLocksAndLayoutsMapToWindowsCodes) {
 // ------------------------------------------------------------ logical screen
 namespace {
 
-// One scaled run: each frame fills the logical screen dark blue with a red
-// bar along the right edge; the frame after that reads the window's own
+// One run in a window of another size: each frame fills the logical screen
+// dark blue with a red bar along the right edge; the third reads the window's own
 // picture back, a tick takes a screenshot, and the run ends.
 struct TScaleRun {
   int frames = 0;
@@ -460,26 +460,18 @@ struct TScaleRun {
 } g_scale;
 
 void ScaleRender() {
-  ++g_scale.frames;
-  if (g_scale.frames == 3 && g_scale.window.empty()) {
-    // The window's picture of the last frame, read from the default buffer
-    // (the offscreen driver's swap leaves it in place).
-    auto bind =
-        reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(SDL_GL_GetProcAddress("glBindFramebuffer"));
-    GLint previous = 0;
-    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
-    bind(GL_READ_FRAMEBUFFER, 0);
-    g_scale.window.resize(static_cast<size_t>(g_scale.windowW) * g_scale.windowH * 4);
-    glReadPixels(0, 0, g_scale.windowW, g_scale.windowH, GL_RGBA, GL_UNSIGNED_BYTE,
-                 g_scale.window.data());
-    bind(GL_READ_FRAMEBUFFER, previous);
+  // The screenshot's own frame is drawn into an off-screen buffer.
+  GLint drawing = 0;
+  glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawing);
+  if (drawing == 0) {
+    ++g_scale.frames;
+    g_scale.screenW = _Zarn_ScreenWidth;
+    g_scale.screenH = _Zarn_ScreenHeight;
+    glGetIntegerv(GL_VIEWPORT, g_scale.viewport);
+    GLfloat m[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, m);
+    g_scale.aspect = m[5] / m[0];
   }
-  g_scale.screenW = _Zarn_ScreenWidth;
-  g_scale.screenH = _Zarn_ScreenHeight;
-  glGetIntegerv(GL_VIEWPORT, g_scale.viewport);
-  GLfloat m[16];
-  glGetFloatv(GL_PROJECTION_MATRIX, m);
-  g_scale.aspect = m[5] / m[0];
   glClearColor(0.0f, 0.0f, 0.4f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -487,6 +479,12 @@ void ScaleRender() {
   SetColor(1, 0, 0, 1);
   DrawRectangle(_Zarn_ScreenWidth - 16, 0, 16, _Zarn_ScreenHeight);
   End2D();
+  if (drawing == 0 && g_scale.frames == 3) {
+    // The window's picture of this frame, as drawn.
+    g_scale.window.resize(static_cast<size_t>(g_scale.windowW) * g_scale.windowH * 4);
+    glReadPixels(0, 0, g_scale.windowW, g_scale.windowH, GL_RGBA, GL_UNSIGNED_BYTE,
+                 g_scale.window.data());
+  }
 }
 
 void ScaleProcess() {
@@ -530,8 +528,10 @@ void RunScaled(int windowW, int windowH) {
   ASSERT_EQ(result, 1);
   EXPECT_EQ(g_scale.screenW, 1024);
   EXPECT_EQ(g_scale.screenH, 768);
-  EXPECT_EQ(g_scale.viewport[2], 1024);
-  EXPECT_EQ(g_scale.viewport[3], 768);
+  // Drawn straight into the window: the viewport is the 4:3 box, centred.
+  EXPECT_EQ(g_scale.viewport[2] * 768, g_scale.viewport[3] * 1024);
+  EXPECT_EQ(g_scale.viewport[0] * 2 + g_scale.viewport[2], windowW);
+  EXPECT_EQ(g_scale.viewport[1] * 2 + g_scale.viewport[3], windowH);
   EXPECT_NEAR(g_scale.aspect, 1024.0 / 768.0, 1e-4);
   EXPECT_EQ(g_scale.mouseX, 512);
   EXPECT_EQ(g_scale.mouseY, 384);

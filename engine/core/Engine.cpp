@@ -9,8 +9,8 @@
 // frames are drawn.
 //
 // The game draws at its logical size (the one given to StartEngine) whatever
-// the window or desktop is; LogicalScreen.cpp scales that picture into the
-// window at every swap.
+// the window or desktop is; LogicalScreen.cpp places that picture in the
+// window, drawn at the window's own resolution.
 #include "Internal.h"
 #include "Cp1251.h"
 #include "core/Loop.h"
@@ -186,7 +186,7 @@ void Shutdown() {
   CloseSoundDevice();
   AddToLog(RU("Освободили DirectSound"));
 
-  if (cgl::ContextAlive) core::DropScaleBuffer();
+  if (cgl::ContextAlive) core::DropShotBuffer();
   cgl::ContextAlive = false;
   if (g_context) SDL_GL_MakeCurrent(g_window, nullptr);
   AddToLog(RU("Сменили hDC контекст"));
@@ -224,6 +224,7 @@ void core::RunTick() {
   if (_GameOn && g_process) g_process();
   core::ActiveMenuProcess();
   ClearLatches();
+  core::TakePendingShot();
 }
 
 void core::DispatchEvent(const SDL_Event& e) {
@@ -275,9 +276,7 @@ void core::DrawAndSwap() {
   if (g_quitPosted) return;
   core::ActiveMenuDraw();
   if (!cgl::ContextAlive) return;
-  core::PresentScaled();
   core::SwapAndTime(g_window, g_finishAfterSwap);
-  core::RebindScaleBuffer();
 }
 
 SDL_Window* core::GameWindow() { return g_window; }
@@ -289,9 +288,9 @@ namespace {
 void ReleasePlatform() {
   core::ClosePads();
   CloseSoundDevice();
-  if (cgl::ContextAlive) core::DropScaleBuffer();
+  if (cgl::ContextAlive) core::DropShotBuffer();
   DropContext();
-  core::ResetScaler();
+  core::ResetDisplay();
   if (g_window) SDL_DestroyWindow(g_window);
   g_window = nullptr;
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -324,10 +323,14 @@ void UpdateFPS() {
   }
 }
 
-void DrawFrame() {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+void DrawScene() {
+  core::ClearFrame();
   glLoadIdentity();
   if (g_render) g_render();
+}
+
+void DrawFrame() {
+  DrawScene();
   UpdateFPS();
 }
 
@@ -393,7 +396,7 @@ void RequestContextFormat() {
 
 // Makes the hidden window. Full screen keeps the desktop's own mode (no
 // mode switch: many displays refuse the logical size); a window is
-// resizable. Either way the logical picture is scaled into it. False
+// resizable. Either way the logical picture is placed in it. False
 // (logged, video shut) when no window can be made.
 bool CreateGameWindow(bool fullScreen, int width, int height, const char* caption) {
   g_fullScreen = fullScreen;

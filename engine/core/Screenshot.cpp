@@ -1,6 +1,9 @@
-// Core: screenshots, the frame buffer as an uncompressed 24-bit TGA
+// Core: screenshots, the logical screen as an uncompressed 24-bit TGA
 // named "Screen<N>.tga" with the lowest N not yet on disk, in the working
-// directory or the folder the game names with SetScreenshotFolder.
+// directory or the folder the game names with SetScreenshotFolder. Where
+// the window has the logical size the frame buffer is read at once; in any
+// other window the frame is drawn again at the logical size after the tick
+// (LogicalScreen.cpp) and handed to WriteShot.
 #include "Internal.h"
 
 #include <sys/stat.h>
@@ -50,6 +53,9 @@ void MakeScreenShoot() {
   const int height = _Zarn_ScreenHeight;
   // The TGA header holds 16-bit sizes.
   if (width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF) return;
+  // A window of another size than the logical screen has no picture of the
+  // logical size to read: that frame is drawn once more after the tick.
+  if (core::DeferShot()) return;
   const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height) * 3u;
   unsigned char* pixels = new (std::nothrow) unsigned char[size];
   if (!pixels) return;
@@ -61,7 +67,12 @@ void MakeScreenShoot() {
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
   glPixelStorei(GL_PACK_ALIGNMENT, oldAlignment);
+  core::WriteShot(pixels, width, height);
+  delete[] pixels;
+}
 
+void core::WriteShot(unsigned char* pixels, int width, int height) {
+  const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height) * 3u;
   char name[kFolderSize + 32];
   const char* separator = g_folder[0] && std::strcmp(g_folder, "/") != 0 ? "/" : "";
   for (unsigned n = 0;; ++n) {
@@ -71,7 +82,6 @@ void MakeScreenShoot() {
 
   std::FILE* f = std::fopen(name, "wb");
   if (!f) {
-    delete[] pixels;
     PlatformMessageBox("Can't open ScreenShot File!", "Error");
     return;
   }
@@ -101,5 +111,4 @@ void MakeScreenShoot() {
   }
   std::fwrite(pixels, 1, size, f);
   std::fclose(f);
-  delete[] pixels;
 }

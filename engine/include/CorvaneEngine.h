@@ -738,8 +738,11 @@ struct TSoundDevice;  // the engine's sound device (OpenAL device + context)
 // ends with `init`), then the loop that calls `process` every 20 ms tick
 // while _GameOn and draws frames (clear, identity, `render`, the active
 // menu) paced as the loop settings below say. Returns 0 when no window could be
-// made, 1 after the loop ended. Any callback may be null. width x height
-// pixels; `caption` is Windows-1251 (null: empty). hInstance,
+// made, 1 after the loop ended. Any callback may be null. width x height:
+// the logical screen (2D pixels, camera aspect, mouse, screenshots), drawn
+// at the window's own resolution in the largest box of that aspect, black
+// bars around it, lines and points widened to match; `caption` is
+// Windows-1251 (null: empty). hInstance,
 // hPrevInstance, cmdLine, nCmdShow and reserved are accepted and ignored.
 CORVANE_API int StartEngine(void* hInstance, void* hPrevInstance, const char* cmdLine, int nCmdShow,
                             void (*process)(), void (*init)(), void (*render)(), bool fullScreen,

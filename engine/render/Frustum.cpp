@@ -101,9 +101,16 @@ void GetMouse3DPos() {
   glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
   glGetDoublev(GL_PROJECTION_MATRIX, projection);
   glGetIntegerv(GL_VIEWPORT, viewport);
-  // Window rows count from the bottom, the cursor's from the top.
-  const int winX = _MousePosX;
-  const int winY = viewport[3] - _MousePosY - 1;
+  // The cursor is in logical pixels, rows from the top; the viewport may be
+  // a box of another size in the window, rows from the bottom. The centre
+  // of the logical pixel is mapped into it (at the logical size, the same
+  // pixel).
+  const double lw = _Zarn_ScreenWidth > 0 ? _Zarn_ScreenWidth : viewport[2];
+  const double lh = _Zarn_ScreenHeight > 0 ? _Zarn_ScreenHeight : viewport[3];
+  const int winX =
+      viewport[0] + static_cast<int>(std::floor((_MousePosX + 0.5) * viewport[2] / lw));
+  const int winY = viewport[1] + viewport[3] - 1 -
+                   static_cast<int>(std::floor((_MousePosY + 0.5) * viewport[3] / lh));
   GLfloat depth = 1.0f;
   glReadPixels(winX, winY, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
   GLdouble ox, oy, oz;

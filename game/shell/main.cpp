@@ -20,7 +20,7 @@ namespace {
 const char* const kUsage =
     "Usage: TARVS [options]\n"
     "  --windowed    play in a window instead of full screen\n"
-    "  --size WxH    window size in pixels, e.g. 1280x960 (the picture is scaled;\n"
+    "  --size WxH    window size in pixels, e.g. 1280x960 (the picture fills it;\n"
     "                the game itself always sees 1024 x 768)\n"
     "  --data DIR    the game's data folder (named data), or a folder holding data/\n"
     "  --vsync on|off  wait for the display's refresh at each frame (default on)\n"
