@@ -1,15 +1,13 @@
-// Core: the error message box.
+// Platform (POSIX): the error box and the wait for it.
 //
 // A modal box waits for someone to click it. So that an unattended or
 // scripted run can still be stopped, the box is shown from a thread of its
 // own while this one waits for it with its own SIGINT/SIGTERM handlers in
-// place: a signal closes the box, runs the engine's shutdown sequence and
-// ends the process. The box never shares the game's display connection
-// (a process forked from the game would, and corrupt it), so the game goes
-// on when the box is closed. CORVANE_NO_MESSAGEBOX=1 turns boxes off
-// altogether; the error then goes to stderr and the engine log.
-#include "Internal.h"
-#include "Cp1251.h"
+// place: a signal closes the box and is handed back to the caller, which
+// runs the engine's shutdown sequence and ends the process. The box never
+// shares the game's display connection (a process forked from the game
+// would, and corrupt it), so the game goes on when the box is closed.
+#include "platform/Platform.h"
 
 #include <SDL2/SDL.h>
 #include <dirent.h>
@@ -22,23 +20,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
 volatile sig_atomic_t g_stopSignal = 0;
 
 void OnStopSignal(int signo) { g_stopSignal = signo; }
-
-bool BoxesSwitchedOff() {
-  const char* v = std::getenv("CORVANE_NO_MESSAGEBOX");
-  return v && std::strcmp(v, "1") == 0;
-}
-
-// A box only where someone can see and dismiss it.
-bool DisplayPresent() {
-  const char* driver = SDL_GetCurrentVideoDriver();
-  return driver && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
-}
 
 // The box, shown on a thread of its own so that this thread can keep
 // watching for stop signals. SDL draws it over a display connection of its
@@ -101,11 +89,11 @@ void CloseBoxProcesses(long threadId) {
 
 // Shows the box and waits for it; returns the stop signal that arrived
 // meanwhile (the box is closed then), or 0.
-int ShowBoxAndWait(const char* text, const char* caption) {
+int ShowBoxAndWait(const char* title, const char* body) {
   // On the heap: a box left behind (see below) still writes to it.
   TBoxJob* job = new TBoxJob;
-  job->title = Utf8FromCp1251(caption);
-  job->body = Utf8FromCp1251(text);
+  job->title = title;
+  job->body = body;
 
   struct sigaction stop = {};
   stop.sa_handler = OnStopSignal;
@@ -153,18 +141,8 @@ int ShowBoxAndWait(const char* text, const char* caption) {
 
 }  // namespace
 
-void PlatformMessageBox(const char* text, const char* caption) {
-  std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-  if (BoxesSwitchedOff()) {
-    AddToLog("%s: %s", caption ? caption : "", text ? text : "");
-    return;
-  }
-  if (!DisplayPresent()) return;
-  const int signo = ShowBoxAndWait(text, caption);
-  if (signo != 0) {
-    AddToLog(RU("Сигнал %d при открытом окне сообщения: завершение работы."), signo);
-    QuiteEngine();
-    SDL_Quit();
-    std::exit(128 + signo);
-  }
-}
+namespace platform {
+
+int ShowErrorBoxAndWait(const char* title, const char* body) { return ShowBoxAndWait(title, body); }
+
+}  // namespace platform
