@@ -11,7 +11,6 @@
 
 #include <climits>
 #include <cstring>
-#include <ctime>
 
 // Last: wraps the GL calls below in the engine's call counters.
 #include "render/GLCount.h"
@@ -20,32 +19,8 @@ namespace {
 
 const int kUnknownRefreshHz = 60;
 
-// The monotonic clock; waits in SDL's event wait so input ends them.
-// Drivers without a display (offscreen, dummy) have no input to wait for
-// and SDL could only poll for it every millisecond: they sleep instead.
-class RealClock : public core::LoopClock {
-public:
-  bool sleepOnly = false;
-  long long Now() override {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<long long>(ts.tv_sec) * 1000000000ll + ts.tv_nsec;
-  }
-  void WaitUntil(long long until) override {
-    const long long left = until - Now();
-    if (left <= 0) return;
-    // Whole milliseconds, rounded up: waking early would only wait again.
-    const long long ms = (left + 999999) / 1000000;
-    const int wait = ms > INT_MAX ? INT_MAX : static_cast<int>(ms);
-    if (sleepOnly)
-      SDL_Delay(static_cast<Uint32>(wait));
-    else
-      SDL_WaitEventTimeout(nullptr, wait);
-  }
-};
-
-RealClock g_realClock;
-core::LoopClock* g_clock = &g_realClock;
+// The real clock (LoopClock.cpp) unless a test put another in its place.
+core::LoopClock* g_clock = core::RealLoopClock();
 
 bool g_vsync = true;      // ask for (adaptive) vsync
 int g_frameCap = -1;      // frames a second; 0 none, negative the display's rate
@@ -131,7 +106,7 @@ namespace core {
 
 void SetLegacyPacing(bool on) { g_legacy = on; }
 
-void SetLoopClock(LoopClock* clock) { g_clock = clock ? clock : &g_realClock; }
+void SetLoopClock(LoopClock* clock) { g_clock = clock ? clock : RealLoopClock(); }
 
 long long LoopNow() { return g_clock->Now(); }
 
@@ -175,8 +150,8 @@ void RunLoop() {
   g_refreshHz = DisplayRefreshHz();
   ApplySwapInterval();
   const char* driver = SDL_GetCurrentVideoDriver();
-  g_realClock.sleepOnly =
-      driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+  SetRealClockSleepOnly(
+      driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0));
   long long now = g_clock->Now();
   long long deadline = now + kTickNs;
   long long lastTick = now;

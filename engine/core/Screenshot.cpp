@@ -5,9 +5,7 @@
 // other window the frame is drawn again at the logical size after the tick
 // (LogicalScreen.cpp) and handed to WriteShot.
 #include "Internal.h"
-
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/Platform.h"
 
 #include <cstdio>
 #include <cstring>
@@ -35,8 +33,7 @@ bool SetScreenshotFolder(const char* dir) {
   std::memcpy(g_folder, dir, length);
   g_folder[length] = '\0';
   const char* folder = length ? g_folder : ".";
-  struct stat info;
-  return stat(folder, &info) == 0 && S_ISDIR(info.st_mode) && access(folder, W_OK | X_OK) == 0;
+  return platform::FolderWritable(folder);
 }
 
 void MakeScreenShoot() {
