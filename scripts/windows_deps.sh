@@ -56,7 +56,16 @@ fetch_debian_source() {
     fi
     apt_get update -qq
   fi
-  (cd "$dest" && apt-get source -qq "$pkg" >/dev/null)
+  # apt's download user must reach the folder. The newest source first; an
+  # older one of the same release where a mirror lacks the newest.
+  chmod 755 "$dest"
+  local v
+  for v in $(apt-cache showsrc "$pkg" | sed -n 's/^Version: //p' | sort -rVu); do
+    (cd "$dest" && apt-get source -qq "$pkg=$v" >/dev/null 2>&1) && return 0
+    echo "windows_deps: $pkg $v could not be fetched; trying an older one" >&2
+  done
+  echo "windows_deps: no source of $pkg could be fetched" >&2
+  exit 1
 }
 
 # Configures, builds and installs one CMake source tree with the toolchain.
@@ -116,6 +125,8 @@ build_png() {
   cross_cmake "$psrc" "$work/pbuild" "$out" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF \
     -DPNG_EXECUTABLES=OFF -DZLIB_LIBRARY="$out/lib/libz.a" -DZLIB_INCLUDE_DIR="$out/include"
   sed -i 's/^Libs: \(.*\)$/Libs: \1 -lz/' "$out/lib/pkgconfig/libpng16.pc"
+  printf 'prefix=%s\nlibdir=${prefix}/lib\nincludedir=${prefix}/include\n\nName: zlib\nDescription: zlib compression library\nVersion: %s\nLibs: -L${libdir} -lz\nCflags: -I${includedir}\n' \
+    "$out" "$zver" > "$out/lib/pkgconfig/zlib.pc"
   cp "$psrc/LICENSE" "$out/LICENSE-libpng.txt"
   cp "$zsrc/README" "$out/README-zlib.txt"
   touch "$out/.done"
