@@ -8,12 +8,12 @@
 #include <benchmark/benchmark.h>
 
 #include <GL/gl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <system_error>
 
 #include "CorvaneEngine.h"
 #include "actors/Bullets.h"
@@ -22,8 +22,10 @@
 #include "actors/Monsters.h"
 #include "actors/Player.h"
 #include "shell/Shell.h"
+#include "shell/Random.h"
 #include "capacity_level.h"
 #include "reference_world.h"
+#include "TestPlatform.h"
 #include "testutil.h"
 #include "world/Level.h"
 
@@ -37,12 +39,14 @@ bool GameLoaded() {
   static int state = 0;  // 0 not tried, 1 loaded, -1 failed
   if (state != 0) return state > 0;
   state = -1;
-  mkdir(TEST_BINARY_DIR "/benchrun", 0755);
-  if (chdir(TEST_BINARY_DIR "/benchrun") != 0) return false;
+  testos::MakeDir(TEST_BINARY_DIR "/benchrun");
+  std::error_code failed;
+  std::filesystem::current_path(TEST_BINARY_DIR "/benchrun", failed);
+  if (failed) return false;
   testutil::LinkDataDir();
   if (!testutil::OpenContext(kWidth, kHeight)) return false;
   InitGL(kWidth, kHeight);
-  std::srand(1);
+  SeedRandom(1);
   InitCallback();
   state = 1;
   return true;
@@ -125,11 +129,7 @@ BENCHMARK(BM_ShippedLevelFrame)->Unit(benchmark::kMicrosecond);
 // printed at the end.
 double CapacityCpu[2] = {0, 0};
 
-double CpuSeconds() {
-  timespec t;
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + 1.0e-9 * static_cast<double>(t.tv_nsec);
-}
+double CpuSeconds() { return testos::CpuSeconds(); }
 
 // One tick on a level at the tables' limits (4096 platform cells in 16
 // floors, 2048 monsters of every kind, 2000 monsters' shots in flight; the
@@ -146,7 +146,7 @@ void BM_CapacityTick(benchmark::State& state) {
   double cpu = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    std::srand(1);
+    SeedRandom(1);
     capacity::Build(plan);
     refworld::UseLinear = linear;
     state.ResumeTiming();
@@ -180,7 +180,7 @@ void BM_CapacityTickObstacles(benchmark::State& state) {
   plan.playerOnFloor = true;
   for (auto _ : state) {
     state.PauseTiming();
-    std::srand(1);
+    SeedRandom(1);
     capacity::Build(plan);
     state.ResumeTiming();
     ProcessCallback();

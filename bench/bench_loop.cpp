@@ -12,25 +12,21 @@
 #include <SDL2/SDL.h>
 #include <time.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
 #include "CorvaneEngine.h"
 #include "core/Loop.h"
+#include "../tests/support/TestPlatform.h"
 
 namespace {
 
 double WallSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<double>(ts.tv_sec) + ts.tv_nsec * 1e-9;
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-double CpuSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + ts.tv_nsec * 1e-9;
-}
+double CpuSeconds() { return testos::CpuSeconds(); }
 
 struct TScenario {
   const char* name;

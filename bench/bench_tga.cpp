@@ -8,8 +8,6 @@
 #include <benchmark/benchmark.h>
 #include <png.h>
 
-#include <sys/stat.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "../tests/support/TestPlatform.h"
 #include "render/Render.h"
 
 namespace {
@@ -93,7 +92,7 @@ std::string WriteTga(bool rle, int bits) {
       x += raw;
     }
   }
-  mkdir(TEST_BINARY_DIR "/benchrun", 0755);
+  testos::MakeDir(TEST_BINARY_DIR "/benchrun");
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return "";
   const bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
@@ -118,7 +117,7 @@ std::string WritePng(int bits) {
       out[2] = px[0];
       if (bytes == 4) out[3] = px[3];
     }
-  mkdir(TEST_BINARY_DIR "/benchrun", 0755);
+  testos::MakeDir(TEST_BINARY_DIR "/benchrun");
   png_image image;
   std::memset(&image, 0, sizeof(image));
   image.version = PNG_IMAGE_VERSION;

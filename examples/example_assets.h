@@ -9,15 +9,17 @@
 
 #include <CorvaneEngine.h>
 
-#include <sys/stat.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 namespace example {
+
+const double kPi = 3.14159265358979323846;
 
 // ---------------------------------------------------------------- options
 
@@ -47,7 +49,10 @@ inline void EndOfTick(const Options& o, int ticks) {
   if (ticks >= o.tickLimit) QuiteEngine();
 }
 
-inline void MakeDataDir() { mkdir("example_data", 0755); }
+inline void MakeDataDir() {
+  std::error_code ignored;  // already there is fine; a failure shows when files are written
+  std::filesystem::create_directory("example_data", ignored);
+}
 
 // ---------------------------------------------------------------- assets
 
@@ -197,7 +202,7 @@ inline void WriteBeep(const char* path) {
   put(n * 2, 4);
   for (int i = 0; i < n; i++) {
     double t = static_cast<double>(i) / rate;
-    double s = sin(2 * M_PI * (880 - 1600 * t) * t) * (1.0 - static_cast<double>(i) / n);
+    double s = sin(2 * kPi * (880 - 1600 * t) * t) * (1.0 - static_cast<double>(i) / n);
     put(static_cast<unsigned>(static_cast<short>(s * 12000)) & 0xFFFF, 2);
   }
   WriteBytes(path, out);

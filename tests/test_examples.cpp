@@ -3,7 +3,7 @@
 #include "testutil.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include "TestPlatform.h"
 
 #include <cstdlib>
 #include <functional>
@@ -37,7 +37,7 @@ struct Frame {
 // Runs build/examples/corvane_<name> --ticks 100 --shot and reads its frame.
 Frame RunExample(const std::string& name) {
   const std::string dir = name;
-  mkdir(dir.c_str(), 0755);
+  testos::MakeDir(dir.c_str());
   testutil::RemoveFile(dir + "/Screen0.tga");
   const std::string command =
       "cd " + dir + " && " EXAMPLE_DIR "/corvane_" + name + " --ticks 100 --shot > run.txt 2>&1";

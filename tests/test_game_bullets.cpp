@@ -8,6 +8,7 @@
 #include "actors/Bullets.h"
 #include "actors/Monsters.h"
 #include "actors/Player.h"
+#include "shell/Random.h"
 #include "testutil.h"
 #include "world/Level.h"
 
@@ -31,7 +32,7 @@ int LiveShots() {
 class BulletsTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    srand(1);
+    SeedRandom(1);
     testworld::ClearWorld();
     Player.x = 100;
     Player.y = 0;

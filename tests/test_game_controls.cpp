@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "TestPlatform.h"
+
 #include <string>
 #include <vector>
 
@@ -235,12 +237,15 @@ TEST(SettingsFile, AnUnwritableFolderIsOneClearLineAndNothingElse) {
   const std::vector<std::string> log = testutil::LogMessages();
   ASSERT_EQ(log.size(), 1u);
   EXPECT_NE(log[0].find("not_a_folder/settings.ini"), std::string::npos);
-  // Where the game finds its file.
-  setenv("XDG_CONFIG_HOME", "/cfg-home", 1);
+  // Where the game finds its file: the XDG places (Windows has its own,
+  // see the platform layer).
+#if !defined(_WIN32)
+  testos::SetEnv("XDG_CONFIG_HOME", "/cfg-home");
   EXPECT_EQ(DefaultSettingsPath(), "/cfg-home/tarvs/settings.ini");
-  setenv("XDG_CONFIG_HOME", "relative", 1);
-  setenv("HOME", "/home/player", 1);
+  testos::SetEnv("XDG_CONFIG_HOME", "relative");
+  testos::SetEnv("HOME", "/home/player");
   EXPECT_EQ(DefaultSettingsPath(), "/home/player/.config/tarvs/settings.ini");
+#endif
 }
 
 // ------------------------------------------------------------ the game on a pad

@@ -21,6 +21,7 @@
 #include "actors/Items.h"
 #include "actors/Monsters.h"
 #include "actors/Player.h"
+#include "shell/Random.h"
 #include "capacity_level.h"
 #include "hud/Hud.h"
 #include "reference_world.h"
@@ -176,20 +177,20 @@ std::string FirstDifference(const SWorld& a, const SWorld& b) {
 std::string TickBoth(unsigned seed) {
   SWorld start, fast, linear;
   start.Take();
-  std::srand(seed);
+  SeedRandom(seed);
   ProcessCallback();
   fast.Take();
-  fast.random[0] = std::rand();
-  fast.random[1] = std::rand();
+  fast.random[0] = GameRandom.Next();
+  fast.random[1] = GameRandom.Next();
 
   start.Give();
   refworld::UseLinear = true;
-  std::srand(seed);
+  SeedRandom(seed);
   ProcessCallback();
   refworld::UseLinear = false;
   linear.Take();
-  linear.random[0] = std::rand();
-  linear.random[1] = std::rand();
+  linear.random[0] = GameRandom.Next();
+  linear.random[1] = GameRandom.Next();
 
   fast.Give();
   return FirstDifference(fast, linear);
@@ -207,7 +208,7 @@ protected:
   static void SetUpTestSuite() {
     testutil::LinkDataDir();
     ASSERT_TRUE(testworld::OpenScreen(1024, 768));
-    std::srand(1);
+    SeedRandom(1);
     InitCallback();
   }
   void TearDown() override { SetKeys({}); }
@@ -253,7 +254,7 @@ TEST_F(Differential, ShippedLevelScriptedRunAgreesEveryTick) {
 }
 
 TEST_F(Differential, CapacityLevelAgreesEveryTick) {
-  std::srand(7);
+  SeedRandom(7);
   capacity::SPlan plan;
   plan.obstacles = true;
   plan.playerShots = true;
@@ -269,7 +270,7 @@ TEST_F(Differential, CapacityLevelAgreesEveryTick) {
 // A smaller crowded level, many ticks: doors with and without their keys,
 // monsters walking into each other and off edges, every kind of shot.
 TEST_F(Differential, CrowdedLevelAgreesOverManyTicks) {
-  std::srand(11);
+  SeedRandom(11);
   capacity::SPlan plan;
   plan.cells = 720;
   plan.wide = 60;

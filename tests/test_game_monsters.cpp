@@ -11,6 +11,7 @@
 #include "actors/Corps.h"
 #include "actors/Monsters.h"
 #include "actors/Player.h"
+#include "shell/Random.h"
 #include "testutil.h"
 #include "World.h"
 #include "world/Level.h"
@@ -50,7 +51,7 @@ protected:
     Player.x = 1000;
     Player.y = 1000;
     Player.health = 100;
-    std::srand(1);
+    SeedRandom(1);
   }
 
   // Places a monster on row 0 facing the given way.
@@ -329,12 +330,13 @@ TEST_F(MonstersTest, BloodSpraysTenRedDropsAndUsesNinetyDraws) {
   for (SParticle3D& p : Monsters.blood.particles) p.life = 0;
   Monsters.blood.RescanFreeSlots();
 
-  std::srand(42);
+  SeedRandom(42);
   Monsters.AddBlood(2, 3);
-  int next = std::rand();
-  std::srand(42);
-  for (int n = 0; n < 90; n++) std::rand();
-  EXPECT_EQ(std::rand(), next);
+  EXPECT_EQ(RandomDraws, 90u);
+  const int next = GameRandom.Next();
+  TRandom fresh(42);
+  for (int n = 0; n < 90; n++) fresh.Next();
+  EXPECT_EQ(fresh.Next(), next);
 
   int live = 0;
   float lastX = 2;

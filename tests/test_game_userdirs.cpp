@@ -166,7 +166,7 @@ TEST_F(UserDirsTest, DataSearchFindsTheInstallAndUsesTheBuildTreeOnlyFromInsideI
   EXPECT_TRUE(place.installed);
 
   // The same data reached through --data is still the installed data.
-  ASSERT_TRUE(FindGameData((prefix / "share/tarvs/data").c_str(), search, &place));
+  ASSERT_TRUE(FindGameData((prefix / "share/tarvs/data").string().c_str(), search, &place));
   EXPECT_TRUE(place.installed);
 
   // Data in the working folder comes first and is not the install.

@@ -133,7 +133,7 @@ TEST_F(GlInitTest, DefaultStateAndProjection) {
   NearFar(m, zNear, zFar);
   EXPECT_NEAR(zNear, 0.1, 1e-3);
   EXPECT_NEAR(zFar, 300.0, 1.0);
-  const double f = 1.0 / std::tan(22.5 * M_PI / 180.0);
+  const double f = 1.0 / std::tan(22.5 * 3.14159265358979323846 / 180.0);
   EXPECT_NEAR(m[5], f, 1e-4);
   EXPECT_NEAR(m[0], f / (320.0 / 240.0), 1e-4);
 }

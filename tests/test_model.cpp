@@ -3,7 +3,6 @@
 // screen (blended keyframes read back from the framebuffer).
 #include <gtest/gtest.h>
 
-#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
 
@@ -75,20 +74,29 @@ Mdl MovingSquare(const std::vector<float>& xs) {
   return m;
 }
 
+// GL 1.5 buffer calls, loaded from the driver.
+void BindBuffer(GLenum target, GLuint buffer) {
+  static const auto bind = testutil::GlProc<PFNGLBINDBUFFERPROC>("glBindBuffer");
+  bind(target, buffer);
+}
+
 int BufferSize(GLenum target, unsigned int buffer) {
-  glBindBuffer(target, buffer);
+  static const auto getParameter =
+      testutil::GlProc<PFNGLGETBUFFERPARAMETERIVPROC>("glGetBufferParameteriv");
+  BindBuffer(target, buffer);
   GLint size = -1;
-  glGetBufferParameteriv(target, GL_BUFFER_SIZE, &size);
-  glBindBuffer(target, 0);
+  getParameter(target, GL_BUFFER_SIZE, &size);
+  BindBuffer(target, 0);
   return size;
 }
 
 template <typename T>
 std::vector<T> BufferData(GLenum target, unsigned int buffer, long offset, int count) {
+  static const auto getData = testutil::GlProc<PFNGLGETBUFFERSUBDATAPROC>("glGetBufferSubData");
   std::vector<T> out(count);
-  glBindBuffer(target, buffer);
-  glGetBufferSubData(target, offset, count * sizeof(T), out.data());
-  glBindBuffer(target, 0);
+  BindBuffer(target, buffer);
+  getData(target, offset, count * sizeof(T), out.data());
+  BindBuffer(target, 0);
   return out;
 }
 

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <SDL2/SDL.h>
+#if !defined(_WIN32)
 #include <dlfcn.h>
+#endif
 
 #include <cmath>
 #include <cstdlib>
@@ -16,8 +18,15 @@
 #include "testutil.h"
 
 // Every glDrawArrays of the program passes through here and is counted.
+// Only where the program's own definition stands in front of the GL
+// library's (ELF); on Windows the engine calls opengl32's import directly
+// and the counts stay 0, so the tests that count calls are skipped there.
 static int g_drawArrays = 0;
 static std::vector<int> g_drawCounts;
+#if defined(_WIN32)
+static const bool kCountsDrawCalls = false;
+#else
+static const bool kCountsDrawCalls = true;
 extern "C" void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
   typedef void (*Fn)(GLenum, GLint, GLsizei);
   static Fn real = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "glDrawArrays"));
@@ -25,6 +34,7 @@ extern "C" void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
   g_drawCounts.push_back(count);
   if (real) real(mode, first, count);
 }
+#endif
 
 namespace {
 
@@ -230,6 +240,7 @@ protected:
 GLuint ParticleDraw::white_ = 0;
 
 TEST_F(ParticleDraw, ThirtyParticlesPerDrawCall) {
+  if (!kCountsDrawCalls) GTEST_SKIP() << "glDrawArrays cannot be intercepted on this system";
   ps_->Draw();
   EXPECT_EQ(g_drawArrays, 0);
 

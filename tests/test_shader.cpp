@@ -3,7 +3,6 @@
 // and reading shader files.
 #include <gtest/gtest.h>
 
-#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
 
@@ -109,40 +108,47 @@ TEST_F(Shaders, SettersChangeOnlyForHandledCounts) {
   ASSERT_GE(i3, 0);
   ASSERT_GE(a, 0);
 
+  // GL 2.0 calls, loaded from the driver.
+  const auto getUniformfv = testutil::GlProc<PFNGLGETUNIFORMFVPROC>("glGetUniformfv");
+  const auto getUniformiv = testutil::GlProc<PFNGLGETUNIFORMIVPROC>("glGetUniformiv");
+  const auto vertexAttrib4f = testutil::GlProc<PFNGLVERTEXATTRIB4FPROC>("glVertexAttrib4f");
+  const auto getVertexAttribfv =
+      testutil::GlProc<PFNGLGETVERTEXATTRIBFVPROC>("glGetVertexAttribfv");
+  ASSERT_TRUE(getUniformfv && getUniformiv && vertexAttrib4f && getVertexAttribfv);
   float f[4] = {1.5f, 2.5f, 3.5f, 4.5f};
   float got[4] = {};
   s.SetUniform(u2, 1, f);  // one float is not a handled count
-  glGetUniformfv(s.program, u2, got);
+  getUniformfv(s.program, u2, got);
   EXPECT_EQ(got[0], 0.0f);
   s.SetUniform(u2, 2, f);
-  glGetUniformfv(s.program, u2, got);
+  getUniformfv(s.program, u2, got);
   EXPECT_EQ(got[0], 1.5f);
   EXPECT_EQ(got[1], 2.5f);
   s.SetUniform(u4, 5, f);
-  glGetUniformfv(s.program, u4, got);
+  getUniformfv(s.program, u4, got);
   EXPECT_EQ(got[3], 0.0f);
   s.SetUniform(u4, 4, f);
-  glGetUniformfv(s.program, u4, got);
+  getUniformfv(s.program, u4, got);
   EXPECT_EQ(got[3], 4.5f);
 
   int iv[3] = {7, 8, 9};
   int igot[3] = {};
   s.SetUniform(i3, 1, iv);
-  glGetUniformiv(s.program, i3, igot);
+  getUniformiv(s.program, i3, igot);
   EXPECT_EQ(igot[0], 0);
   s.SetUniform(i3, 3, iv);
-  glGetUniformiv(s.program, i3, igot);
+  getUniformiv(s.program, i3, igot);
   EXPECT_EQ(igot[2], 9);
 
   ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   float attr[4] = {};
-  glVertexAttrib4f(a, 0.25f, 0.25f, 0.25f, 0.25f);
+  vertexAttrib4f(a, 0.25f, 0.25f, 0.25f, 0.25f);
   s.SetAttribute(a, 2, f);
   s.SetAttribute(a, 9.0f);
-  glGetVertexAttribfv(a, GL_CURRENT_VERTEX_ATTRIB, attr);
+  getVertexAttribfv(a, GL_CURRENT_VERTEX_ATTRIB, attr);
   EXPECT_EQ(attr[0], 0.25f);
   s.SetAttribute(a, 3, f);
-  glGetVertexAttribfv(a, GL_CURRENT_VERTEX_ATTRIB, attr);
+  getVertexAttribfv(a, GL_CURRENT_VERTEX_ATTRIB, attr);
   EXPECT_EQ(attr[0], 1.5f);
   EXPECT_EQ(attr[2], 3.5f);
   EXPECT_EQ(attr[3], 1.0f);  // three components: w defaults to 1

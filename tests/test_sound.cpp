@@ -14,6 +14,8 @@
 #include <vector>
 #include <thread>
 
+#include "TestPlatform.h"
+
 #include "Cp1251.h"
 #include "Internal.h"
 #include "testutil.h"
@@ -64,7 +66,7 @@ class Sound : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
     // The null backend mixes in real time without a sound card.
-    setenv("ALSOFT_DRIVERS", "null", 0);
+    testos::SetEnv("ALSOFT_DRIVERS", "null", false);
     static TSoundDevice dev;
     device_ = &dev;
     dev.device = alcOpenDevice(nullptr);

@@ -3,21 +3,26 @@
 
 #include <GL/gl.h>
 #include <SDL2/SDL.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+#include "TestPlatform.h"
+
 namespace testutil {
 
 // Every test runs headless: OpenGL on SDL's offscreen driver, sound on
 // OpenAL Soft's null backend, unless the caller chose otherwise.
 static const bool g_headless_env = [] {
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  setenv("ALSOFT_DRIVERS", "null", 0);
-  setenv("SDL_AUDIODRIVER", "dummy", 0);
+#if !defined(_WIN32)
+  // SDL's offscreen driver has no OpenGL on Windows: the windows driver's
+  // hidden windows serve there.
+  testos::SetEnv("SDL_VIDEODRIVER", "offscreen", false);
+#endif
+  testos::SetEnv("ALSOFT_DRIVERS", "null", false);
+  testos::SetEnv("SDL_AUDIODRIVER", "dummy", false);
   return true;
 }();
 
@@ -26,7 +31,9 @@ static SDL_GLContext g_context = nullptr;
 
 bool OpenContext(int width, int height) {
   if (g_context) return true;
+#if !defined(_WIN32)
   if (!SDL_getenv("SDL_VIDEODRIVER")) SDL_setenv("SDL_VIDEODRIVER", "offscreen", 1);
+#endif
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
@@ -91,9 +98,10 @@ void PushKey(uint32_t type, int32_t key, uint16_t mod) {
   SDL_PushEvent(&e);
 }
 
+void* GlProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
+
 void LinkDataDir() {
-  unlink("data");
-  if (symlink(TEST_BINARY_DIR "/data", "data") != 0) perror("symlink data");
+  if (!testos::LinkFolder(TEST_BINARY_DIR "/data", "data")) perror("link data");
 }
 
 }  // namespace testutil

@@ -41,6 +41,15 @@ void PushKey(uint32_t type, int32_t key, uint16_t mod = 0);
 // of the build, so game code finds "data/..." as it does when started.
 void LinkDataDir();
 
+// A GL entry point of the current context by name (null when the driver
+// lacks it). Calls past GL 1.1 are loaded this way: not every GL library
+// exports them (Windows' opengl32 does not).
+void* GlProcAddress(const char* name);
+template <typename F>
+F GlProc(const char* name) {
+  return reinterpret_cast<F>(GlProcAddress(name));
+}
+
 }  // namespace testutil
 
 #endif

@@ -14,10 +14,10 @@
 #include "Internal.h"
 #include "Cp1251.h"
 #include "core/Loop.h"
+#include "platform/Platform.h"
 
 #include <GL/glu.h>
 #include <SDL2/SDL.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -361,6 +361,7 @@ bool OpenVideo() {
     AddToLog(RU("Ошибка регистрации класса окна."));
     return false;
   }
+  platform::CatchStopRequests();
   if (NoRealDisplay()) {
     std::fprintf(stderr,
                  "No display to show the game on (no X11 or Wayland session found); "

@@ -6,11 +6,10 @@
 // Lines end in CR LF and every LF inside a message becomes CR LF too, the
 // way a text-mode file on the original platform writes them.
 #include "Internal.h"
+#include "platform/Platform.h"
 
 #include <GL/glu.h>
 #include <SDL2/SDL.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdarg>
@@ -40,7 +39,7 @@ struct TClock {
 TClock LocalClock() {
   std::time_t now = std::time(nullptr);
   std::tm parts{};
-  localtime_r(&now, &parts);
+  platform::LocalTime(now, &parts);
   return TClock{parts.tm_hour, parts.tm_min, parts.tm_sec};
 }
 
@@ -75,17 +74,17 @@ void AppendEntry(const TClock& t, const char* message) {
 // regular file and is writable, or it is missing and its folder is
 // writable.
 bool LogPlaceWritable(const char* path) {
-  struct stat info;
-  if (stat(path, &info) == 0) return S_ISREG(info.st_mode) && access(path, W_OK) == 0;
-  if (errno != ENOENT) return false;
-  const char* slash = std::strrchr(path, '/');
-  if (!slash) return access(".", W_OK | X_OK) == 0;
-  if (slash == path) return access("/", W_OK | X_OK) == 0;
+  if (!platform::PathMissing(path)) return platform::FileWritable(path);
+  const char* slash = nullptr;
+  for (const char* p = path; *p; ++p)
+    if (platform::IsPathSeparator(*p)) slash = p;
+  if (!slash) return platform::FolderWritable(".");
+  if (slash == path) return platform::FolderWritable("/");
   char folder[kLogPathSize];
   const size_t length = static_cast<size_t>(slash - path);
   std::memcpy(folder, path, length);
   folder[length] = '\0';
-  return stat(folder, &info) == 0 && S_ISDIR(info.st_mode) && access(folder, W_OK | X_OK) == 0;
+  return platform::FolderWritable(folder);
 }
 
 void ReportGlErrors(const char* context) {
@@ -125,18 +124,13 @@ void GlError(const char* context) { ReportGlErrors(context ? context : ""); }
 
 bool FileExists(const char* path) {
   if (!path || !*path) return false;
-  struct stat info;
-  return stat(path, &info) == 0;
+  return platform::PathExists(path);
 }
 
 namespace core {
 const char* LogPath() { return g_logPath; }
 
-void StartNewLog() {
-  struct stat info;
-  if (lstat(g_logPath, &info) == 0 && (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)))
-    std::remove(g_logPath);
-}
+void StartNewLog() { platform::RemoveFileOrLink(g_logPath); }
 }  // namespace core
 
 bool SetLogFile(const char* path) {

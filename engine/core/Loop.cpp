@@ -6,12 +6,12 @@
 // tick fraction frames are drawn at) and the fixed step of timed demos.
 #include "Internal.h"
 #include "core/Loop.h"
+#include "platform/Platform.h"
 
 #include <SDL2/SDL.h>
 
 #include <climits>
 #include <cstring>
-#include <ctime>
 
 namespace {
 
@@ -23,11 +23,7 @@ const int kUnknownRefreshHz = 60;
 class RealClock : public core::LoopClock {
 public:
   bool sleepOnly = false;
-  long long Now() override {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<long long>(ts.tv_sec) * 1000000000ll + ts.tv_nsec;
-  }
+  long long Now() override { return platform::MonotonicNanoseconds(); }
   void WaitUntil(long long until) override {
     const long long left = until - Now();
     if (left <= 0) return;

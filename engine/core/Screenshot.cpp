@@ -2,9 +2,7 @@
 // named "Screen<N>.tga" with the lowest N not yet on disk, in the working
 // directory or the folder the game names with SetScreenshotFolder.
 #include "Internal.h"
-
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/Platform.h"
 
 #include <cstdio>
 #include <cstring>
@@ -29,8 +27,7 @@ bool SetScreenshotFolder(const char* dir) {
   std::memcpy(g_folder, dir, length);
   g_folder[length] = '\0';
   const char* folder = length ? g_folder : ".";
-  struct stat info;
-  return stat(folder, &info) == 0 && S_ISDIR(info.st_mode) && access(folder, W_OK | X_OK) == 0;
+  return platform::FolderWritable(folder);
 }
 
 void MakeScreenShoot() {

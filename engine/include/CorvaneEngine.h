@@ -48,8 +48,16 @@
 #define CORVANE_VERSION_MINOR 0
 #define CORVANE_VERSION_PATCH 0
 
+// The engine's exported names. On Windows the DLL exports them and its users
+// import them; elsewhere they are the shared library's only visible names.
+// CORVANE_BUILDING is set while the engine itself is compiled, CORVANE_STATIC
+// by users of a static copy.
 #if defined(CORVANE_STATIC)
 #define CORVANE_API
+#elif defined(_WIN32) && defined(CORVANE_BUILDING)
+#define CORVANE_API __declspec(dllexport)
+#elif defined(_WIN32)
+#define CORVANE_API __declspec(dllimport)
 #elif defined(CORVANE_BUILDING)
 #define CORVANE_API __attribute__((visibility("default")))
 #else

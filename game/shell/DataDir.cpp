@@ -1,47 +1,33 @@
 // Finding the game's data tree and entering the folder that holds it.
 #include "shell/DataDir.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <climits>
 #include <cstdio>
+
+#include "platform/Platform.h"
 
 namespace {
 
 // A file every complete data tree holds; the rest is found through it.
 const char* const kProbe = "maps/level0.map";
 
-bool IsFile(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
+using os::IsFile;
 
+// The folder above `path`; absolute paths here use '/' on every system.
 std::string Parent(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
+  // A drive's root ("C:/") stays itself.
+  if (slash == 2 && path[1] == ':') return path.substr(0, 3);
   return path.substr(0, slash);
 }
 
-std::string Absolute(const std::string& path) {
-  char resolved[PATH_MAX];
-  if (realpath(path.c_str(), resolved)) return resolved;
-  return path;
-}
+std::string Absolute(const std::string& path) { return os::AbsolutePath(path); }
 
 // True when `path` is `folder` or lies below it (both absolute, resolved).
 bool Inside(const std::string& path, const std::string& folder) {
   if (folder.empty() || path.compare(0, folder.size(), folder) != 0) return false;
-  return path.size() == folder.size() || path[folder.size()] == '/' || folder == "/";
-}
-
-std::string ExecutableFolder() {
-  char path[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return std::string();
-  path[n] = '\0';
-  return Parent(path);
+  return path.size() == folder.size() || path[folder.size()] == '/' || folder.back() == '/';
 }
 
 }  // namespace
@@ -94,7 +80,7 @@ bool FindGameData(const char* requested, const TDataSearch& search, TDataPlace* 
 TDataSearch ProgramDataSearch() {
   TDataSearch search;
   search.workFolder = ".";
-  search.exeFolder = ExecutableFolder();
+  search.exeFolder = os::ExecutableFolder();
 #ifdef TARVS_INSTALL_DATA
   search.installData = TARVS_INSTALL_DATA;
 #endif
@@ -106,7 +92,7 @@ TDataSearch ProgramDataSearch() {
 }
 
 bool EnterGameData(const char* requested, TDataPlace* place) {
-  if (!FindGameData(requested, ProgramDataSearch(), place) || chdir(place->root.c_str()) != 0) {
+  if (!FindGameData(requested, ProgramDataSearch(), place) || !os::EnterFolder(place->root)) {
     std::fprintf(stderr, "TARVS: no game data (data/%s) found in: %s\n", kProbe,
                  place->tried.c_str());
     return false;

@@ -21,6 +21,7 @@
 #include "Cp1251.h"
 #include "hud/Hud.h"
 #include "shell/Demo.h"
+#include "platform/Platform.h"
 #include "shell/Random.h"
 #include "shell/StateDigest.h"
 
@@ -305,10 +306,11 @@ bool Prepare(Callbacks* callbacks, bool* fullScreen, int screenWidth, int screen
   if (g_mode == MODE_VERIFY) {
     // Headless: no window, no sound, no message box; one frame now and
     // then between batches of ticks.
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    setenv("ALSOFT_DRIVERS", "null", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("CORVANE_NO_MESSAGEBOX", "1", 1);
+    if (const char* video = os::HeadlessVideoDriver())
+      os::SetEnvironment("SDL_VIDEODRIVER", video, true);
+    os::SetEnvironment("ALSOFT_DRIVERS", "null", true);
+    os::SetEnvironment("SDL_AUDIODRIVER", "dummy", true);
+    os::SetEnvironment("CORVANE_NO_MESSAGEBOX", "1", true);
     *fullScreen = false;
     SetWindowSize(64, 48);
     SetFixedStep(true);

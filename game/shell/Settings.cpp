@@ -5,10 +5,6 @@
 // hand-over of the settings to the engine.
 #include "shell/Settings.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +14,7 @@
 #include "BoundedReader.h"
 #include "CorvaneEngine.h"
 #include "Cp1251.h"
+#include "platform/Platform.h"
 
 TSettings Settings;
 std::string SettingsPath;
@@ -237,10 +234,9 @@ std::string NewFileText(bool fullScreen, int width, int height) {
 
 // Makes every missing folder on the way to the file's folder.
 bool MakeParents(const std::string& path) {
-  for (size_t slash = path.find('/', 1); slash != std::string::npos;
-       slash = path.find('/', slash + 1)) {
-    const std::string dir = path.substr(0, slash);
-    if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  for (size_t i = 1; i < path.size(); ++i) {
+    if (!os::IsSeparator(path[i])) continue;
+    if (!os::MakeFolder(path.substr(0, i), 0700)) return false;
   }
   return true;
 }
@@ -255,6 +251,9 @@ void TSettingsProblems::Add(const char* line) {
 }
 
 std::string DefaultSettingsPath() {
+  os::TKnownFolders known;
+  if (os::KnownFolders(&known))
+    return known.config.empty() ? std::string() : known.config + "/settings.ini";
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
   if (xdg && xdg[0] == '/') return std::string(xdg) + "/tarvs/settings.ini";
   const char* home = std::getenv("HOME");
@@ -264,10 +263,10 @@ std::string DefaultSettingsPath() {
 
 std::string SettingsPathFrom(const char* option) {
   if (!option) return DefaultSettingsPath();
-  if (option[0] == '/') return option;
-  char cwd[4096];
-  if (!getcwd(cwd, sizeof cwd)) return option;
-  return std::string(cwd) + "/" + option;
+  if (os::IsAbsolutePath(option)) return option;
+  const std::string cwd = os::WorkingFolder();
+  if (cwd.empty()) return option;
+  return cwd + "/" + option;
 }
 
 void ParseSettings(const char* text, size_t size, const char* fileName, TSettings* settings,
@@ -372,16 +371,11 @@ bool SaveWindowSettings(const char* path, bool fullScreen, int width, int height
   }
   bounded::FileBytes file;
   std::string text;
-  mode_t mode = 0644;
   switch (bounded::ReadFileCapped(path, SETTINGS_MAX_BYTES, &file)) {
     case bounded::ReadResult::kOk:
       if (!IsText(file.data(), file.size()))
         return fail(RU("Настройки %s не тронуты: это не текстовый файл%s"), "");
       text.assign(reinterpret_cast<const char*>(file.data()), file.size());
-      {
-        struct stat st {};
-        if (stat(path, &st) == 0) mode = st.st_mode & 07777;
-      }
       break;
     case bounded::ReadResult::kNoFile:
       if (errno != ENOENT) return fail(RU("Настройки %s не сохранены: %s"), std::strerror(errno));
@@ -395,26 +389,8 @@ bool SaveWindowSettings(const char* path, bool fullScreen, int width, int height
   if (updated == text) return true;
   const std::string target(path);
   if (!MakeParents(target)) return fail(RU("Настройки %s не сохранены: %s"), std::strerror(errno));
-  const std::string temp = target + ".tmp";
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, mode);
-  if (fd < 0) return fail(RU("Настройки %s не сохранены: %s"), std::strerror(errno));
-  size_t done = 0;
-  while (done < updated.size()) {
-    const ssize_t n = write(fd, updated.data() + done, updated.size() - done);
-    if (n <= 0) {
-      if (n < 0 && errno == EINTR) continue;
-      const int e = n < 0 ? errno : EIO;
-      close(fd);
-      unlink(temp.c_str());
-      return fail(RU("Настройки %s не сохранены: %s"), std::strerror(e));
-    }
-    done += static_cast<size_t>(n);
-  }
-  if (fsync(fd) != 0 || close(fd) != 0 || rename(temp.c_str(), target.c_str()) != 0) {
-    const int e = errno;
-    unlink(temp.c_str());
+  if (const int e = os::ReplaceFile(target, updated.data(), updated.size()))
     return fail(RU("Настройки %s не сохранены: %s"), std::strerror(e));
-  }
   return true;
 }
 
@@ -434,7 +410,9 @@ void ApplySettings(const TSettings& settings) {
   SetPauseOnFocusLoss(settings.pauseOnFocusLoss);
   SetMasterVolume(static_cast<float>(settings.volume) / 100.0f);
   // Mappings for pads SDL does not know, beside the settings file.
-  const size_t slash = SettingsPath.rfind('/');
+  size_t slash = std::string::npos;
+  for (size_t i = 0; i < SettingsPath.size(); ++i)
+    if (os::IsSeparator(SettingsPath[i])) slash = i;
   if (slash != std::string::npos) {
     const std::string mappings = SettingsPath.substr(0, slash) + "/gamecontrollerdb.txt";
     if (FileExists(mappings.c_str())) PadAddMappings(mappings.c_str());

@@ -3,11 +3,6 @@
 // and the screenshot key that says so when its folder cannot be written.
 #include "shell/UserDirs.h"
 
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +11,7 @@
 #include "CorvaneEngine.h"
 #include "Cp1251.h"
 #include "hud/Hud.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -67,8 +63,8 @@ const char* ProcessEnv(const char* name) { return std::getenv(name); }
 std::string HomeFolder(TEnvLookup env) {
   const char* home = env("HOME");
   if (IsAbsolute(home)) return WithoutTrailingSlashes(home);
-  const passwd* entry = getpwuid(getuid());
-  if (entry && IsAbsolute(entry->pw_dir)) return WithoutTrailingSlashes(entry->pw_dir);
+  const std::string account = os::AccountHome();
+  if (os::IsAbsolutePath(account.c_str())) return WithoutTrailingSlashes(account);
   return std::string();
 }
 
@@ -129,33 +125,32 @@ TPlayerFolders ChoosePlayerFolders(const std::string& root, bool installed, bool
     folders.shotFolder = root;
     return folders;
   }
-  const std::string state = StateFolder(env);
+  // The system's own places where it has them (Windows), else XDG's.
+  os::TKnownFolders known;
+  const bool system = os::KnownFolders(&known);
+  const std::string state = system ? known.state : StateFolder(env);
   folders.logFile = state.empty() ? std::string() : state + "/EngineLog.txt";
-  folders.shotFolder = PicturesFolder(env);
+  folders.shotFolder = system ? known.pictures : PicturesFolder(env);
   return folders;
 }
 
 bool MakeFolders(const std::string& folder) {
   if (folder.empty()) return false;
   for (size_t i = 1; i <= folder.size(); ++i) {
-    if (i < folder.size() && folder[i] != '/') continue;
-    const std::string part = folder.substr(0, i);
-    if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    if (i < folder.size() && !os::IsSeparator(folder[i])) continue;
+    if (!os::MakeFolder(folder.substr(0, i), 0755)) return false;
   }
-  struct stat info;
-  return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  return os::IsFolder(folder);
 }
 
-bool FolderWritable(const std::string& folder) {
-  struct stat info;
-  return !folder.empty() && stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
-         access(folder.c_str(), W_OK | X_OK) == 0;
-}
+bool FolderWritable(const std::string& folder) { return os::FolderWritable(folder); }
 
 void UsePlayerFolders(const TPlayerFolders& folders) {
   bool logOk = false;
   if (!folders.logFile.empty()) {
-    const size_t slash = folders.logFile.find_last_of('/');
+    size_t slash = std::string::npos;
+    for (size_t i = 0; i < folders.logFile.size(); ++i)
+      if (os::IsSeparator(folders.logFile[i])) slash = i;
     if (slash != std::string::npos && slash > 0) MakeFolders(folders.logFile.substr(0, slash));
     logOk = SetLogFile(folders.logFile.c_str());
   }
