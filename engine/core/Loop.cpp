@@ -6,7 +6,6 @@
 // tick fraction frames are drawn at) and the fixed step of timed demos.
 #include "Internal.h"
 #include "core/Loop.h"
-#include "platform/Platform.h"
 
 #include <SDL2/SDL.h>
 
@@ -17,28 +16,8 @@ namespace {
 
 const int kUnknownRefreshHz = 60;
 
-// The monotonic clock; waits in SDL's event wait so input ends them.
-// Drivers without a display (offscreen, dummy) have no input to wait for
-// and SDL could only poll for it every millisecond: they sleep instead.
-class RealClock : public core::LoopClock {
-public:
-  bool sleepOnly = false;
-  long long Now() override { return platform::MonotonicNanoseconds(); }
-  void WaitUntil(long long until) override {
-    const long long left = until - Now();
-    if (left <= 0) return;
-    // Whole milliseconds, rounded up: waking early would only wait again.
-    const long long ms = (left + 999999) / 1000000;
-    const int wait = ms > INT_MAX ? INT_MAX : static_cast<int>(ms);
-    if (sleepOnly)
-      SDL_Delay(static_cast<Uint32>(wait));
-    else
-      SDL_WaitEventTimeout(nullptr, wait);
-  }
-};
-
-RealClock g_realClock;
-core::LoopClock* g_clock = &g_realClock;
+// The real clock (LoopClock.cpp) unless a test put another in its place.
+core::LoopClock* g_clock = core::RealLoopClock();
 
 bool g_vsync = true;      // ask for (adaptive) vsync
 int g_frameCap = -1;      // frames a second; 0 none, negative the display's rate
@@ -124,7 +103,7 @@ namespace core {
 
 void SetLegacyPacing(bool on) { g_legacy = on; }
 
-void SetLoopClock(LoopClock* clock) { g_clock = clock ? clock : &g_realClock; }
+void SetLoopClock(LoopClock* clock) { g_clock = clock ? clock : RealLoopClock(); }
 
 long long LoopNow() { return g_clock->Now(); }
 
@@ -168,8 +147,8 @@ void RunLoop() {
   g_refreshHz = DisplayRefreshHz();
   ApplySwapInterval();
   const char* driver = SDL_GetCurrentVideoDriver();
-  g_realClock.sleepOnly =
-      driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+  SetRealClockSleepOnly(
+      driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0));
   long long now = g_clock->Now();
   long long deadline = now + kTickNs;
   long long lastTick = now;

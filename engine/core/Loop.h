@@ -20,13 +20,23 @@ constexpr long long kStallNs = 100000000;
 // Time and waiting as the loop sees them.
 class LoopClock {
 public:
-  virtual ~LoopClock() {}
+  // Defined in LoopClock.cpp, which alone then holds the class's type
+  // data: where GCC builds a DLL it would export that data from any source
+  // that also holds an exported class's.
+  virtual ~LoopClock();
   // Nanoseconds on a monotonic clock.
   virtual long long Now() = 0;
   // Returns at `until` at the latest, and at once when an event is waiting
   // (an event arriving meanwhile ends the wait), so no input is delayed.
   virtual void WaitUntil(long long until) = 0;
 };
+
+// The real clock: the monotonic clock, waiting in SDL's event wait
+// (LoopClock.cpp).
+LoopClock* RealLoopClock();
+// Makes the real clock sleep instead of waiting for events: drivers without
+// a display (offscreen, dummy) have no input to wait for.
+void SetRealClockSleepOnly(bool on);
 
 // Puts a clock in the real one's place (null: the real clock again).
 void SetLoopClock(LoopClock* clock);

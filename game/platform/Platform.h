@@ -36,7 +36,7 @@ bool FolderWritable(const std::string& path);
 // permissions, where the system has them, the new file keeps; a new file
 // gets rw-r--r--). Returns 0, or the errno value of the step that failed
 // (the temporary file is then removed and `path` is untouched).
-int ReplaceFile(const std::string& path, const char* data, size_t size);
+int ReplaceFileContents(const std::string& path, const char* data, size_t size);
 
 // ---------------------------------------------------------------- player's folders
 // (UserFolders.cpp) The home folder from the account database; empty where there is none.

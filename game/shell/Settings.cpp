@@ -389,7 +389,7 @@ bool SaveWindowSettings(const char* path, bool fullScreen, int width, int height
   if (updated == text) return true;
   const std::string target(path);
   if (!MakeParents(target)) return fail(RU("Настройки %s не сохранены: %s"), std::strerror(errno));
-  if (const int e = os::ReplaceFile(target, updated.data(), updated.size()))
+  if (const int e = os::ReplaceFileContents(target, updated.data(), updated.size()))
     return fail(RU("Настройки %s не сохранены: %s"), std::strerror(e));
   return true;
 }

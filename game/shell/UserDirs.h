@@ -2,7 +2,8 @@
 // screenshots. A game run from its build tree or from a writable unpacked
 // folder keeps both in the folder holding data/; an installed game (or one
 // whose folder cannot be written) keeps the log in the XDG state folder and
-// the screenshots in the user's pictures folder.
+// the screenshots in the user's pictures folder (on Windows: the local
+// application data's "tarvs" folder and "Pictures/TARVS", see game/platform).
 #ifndef TARVS_USERDIRS_H
 #define TARVS_USERDIRS_H
 

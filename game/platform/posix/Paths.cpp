@@ -57,7 +57,7 @@ bool FolderWritable(const std::string& path) {
   return !path.empty() && IsFolder(path) && access(path.c_str(), W_OK | X_OK) == 0;
 }
 
-int ReplaceFile(const std::string& path, const char* data, size_t size) {
+int ReplaceFileContents(const std::string& path, const char* data, size_t size) {
   mode_t mode = 0644;
   struct stat st {};
   if (stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;

@@ -91,7 +91,7 @@ bool FolderWritable(const std::string& path) {
 
 // The C library's rename does not replace an existing file here; MoveFileEx
 // does, in one step, and waits until the move is on the disk.
-int ReplaceFile(const std::string& path, const char* data, size_t size) {
+int ReplaceFileContents(const std::string& path, const char* data, size_t size) {
   const std::string temp = path + ".tmp";
   std::FILE* f = std::fopen(temp.c_str(), "wb");
   if (!f) return errno ? errno : EACCES;
