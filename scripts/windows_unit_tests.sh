@@ -15,6 +15,9 @@ winpath() { echo "Z:${1//\//\\}"; }
 # name: why it cannot run under Wine.
 LEFT_OUT="
 "
+# Single cases left out (a gtest filter) and why: the window they open is
+# larger than the virtual screen, and the window manager shrinks it.
+SKIP_CASES="-LifecycleTest.AWideWindowShowsTheWholeLogicalScreenBetweenBlackBars"
 export WINEPATH
 WINEPATH=$(winpath "$PKG")
 export SDL_VIDEODRIVER=windows ALSOFT_DRIVERS=null SDL_AUDIODRIVER=dummy CORVANE_NO_MESSAGEBOX=1
@@ -29,7 +32,7 @@ for exe in "$BUILD"/tests/test_*.exe; do
   dir=$BUILD/testrun/$name
   rm -rf "$dir"
   mkdir -p "$dir"
-  if (cd "$dir" && timeout 300 wine "$exe" --gtest_brief=1 > "$dir.out" 2>&1); then
+  if (cd "$dir" && timeout 300 wine "$exe" --gtest_brief=1 "--gtest_filter=$SKIP_CASES" > "$dir.out" 2>&1); then
     passed=$((passed + 1))
     echo "ok: $name ($(grep -Eo '[0-9]+ tests? from [0-9]+ test suites? ran' "$dir.out" | head -n1))"
   else
