@@ -726,4 +726,29 @@ TEST_F(Assets, IconIsUprightWithSeeThroughCornersInEveryForm) {
       testutil::ReadFile(std::string(TEST_BINARY_DIR) + "/icons/hicolor/scalable/apps/tarvs.svg");
   EXPECT_NE(svg.find("viewBox=\"0 0 256 256\""), std::string::npos);
   EXPECT_NE(svg.find("<circle"), std::string::npos);
+
+  // The Windows .ico: each directory entry names a PNG of its own size that
+  // lies wholly inside the file (Windows reads nothing but the directory).
+  const std::string ico = testutil::ReadFile(std::string(TEST_BINARY_DIR) + "/icons/tarvs.ico");
+  ASSERT_GE(ico.size(), 6u);
+  const auto le = [&](size_t o, int bytes) {
+    uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | (uint8_t)ico[o + i];
+    return v;
+  };
+  EXPECT_EQ(le(0, 2), 0u);
+  EXPECT_EQ(le(2, 2), 1u) << "an icon, not a cursor";
+  const uint32_t count = le(4, 2);
+  ASSERT_GE(count, 4u);
+  ASSERT_GE(ico.size(), 6 + 16 * count);
+  for (uint32_t i = 0; i < count; ++i) {
+    const size_t e = 6 + 16 * i;
+    const uint32_t size = ico[e] == 0 ? 256 : (uint8_t)ico[e];
+    const uint32_t bytes = le(e + 8, 4), offset = le(e + 12, 4);
+    ASSERT_LE((uint64_t)offset + bytes, ico.size()) << "entry " << i;
+    ASSERT_GT(bytes, 24u);
+    EXPECT_EQ(ico.substr(offset, 8), std::string("\x89PNG\r\n\x1a\n", 8)) << "entry " << i;
+    EXPECT_EQ((uint8_t)ico[offset + 19], size & 0xFF) << "entry " << i;  // IHDR width, low byte
+    EXPECT_EQ((uint8_t)ico[offset + 18], size >> 8) << "entry " << i;
+  }
 }

@@ -4,21 +4,22 @@
 #ifndef TOOLS_ASSETIO_H
 #define TOOLS_ASSETIO_H
 
-#include <sys/stat.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace assets {
 
 // Creates every folder on the way to `path` (a file path).
 inline void MakeParents(const std::string& path) {
+  std::error_code ignored;  // an existing folder is fine; a real failure shows at the write
   for (size_t i = 1; i < path.size(); ++i)
-    if (path[i] == '/') mkdir(path.substr(0, i).c_str(), 0755);
+    if (path[i] == '/') std::filesystem::create_directory(path.substr(0, i), ignored);
 }
 
 // Writes the bytes or stops the tool: a half-written data tree is worse

@@ -1,19 +1,20 @@
 // icongen: the game's icon, drawn from one list of shapes into every form
 // the desktop and the game need: PNG at the usual hicolor sizes, the same
-// shapes as SVG, and the 64 x 64 32-bit TGA the game shows as its window
-// icon.
+// shapes as SVG, the 64 x 64 32-bit TGA the game shows as its window
+// icon, and a Windows .ico for the Windows build's executable.
 //
 //   icongen DATA_DIR ICON_DIR
 //
 // writes DATA_DIR/icon.tga and ICON_DIR/hicolor/<N>x<N>/apps/tarvs.png for
-// each size, ICON_DIR/hicolor/scalable/apps/tarvs.svg. Deterministic: the
-// same program gives the same bytes.
+// each size, ICON_DIR/hicolor/scalable/apps/tarvs.svg and ICON_DIR/tarvs.ico.
+// Deterministic: the same program gives the same bytes.
 #include <zlib.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "AssetIO.h"
@@ -22,6 +23,7 @@
 namespace {
 
 using assets::PngChunk;
+using assets::PutU16;
 using assets::PutU32BE;
 using assets::PutU8;
 
@@ -230,6 +232,30 @@ std::string EncodeTga32(const std::vector<uint8_t>& rgba, int size) {
   return o;
 }
 
+// A Windows icon file holding one PNG per size (the form Windows has read
+// since Vista): a 6-byte header, one 16-byte entry per image, then the
+// images. A width or height of 256 is written as 0.
+std::string EncodeIco(const std::vector<std::pair<int, std::string>>& pngs) {
+  std::string o;
+  PutU16(o, 0);  // reserved
+  PutU16(o, 1);  // an icon, not a cursor
+  PutU16(o, static_cast<unsigned>(pngs.size()));
+  uint32_t offset = 6 + 16 * static_cast<uint32_t>(pngs.size());
+  for (const auto& [size, png] : pngs) {
+    PutU8(o, size >= 256 ? 0 : size);
+    PutU8(o, size >= 256 ? 0 : size);
+    PutU8(o, 0);    // no palette
+    PutU8(o, 0);    // reserved
+    PutU16(o, 1);   // colour planes
+    PutU16(o, 32);  // bits per pixel
+    assets::PutU32(o, static_cast<uint32_t>(png.size()));
+    assets::PutU32(o, offset);
+    offset += static_cast<uint32_t>(png.size());
+  }
+  for (const auto& entry : pngs) o += entry.second;
+  return o;
+}
+
 std::string Num(float v) {
   char text[32];
   std::snprintf(text, sizeof text, "%g", v * 256.0f);
@@ -297,10 +323,15 @@ int main(int argc, char** argv) {
   const std::string data = argv[1];
   const std::string icons = std::string(argv[2]) + "/hicolor";
   const std::vector<Shape> shapes = IconShapes();
+  std::vector<std::pair<int, std::string>> icoImages;
   for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
     const std::string dir = icons + "/" + std::to_string(size) + "x" + std::to_string(size);
-    assets::WriteBytes(dir + "/apps/tarvs.png", EncodePng(Render(shapes, size), size));
+    const std::string png = EncodePng(Render(shapes, size), size);
+    assets::WriteBytes(dir + "/apps/tarvs.png", png);
+    if (size == 16 || size == 24 || size == 32 || size == 48 || size == 64 || size == 256)
+      icoImages.emplace_back(size, png);
   }
+  assets::WriteBytes(std::string(argv[2]) + "/tarvs.ico", EncodeIco(icoImages));
   assets::WriteBytes(icons + "/scalable/apps/tarvs.svg", EncodeSvg(shapes));
   assets::WriteBytes(data + "/icon.tga", EncodeTga32(Render(shapes, 64), 64));
   return 0;
