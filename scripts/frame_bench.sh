@@ -17,19 +17,9 @@ set -uo pipefail
 runs=${1:-3}
 frames=${2:-300}
 warmup=60
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD_DIR:-$root/build}
-game=${GAME:-$build/TARVS}  # another build's TARVS beside this build's floor
-for f in "$game" "$build/bench/floor_quad" "$build/bench/first_frame" \
-  "$build/bench/libframe_probe.so"; do
-  [[ -e $f ]] || { echo "missing $f: cmake --build build --target TARVS floor_quad first_frame frame_probe"; exit 1; }
-done
-for tool in Xvfb openbox xdotool; do
-  command -v "$tool" >/dev/null || { echo "skip: $tool not installed"; exit 0; }
-done
-# shellcheck source=scripts/virtual-display.sh
-. "$root/scripts/virtual-display.sh"
-VIRTUAL_SCREEN=1920x1080x24 start_display_with_wm 140 200 || { echo "skip: no free X display"; exit 0; }
+VIRTUAL_SCREEN=${VIRTUAL_SCREEN:-1920x1080x24}
+# shellcheck source=scripts/bench-common.sh
+. "$(dirname "$0")/bench-common.sh"
 work=$(mktemp -d)
 trap 'kill $wm_pid $xvfb_pid 2>/dev/null; rm -rf "$work"' EXIT
 unset SDL_VIDEODRIVER

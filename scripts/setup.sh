@@ -8,15 +8,9 @@ fonts-dejavu-core libgl1-mesa-dev libglu1-mesa-dev libegl1 libegl-mesa0 libgl1-m
 libgtest-dev googletest libbenchmark-dev imagemagick xvfb xdotool openbox x11-utils sox
 clang-14 libclang-rt-14-dev llvm-14 python3 libpng-dev
 zlib1g-dev xauth dpkg-dev lintian desktop-file-utils appstream man-db"
-missing=""
-for p in $PKGS; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y $missing
-fi
+. scripts/install-packages.sh
+# shellcheck disable=SC2086
+install_missing $PKGS
 # CORVANE_WERROR=ON in the environment (CI sets it) makes warnings errors.
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_WERROR="${CORVANE_WERROR:-OFF}"
 cmake --build build -j2

@@ -39,15 +39,10 @@ BUILD=${CORVANE_WINDOWS_BUILD:-$OUT/build}
 PKGS="g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
 wine wine64 xvfb xauth openbox xdotool x11-utils imagemagick zip unzip dpkg-dev ninja-build
 googletest cmake pkg-config"
-missing=""
-for p in $PKGS; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
-fi
+. scripts/install-packages.sh
+APT_OPTIONS=--no-install-recommends
+# shellcheck disable=SC2086
+install_missing $PKGS
 
 mkdir -p "$OUT"
 if [ -z "${CORVANE_LINUX_BUILD:-}" ]; then
