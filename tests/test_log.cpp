@@ -1,13 +1,15 @@
 // The engine log: time stamps, CR LF, Windows-1251 text, an unwritable
 // log, FileExists and the GL error report.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#include <sys/wait.h>
+#endif
 
 #include <GL/gl.h>
 #include <cctype>
@@ -146,6 +148,9 @@ TEST_F(LogTest, ANewLogRemovesOnlyAFileOrALink) {
 // file the moment AddToLog returns, so a program that dies (no exit
 // handlers, no flushing of streams) loses none of its lines.
 TEST_F(LogTest, EveryEntryIsInTheFileWhenTheProgramDiesRightAfter) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "needs fork to end a copy of the program without its exit handlers";
+#else
   AddToLog("parent before");
   for (int death = 0; death < 2; death++) {
     const pid_t child = fork();
@@ -171,6 +176,7 @@ TEST_F(LogTest, EveryEntryIsInTheFileWhenTheProgramDiesRightAfter) {
     ASSERT_NE(found, std::string::npos) << line << " missing or out of order in:\n" << log;
     at = found;
   }
+#endif
 }
 
 // The open log follows its name: deleted or replaced while open, or named
@@ -187,7 +193,7 @@ TEST_F(LogTest, EntriesFollowTheLogsNameWhileItIsHeldOpen) {
   EXPECT_EQ(testutil::ReadFile(kLog).substr(0, 6), "kept\r\n");
   EXPECT_NE(testutil::ReadFile(kLog).find("three\r\n"), std::string::npos);
 
-  mkdir("elsewhere", 0755);
+  testos::MakeDir("elsewhere");
   ASSERT_EQ(chdir("elsewhere"), 0);
   AddToLog("four");
   const std::string moved = testutil::ReadFile(kLog);

@@ -454,7 +454,7 @@ TEST_F(Sound, ReleaseEmptiesEveryBuffer) {
 // before the open is done waits for it, so no sound is lost, and a device
 // still opening when the engine stops is closed like any other.
 TEST(SoundDeviceOpening, SoundsAskedForWhileTheDeviceOpensAreLoadedAndPlay) {
-  setenv("ALSOFT_DRIVERS", "null", 0);
+  testos::SetEnv("ALSOFT_DRIVERS", "null", false);
   ASSERT_EQ(_dsound, nullptr);
   SetMasterVolume(0.5f);
   StartSoundDeviceOpen();
@@ -487,7 +487,7 @@ TEST(SoundDeviceOpening, SoundsAskedForWhileTheDeviceOpensAreLoadedAndPlay) {
 }
 
 TEST(SoundDeviceOpening, ADeviceStillOpeningWhenTheEngineStopsIsClosedCleanly) {
-  setenv("ALSOFT_DRIVERS", "null", 0);
+  testos::SetEnv("ALSOFT_DRIVERS", "null", false);
   for (int i = 0; i < 3; i++) {
     StartSoundDeviceOpen();
     CloseSoundDevice();
