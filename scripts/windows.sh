@@ -28,9 +28,9 @@ TESTS=${CORVANE_WINDOWS_TESTS:-platform}
 PLATFORM_TESTS="test_log test_loop test_glinit test_screenshot test_sound test_png test_tga
 test_textures test_lifecycle test_misuse test_cp1251 test_controls"
 case $TESTS in
-  OFF) BUILD_TESTS=OFF; TARGETS="TARVS CorvaneEngine" ;;
+  OFF) BUILD_TESTS=OFF; TARGETS="TARVS CorvaneEngine tarvs_manpage" ;;
   all) BUILD_TESTS=ON; TARGETS="all" ;;
-  *) BUILD_TESTS=ON; TARGETS="TARVS CorvaneEngine $(echo $PLATFORM_TESTS)" ;;
+  *) BUILD_TESTS=ON; TARGETS="TARVS CorvaneEngine tarvs_manpage $(echo $PLATFORM_TESTS)" ;;
 esac
 TRIPLE=x86_64-w64-mingw32
 LINUX=${CORVANE_LINUX_BUILD:-$ROOT/build}
