@@ -88,6 +88,10 @@ void AppendEntry(const TClock& t, const char* message) {
   // A failed write (a full disk) drops the handle: the next entry opens
   // the file again rather than writing into a stream in error.
   if (std::fflush(f) != 0 || std::ferror(f)) CloseLogFile();
+  // Where an open file cannot be deleted, the log is not held between
+  // entries, so removing it while the game runs still works.
+  else if (platform::OpenFilesBlockDeletion())
+    CloseLogFile();
 }
 
 // True when an entry could be appended to `path`: the file exists as a

@@ -32,6 +32,10 @@ void RemoveFileOrLink(const char* path);
 // file was deleted or replaced under that name (or the name now resolves
 // elsewhere), so the caller opens it again by name.
 bool StillSameFile(const char* path, std::FILE* open);
+// True where a file held open cannot be deleted or replaced by others
+// (Windows): the log then closes its file after every entry, so players and
+// tools may remove it while the game runs.
+bool OpenFilesBlockDeletion();
 // True for '/' and, where the system has them, its other path separators.
 bool IsPathSeparator(char c);
 

@@ -44,4 +44,6 @@ bool StillSameFile(const char* path, std::FILE* open) {
          named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
 }
 
+bool OpenFilesBlockDeletion() { return false; }
+
 }  // namespace platform

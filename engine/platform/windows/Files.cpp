@@ -47,4 +47,6 @@ bool StillSameFile(const char* path, std::FILE* open) {
   return open && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool OpenFilesBlockDeletion() { return true; }
+
 }  // namespace platform
